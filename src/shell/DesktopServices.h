@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class QDialog;
+
+// What the save dialog is asked to show.
+struct SaveDialogRequest
+{
+    QString title;
+    QString filterDescription;
+    QString filterPattern;
+    QString defaultSuffix;
+    QString proposedName;
+};
+
+// Everything that talks to the desktop: dialogs, message boxes, the temporary folder, the browser,
+// the clock, waiting and files. Windows call only this, so tests can script every answer.
+class DesktopServices
+{
+public:
+    enum class Icon
+    {
+        None,
+        Error,
+        Warning,
+        Information,
+        Question,
+    };
+    enum class Buttons
+    {
+        Ok,
+        YesNo,
+    };
+    enum class Answer
+    {
+        Ok,
+        Yes,
+        No,
+    };
+
+    virtual ~DesktopServices() = default;
+
+    // Modal, owned by the main window; only Yes counts as consent.
+    virtual Answer messageBox(const QString& text, const QString& caption, Icon icon, Buttons buttons) = 0;
+    // Modal, the application title as caption, no icon, OK.
+    virtual void plainMessage(const QString& text) = 0;
+    // Runs the dialog modally; true when it was accepted.
+    virtual bool showModal(QDialog& dialog) = 0;
+    // The chosen file's full path, or empty when cancelled.
+    virtual QString openPictureFile(const QString& filter) = 0;
+    virtual QString saveFile(const SaveDialogRequest& request) = 0;
+
+    // The private folder for the preview files, ending in "/"; throws Failure when unusable.
+    virtual QString tempFolder() = 0;
+    virtual void openDocument(const QString& folder, const QString& fileName) = 0;
+    virtual void wait(int milliseconds) = 0;
+    // Seconds since 1970-01-01 00:00:00 UTC.
+    virtual qint64 now() = 0;
+
+    virtual bool fileExists(const QString& path) = 0;
+    // A failure to delete is ignored.
+    virtual void deleteFile(const QString& path) = 0;
+    // Replaces the file whole or leaves it as it was; throws Failure naming the path and reason.
+    virtual void writeFile(const QString& path, const QByteArray& bytes) = 0;
+    // At most maxBytes from the file's start; empty when it cannot be read.
+    virtual QByteArray readFile(const QString& path, qint64 maxBytes) = 0;
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "passport/PassportRecord.h"
+
+#include <QWidget>
+
+#include <map>
+#include <memory>
+
+class DesktopServices;
+class TForm1;
+class TSubjects;
+
+namespace Ui {
+class TPasport;
+}
+
+// The main window: the editor of one passport. Its handlers live in the folders of their
+// subsystems; this file and Form.cpp hold the layout, the initial state and the help panel.
+class TPasport : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TPasport(DesktopServices& services, QWidget* parent = nullptr);
+    ~TPasport() override;
+
+    // The two dialogs are created after the main window and shown by its handlers.
+    void setDialogs(TSubjects* subjects, TForm1* form1);
+
+    const PassportRecord& record() const { return m_record; }
+
+    // Field help panel of the work page.
+    void titleClick();
+    void descriptionClick();
+    void tech_requestClick();
+    void manualClick();
+    void public_post_indexClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    using Handler = void (TPasport::*)();
+
+    void setInitialState();
+    void connectHelpHandlers();
+    void runHandler(Handler handler);
+
+    DesktopServices& m_services;
+    std::unique_ptr<Ui::TPasport> ui;
+    PassportRecord m_record;
+    TSubjects* m_subjects = nullptr;
+    TForm1* m_form1 = nullptr;
+    std::map<const QObject*, Handler> m_helpHandlers;
+    bool m_placed = false;
+};

@@ -1,0 +1,132 @@
+#include "QtDesktopServices.h"
+
+#include "AppInfo.h"
+#include "Failure.h"
+#include "TempFolder.h"
+
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QSaveFile>
+#include <QThread>
+#include <QUrl>
+
+namespace {
+
+QMessageBox::Icon toQt(DesktopServices::Icon icon)
+{
+    switch (icon) {
+    case DesktopServices::Icon::Error:
+        return QMessageBox::Critical;
+    case DesktopServices::Icon::Warning:
+        return QMessageBox::Warning;
+    case DesktopServices::Icon::Information:
+        return QMessageBox::Information;
+    case DesktopServices::Icon::Question:
+        return QMessageBox::Question;
+    case DesktopServices::Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+Failure cannotCreate(const QString& path, const QString& reason)
+{
+    return Failure(QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), reason));
+}
+
+} // namespace
+
+DesktopServices::Answer QtDesktopServices::messageBox(const QString& text, const QString& caption, Icon icon,
+                                                      Buttons buttons)
+{
+    const auto standard = buttons == Buttons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok;
+    QMessageBox box(toQt(icon), caption, text, standard, m_owner);
+    const int pressed = box.exec();
+    if (buttons == Buttons::Ok)
+        return Answer::Ok;
+    return pressed == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+void QtDesktopServices::plainMessage(const QString& text)
+{
+    messageBox(text, kApplicationTitle, Icon::None, Buttons::Ok);
+}
+
+bool QtDesktopServices::showModal(QDialog& dialog)
+{
+    return dialog.exec() == QDialog::Accepted;
+}
+
+QString QtDesktopServices::openPictureFile(const QString& filter)
+{
+    return QFileDialog::getOpenFileName(m_owner, QString(), QString(), filter);
+}
+
+QString QtDesktopServices::saveFile(const SaveDialogRequest& request)
+{
+    QFileDialog dialog(m_owner, request.title);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(QStringLiteral("%1 (%2)").arg(request.filterDescription, request.filterPattern));
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog.selectFile(request.proposedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QString QtDesktopServices::tempFolder()
+{
+    return privateTempFolder();
+}
+
+void QtDesktopServices::openDocument(const QString& folder, const QString& fileName)
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QDir(folder).filePath(fileName)));
+}
+
+void QtDesktopServices::wait(int milliseconds)
+{
+    QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
+
+qint64 QtDesktopServices::now()
+{
+    return QDateTime::currentSecsSinceEpoch();
+}
+
+bool QtDesktopServices::fileExists(const QString& path)
+{
+    return QFileInfo(path).isFile();
+}
+
+void QtDesktopServices::deleteFile(const QString& path)
+{
+    QFile::remove(path);
+}
+
+void QtDesktopServices::writeFile(const QString& path, const QByteArray& bytes)
+{
+    // Written beside the target and renamed over it, so a failure never leaves half a file.
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        throw cannotCreate(path, file.errorString());
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        throw Failure(QStringLiteral("Ошибка записи файла \"%1\". %2")
+                          .arg(QDir::toNativeSeparators(path), file.errorString()));
+}
+
+QByteArray QtDesktopServices::readFile(const QString& path, qint64 maxBytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.read(maxBytes);
+}

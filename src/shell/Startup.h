@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class DesktopServices;
+class QApplication;
+class TForm1;
+class TPasport;
+class TSubjects;
+
+// Qt's own Russian texts for standard buttons and dialogs.
+void installRussianTranslations(QApplication& application);
+
+// The layout was drawn for Tahoma 8 pt: use Tahoma when a copy is at hand, the platform's sans
+// font otherwise, 11 pixels high either way. Returns the family in use.
+QString installApplicationFont();
+
+// The three windows in their order of creation: the main window, then the section dialog, then
+// the identifier dialog. The dialogs belong to the main window.
+struct EditorWindows
+{
+    explicit EditorWindows(DesktopServices& services);
+    ~EditorWindows();
+
+    std::unique_ptr<TPasport> Pasport;
+    TSubjects* Subjects = nullptr;
+    TForm1* Form1 = nullptr;
+};

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+// The folder for the preview files. A shared /tmp would let another user plant symbolic links
+// under our fixed file names, so the folder is private: $XDG_RUNTIME_DIR/lumarinda-passport/
+// where that is set, otherwise <system temp>/lumarinda-passport-<uid>/, mode 0700.
+// Returns the path ending in "/"; throws Failure when the folder cannot be trusted or made.
+QString privateTempFolder();
+
+// The same checks for a given folder path (created when missing).
+QString preparePrivateFolder(const QString& path);

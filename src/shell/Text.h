@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Removes the characters with codes 0 to 32 from both ends.
+QString trimControls(const QString& text);
+QByteArray trimControls(const QByteArray& text);
+
+// Single-byte Windows-1251 text: a character the code page lacks becomes "?" (a surrogate pair
+// is one character). Every byte maps back to one character, so the conversion round-trips.
+QByteArray toCp1251(const QString& text);
+QString fromCp1251(const QByteArray& bytes);
