@@ -38,4 +38,16 @@ Kind kindOf(int box);
 
 inline bool isMain(int id) { return id >= 1 && id <= kLastMain; }
 
+// The languages ticked under linguistics, as the section dialog holds them.
+struct LanguageChoices
+{
+    bool russian = false;
+    bool english = false;
+    bool german = false;
+    bool other = false;
+    QString otherText;
+
+    bool operator==(const LanguageChoices&) const = default;
+};
+
 } // namespace Sections

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SectionCatalogue.h"
+
 #include <QDialog>
 
 // The section selection dialog, created hidden at start-up and kept for the whole run.
@@ -9,4 +11,7 @@ class TSubjects : public QDialog
 
 public:
     explicit TSubjects(QWidget* parent = nullptr);
+
+    // What the document builders read: the language boxes and the "другое" text as they stand.
+    Sections::LanguageChoices languageChoices() const;
 };

@@ -62,7 +62,8 @@ public:
     virtual bool fileExists(const QString& path) = 0;
     // A failure to delete is ignored.
     virtual void deleteFile(const QString& path) = 0;
-    // Replaces the file whole or leaves it as it was; throws Failure naming the path and reason.
+    // Replaces the file whole or leaves it as it was (a symbolic link at the path is replaced, not
+    // followed); throws Failure naming the path and the reason.
     virtual void writeFile(const QString& path, const QByteArray& bytes) = 0;
     // At most maxBytes from the file's start; empty when it cannot be read.
     virtual QByteArray readFile(const QString& path, qint64 maxBytes) = 0;

@@ -13,11 +13,7 @@ int weight(QChar c) { return isBreak(c) ? 2 : 1; }
 // The document's own text: toPlainText() would turn no-break spaces into blanks.
 QString rawText(const QTextDocument* document)
 {
-    QString text = document->toRawText();
-    // The last block's separator is not part of the text.
-    if (!text.isEmpty() && text.back() == QChar::ParagraphSeparator)
-        text.chop(1);
-    return text;
+    return document->toRawText();
 }
 
 } // namespace

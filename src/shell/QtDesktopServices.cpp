@@ -113,7 +113,10 @@ void QtDesktopServices::deleteFile(const QString& path)
 
 void QtDesktopServices::writeFile(const QString& path, const QByteArray& bytes)
 {
-    // Written beside the target and renamed over it, so a failure never leaves half a file.
+    // Written beside the target and renamed over it, so a failure never leaves half a file. A
+    // symbolic link at the path is replaced, never followed: QSaveFile would write through it.
+    if (QFileInfo(path).isSymLink())
+        QFile::remove(path);
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))

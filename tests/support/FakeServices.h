@@ -1,0 +1,84 @@
+#pragma once
+
+#include "shell/DesktopServices.h"
+#include "shell/QtDesktopServices.h"
+
+#include <QList>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <deque>
+#include <functional>
+#include <optional>
+
+// A scripted desktop for window tests. Every call is recorded; answers come from queues the test
+// fills beforehand. A call that needs an answer nobody scripted is recorded in `unexpected` and
+// answered as a cancel, so a test's cleanup can fail on it instead of hanging on a real dialog.
+// Files are real, under a temporary folder of the test's own.
+class FakeServices : public DesktopServices
+{
+public:
+    struct Message
+    {
+        QString text;
+        QString caption;
+        Icon icon = Icon::None;
+        Buttons buttons = Buttons::Ok;
+        bool plain = false;
+    };
+
+    FakeServices();
+
+    // --- scripting -------------------------------------------------------------------------
+    std::deque<Answer> answers;                                 // for Yes/No boxes
+    std::deque<std::function<bool(QDialog&)>> modalScripts;     // fill the dialog, return accepted
+    std::deque<QString> openFileAnswers;                        // "" = cancel
+    std::deque<QString> saveFileAnswers;                        // "" = cancel
+    std::optional<QString> tempFolderOverride;                  // a folder path ending in "/"
+    std::function<void()> tempFolderFailure;                    // throws to refuse the folder
+    std::function<bool(const QString&)> existsOverride;         // replaces the real test
+    std::function<void(const QString&, const QByteArray&)> writeHook; // runs before each write
+    qint64 clock = 1450000000;
+
+    // --- what happened ---------------------------------------------------------------------
+    QList<Message> messages;
+    QList<SaveDialogRequest> saveRequests;
+    QStringList openFilters;
+    QList<QPair<QString, QString>> openedDocuments; // folder, file name
+    QList<int> waits;
+    QStringList writtenFiles;
+    QStringList deletedFiles;
+    QStringList unexpected;
+    int modalShown = 0;
+
+    QString folder() const { return m_dir.path() + QLatin1Char('/'); }
+
+    // DesktopServices
+    Answer messageBox(const QString& text, const QString& caption, Icon icon, Buttons buttons) override;
+    void plainMessage(const QString& text) override;
+    bool showModal(QDialog& dialog) override;
+    QString openPictureFile(const QString& filter) override;
+    QString saveFile(const SaveDialogRequest& request) override;
+    QString tempFolder() override;
+    void openDocument(const QString& folder, const QString& fileName) override;
+    void wait(int milliseconds) override;
+    qint64 now() override { return clock; }
+    bool fileExists(const QString& path) override;
+    void deleteFile(const QString& path) override;
+    void writeFile(const QString& path, const QByteArray& bytes) override;
+    QByteArray readFile(const QString& path, qint64 maxBytes) override;
+
+private:
+    QTemporaryDir m_dir;
+    QtDesktopServices m_real;
+};
+
+// For a test's cleanup(): nothing unscripted happened and every scripted answer was used.
+#define VERIFY_SERVICES_SETTLED(services)                                                                  \
+    do {                                                                                                   \
+        QVERIFY2((services).unexpected.isEmpty(), qPrintable((services).unexpected.join(QLatin1String("; ")))); \
+        QVERIFY2((services).answers.empty(), "unused message box answers");                              \
+        QVERIFY2((services).modalScripts.empty(), "unused dialog scripts");                              \
+        QVERIFY2((services).openFileAnswers.empty(), "unused open-dialog answers");                      \
+        QVERIFY2((services).saveFileAnswers.empty(), "unused save-dialog answers");                      \
+    } while (false)
