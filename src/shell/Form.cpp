@@ -42,7 +42,11 @@ TPasport::TPasport(DesktopServices& services, QWidget* parent)
     ui->Memo1->setPlainText(HelpTexts::authorsPanel());
     ui->Memo2->setPlainText(HelpTexts::commentsPanel());
     ui->HelpMemo->setPlainText(HelpTexts::initialWorkPanel());
+    // The panels were drawn without scroll bars and with the narrow margins of a plain memo.
     for (QPlainTextEdit* panel : {ui->HelpMemo, ui->Memo5, ui->Memo1, ui->Memo2}) {
+        panel->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        panel->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        panel->document()->setDocumentMargin(1);
         QPalette palette = panel->palette();
         palette.setColor(QPalette::Base, palette.color(QPalette::Button));
         panel->setPalette(palette);
