@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTabWidget>
@@ -48,6 +49,7 @@ private slots:
     void helpPanelIgnoresOtherPages();
     void helpTextsAreReadOnly();
     void closingAsksNothing();
+    void standardButtonsSpeakRussian();
     void errorBoxAppendsFullStop_data();
     void errorBoxAppendsFullStop();
     void silentAndForeignFailures();
@@ -380,6 +382,15 @@ void MainWindowTest::closingAsksNothing()
     m_windows->Pasport->show();
     QVERIFY(m_windows->Pasport->close());
     QVERIFY(m_services->messages.isEmpty());
+}
+
+void MainWindowTest::standardButtonsSpeakRussian()
+{
+    installRussianTranslations(*qApp);
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Удаление автора"), QString(),
+                    QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(box.button(QMessageBox::Yes)->text().remove(u'&'), QStringLiteral("Да"));
+    QCOMPARE(box.button(QMessageBox::No)->text().remove(u'&'), QStringLiteral("Нет"));
 }
 
 void MainWindowTest::errorBoxAppendsFullStop_data()
