@@ -3,6 +3,7 @@
 #include "passport/PassportRecord.h"
 
 #include <QWidget>
+
 #include <map>
 #include <memory>
 
