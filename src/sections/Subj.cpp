@@ -1,27 +1,120 @@
 #include "Subj.h"
 
+#include "shell/FieldColours.h"
+#include "ui_Subj.h"
+
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 
-TSubjects::TSubjects(QWidget* parent) : QDialog(parent)
+TSubjects::TSubjects(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TSubjects>())
 {
+    ui->setupUi(this);
     setObjectName(QStringLiteral("Subjects"));
-    setWindowTitle(QStringLiteral("Разделы фестиваля, к которым относится работа"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
     setFixedSize(664, 393);
+    // Opens where it was designed, at the desktop's top-left corner, not centred over its owner.
+    move(0, 0);
+
+    for (QLabel* label : {ui->Label1, ui->Label2})
+        label->adjustSize();
+    setFieldColour(ui->subjectLingvoOtherEdit, FieldColour::MenuBar);
+
+    for (int number = 1; number <= Sections::kOtherLanguageBox; ++number) {
+        QCheckBox* const checkBox = box(number);
+        if (!checkBox)
+            continue;
+        void (TSubjects::*handler)() = nullptr;
+        switch (Sections::handlerOf(number)) {
+        case Sections::ClickHandler::Subject:
+            handler = &TSubjects::SubjectCheckBoxClick;
+            break;
+        case Sections::ClickHandler::Lingvo:
+            handler = &TSubjects::SubjectLingvoCheckBoxClick;
+            break;
+        case Sections::ClickHandler::SubLingvo:
+            handler = &TSubjects::SubjectSubLingvoCheckBoxClick;
+            break;
+        case Sections::ClickHandler::LingvoOther:
+            handler = &TSubjects::SubjectLingvoOtherCheckBoxClick;
+            break;
+        case Sections::ClickHandler::None:
+            break;
+        }
+        if (handler)
+            connect(checkBox, &QCheckBox::clicked, this, handler);
+    }
+    connect(ui->Button1, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+TSubjects::~TSubjects() = default;
+
+QCheckBox* TSubjects::box(int number) const
+{
+    if (!Sections::hasBox(number))
+        return nullptr;
+    return findChild<QCheckBox*>(QStringLiteral("CheckBox%1").arg(number));
+}
+
+Sections::BoxStates TSubjects::boxStates() const
+{
+    Sections::BoxStates states;
+    for (int number = 1; number <= Sections::kOtherLanguageBox; ++number) {
+        if (const QCheckBox* checkBox = box(number)) {
+            states.checked[number] = checkBox->isChecked();
+            states.enabled[number] = checkBox->isEnabled();
+        }
+    }
+    return states;
+}
+
+void TSubjects::applyRules(Sections::ClickHandler handler)
+{
+    const Sections::BoxStates states = Sections::runClickHandler(boxStates(), handler);
+    for (int number = 1; number <= Sections::kOtherLanguageBox; ++number) {
+        if (QCheckBox* checkBox = box(number)) {
+            checkBox->setChecked(states.checked[number]);
+            checkBox->setEnabled(states.enabled[number]);
+        }
+    }
+    // "другое" switched on opens its edit; switched off, whichever way, empties and closes it.
+    const bool other = states.checked[Sections::kOtherLanguageBox];
+    if (other != ui->subjectLingvoOtherEdit->isEnabled()) {
+        ui->subjectLingvoOtherEdit->setEnabled(other);
+        setFieldColour(ui->subjectLingvoOtherEdit, other ? FieldColour::Window : FieldColour::MenuBar);
+    }
+    if (!other)
+        ui->subjectLingvoOtherEdit->clear();
+}
+
+void TSubjects::SubjectCheckBoxClick()
+{
+    applyRules(Sections::ClickHandler::Subject);
+}
+
+void TSubjects::SubjectLingvoCheckBoxClick()
+{
+    applyRules(Sections::ClickHandler::Lingvo);
+}
+
+void TSubjects::SubjectSubLingvoCheckBoxClick()
+{
+    applyRules(Sections::ClickHandler::SubLingvo);
+}
+
+void TSubjects::SubjectLingvoOtherCheckBoxClick()
+{
+    applyRules(Sections::ClickHandler::LingvoOther);
 }
 
 Sections::LanguageChoices TSubjects::languageChoices() const
 {
-    const auto checked = [this](const char* name) {
-        const auto* box = findChild<QCheckBox*>(QLatin1String(name));
-        return box && box->isChecked();
-    };
     Sections::LanguageChoices choices;
-    choices.russian = checked("CheckBox25");
-    choices.english = checked("CheckBox26");
-    choices.german = checked("CheckBox27");
-    choices.other = checked("CheckBox28");
-    if (const auto* edit = findChild<QLineEdit*>(QStringLiteral("subjectLingvoOtherEdit")))
-        choices.otherText = edit->text();
+    choices.russian = ui->CheckBox25->isChecked();
+    choices.english = ui->CheckBox26->isChecked();
+    choices.german = ui->CheckBox27->isChecked();
+    choices.other = ui->CheckBox28->isChecked();
+    choices.otherText = ui->subjectLingvoOtherEdit->text();
     return choices;
 }

@@ -58,6 +58,8 @@ TPasport::TPasport(DesktopServices& services, QWidget* parent)
     setFieldColour(ui->WorkImgSign, FieldColour::MenuBar);
 
     connectHelpHandlers();
+    connectSectionHandlers();
+    connectParticipantHandlers();
     setInitialState();
 }
 

@@ -37,6 +37,23 @@ public:
     void manualClick();
     void public_post_indexClick();
 
+    // Sections of the work.
+    void Button3Click();
+
+    // Authors and supervisors.
+    void AuthorAddClick();
+    void TeacherAddClick();
+    void AuthorSelectClick();
+    void TeacherSelectClick();
+    void AuthorsLastnameChange();
+    void AuthorsNameChange();
+    void AuthorsPatronymicChange();
+    void TeachersLastnameChange();
+    void TeachersNameChange();
+    void TeachersPatronymicChange();
+    void AuthorDeleteClick();
+    void TeacherDeleteClick();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -47,6 +64,23 @@ private:
     void setInitialState();
     void connectHelpHandlers();
     void runHandler(Handler handler);
+
+    // Sections of the work.
+    void connectSectionHandlers();
+
+    // Authors and supervisors: each pair of twin handlers shares one implementation.
+    enum class Group
+    {
+        Authors,
+        Teachers,
+    };
+    struct GroupControls;
+    GroupControls controlsOf(Group group);
+    void connectParticipantHandlers();
+    void addParticipant(Group group);
+    void selectParticipant(Group group);
+    void storeName(Group group, int field);
+    void deleteParticipant(Group group);
 
     DesktopServices& m_services;
     std::unique_ptr<Ui::TPasport> ui;

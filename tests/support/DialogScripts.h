@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QDialog>
+#include <QtGlobal>
+#include <functional>
+
+// Scripts for FakeServices::modalScripts: the steps act on the dialog as a user would (type into
+// its fields, click its boxes and buttons, close it), and the script answers what the modal loop
+// would have returned.
+inline std::function<bool(QDialog&)> dialogScript(std::function<void(QDialog&)> steps)
+{
+    return [steps = std::move(steps)](QDialog& dialog) {
+        dialog.setResult(0);
+        steps(dialog);
+        return dialog.result() == QDialog::Accepted;
+    };
+}
+
+// The named control of a dialog; a missing one ends the test run at once.
+template <typename T>
+T* dialogChild(const QDialog& dialog, const char* name)
+{
+    T* child = dialog.findChild<T*>(QLatin1String(name));
+    if (!child)
+        qFatal("no control %s in %s", name, qPrintable(dialog.objectName()));
+    return child;
+}
