@@ -54,6 +54,8 @@ TPasport::TPasport(DesktopServices& services, QWidget* parent)
     setFieldColour(ui->WorkImgSign, FieldColour::MenuBar);
 
     connectHelpHandlers();
+    connectPassportHandlers();
+    connectPreviewHandlers();
     setInitialState();
 }
 
