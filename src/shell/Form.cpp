@@ -60,6 +60,8 @@ TPasport::TPasport(DesktopServices& services, QWidget* parent)
     connectHelpHandlers();
     connectSectionHandlers();
     connectParticipantHandlers();
+    connectPassportHandlers();
+    connectPreviewHandlers();
     setInitialState();
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "passport/PassportDocument.h"
 #include "passport/PassportRecord.h"
+#include "passport/PassportSnapshot.h"
 
 #include <QWidget>
 
@@ -54,6 +56,14 @@ public:
     void AuthorDeleteClick();
     void TeacherDeleteClick();
 
+    // Passport file (passport/SaveHandlers.cpp) and preview (preview/PreviewHandlers.cpp).
+    void SaveButtonClick();
+    void PreviewClick();
+    // The passport as the controls, the record and the section dialog hold it now.
+    PassportSnapshot passportSnapshot() const;
+    // The document the last save or preview built.
+    const PassportDocument& workInfoXml() const { return WorkInfoXML; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -63,6 +73,8 @@ private:
 
     void setInitialState();
     void connectHelpHandlers();
+    void connectPassportHandlers();
+    void connectPreviewHandlers();
     void runHandler(Handler handler);
 
     // Sections of the work.
@@ -85,6 +97,7 @@ private:
     DesktopServices& m_services;
     std::unique_ptr<Ui::TPasport> ui;
     PassportRecord m_record;
+    PassportDocument WorkInfoXML;
     TSubjects* m_subjects = nullptr;
     TForm1* m_form1 = nullptr;
     std::map<const QObject*, Handler> m_helpHandlers;

@@ -121,9 +121,23 @@ void QtDesktopServices::writeFile(const QString& path, const QByteArray& bytes)
     file.setDirectWriteFallback(false);
     if (!file.open(QIODevice::WriteOnly))
         throw cannotCreate(path, file.errorString());
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        throw Failure(QStringLiteral("Ошибка записи файла \"%1\". %2")
-                          .arg(QDir::toNativeSeparators(path), file.errorString()));
+    const auto writeFailure = [&] {
+        return Failure(
+            QStringLiteral("Ошибка записи файла \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    };
+    // A short write (a full disk) is no error to Qt, and commit() would then put a truncated file
+    // in place of the old one: write until everything is out, and flush before committing. A
+    // flush that got only part of the buffer out fails without a reason; its retry names it.
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0)
+            throw writeFailure();
+        done += written;
+    }
+    if (!file.flush() && !file.flush())
+        throw writeFailure();
+    if (!file.commit())
+        throw writeFailure();
 }
 
 QByteArray QtDesktopServices::readFile(const QString& path, qint64 maxBytes)

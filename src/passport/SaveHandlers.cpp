@@ -1,0 +1,126 @@
+// The save command of the main window and the snapshot of the passport it builds from.
+
+#include "passport/Completeness.h"
+#include "passport/PassportDocument.h"
+#include "preview/PreviewPage.h"
+#include "preview/Preview_xslt.h"
+#include "sections/Subj.h"
+#include "shell/DesktopServices.h"
+#include "shell/Failure.h"
+#include "shell/Form.h"
+#include "ui_Form.h"
+
+#include <QFileInfo>
+#include <algorithm>
+
+namespace {
+
+constexpr int kConfirmAttempts = 10;
+constexpr int kConfirmWaitMs = 1000;
+
+const QString kPreviewPictureName = QStringLiteral("preview.qdx.jpg");
+
+SaveDialogRequest saveDialogRequest(const QString& title)
+{
+    SaveDialogRequest request;
+    request.title = QStringLiteral("Сохранение файла паспорта работы");
+    request.filterDescription = QStringLiteral("Паспорт работы Фестиваля «Lumarinda»");
+    request.filterPattern = QStringLiteral("*.qdx.xml");
+    request.defaultSuffix = QStringLiteral("qdx.xml");
+    request.proposedName = ProposePassportFileName(title);
+    return request;
+}
+
+QString folderOf(const QString& path)
+{
+    return QFileInfo(path).absolutePath() + u'/';
+}
+
+// A saved passport makes the preview files stale. A temporary folder that cannot be had now is
+// no reason to fail a save that has succeeded: its files are simply left.
+void removePreviewFiles(DesktopServices& services)
+{
+    QString folder;
+    try {
+        folder = services.tempFolder();
+    } catch (const Failure&) {
+        return;
+    }
+    for (const QString& name : {kPreviewPictureName, kPreviewDocumentName, kPreviewStylesheetName, kPreviewPageName}) {
+        if (services.fileExists(folder + name))
+            services.deleteFile(folder + name);
+    }
+}
+
+} // namespace
+
+void TPasport::connectPassportHandlers()
+{
+    connect(ui->SaveButton, &QPushButton::clicked, this, [this] { runHandler(&TPasport::SaveButtonClick); });
+}
+
+PassportSnapshot TPasport::passportSnapshot() const
+{
+    PassportSnapshot passport;
+    passport.title = ui->title->text();
+    passport.description = ui->description->text();
+    passport.techRequest = ui->tech_request->text();
+    passport.manual = ui->manual->text();
+    passport.postIndex = ui->public_post_index->text();
+    passport.postAddress = ui->public_post_address->text();
+    passport.phone = ui->public_phone->text();
+    passport.email = ui->public_email->text();
+    passport.notes = ui->Notes->text();
+
+    const int authors = std::min(ui->AuthorsListBox->count(), PassportRecord::kMaxAuthors);
+    for (int i = 0; i < authors; ++i)
+        passport.authors.append(m_record.Authors[i]);
+    const int teachers = std::min(ui->TeachersListBox->count(), PassportRecord::kMaxTeachers);
+    for (int i = 0; i < teachers; ++i)
+        passport.teachers.append(m_record.Teachers[i]);
+    passport.leaderIndex = ui->LeaderID->currentIndex();
+
+    passport.subjectSlots = m_record.SubjectSlots;
+    passport.seasonId = m_record.SeasonId;
+    if (m_subjects)
+        passport.languages = m_subjects->languageChoices();
+
+    passport.hasPicture = !ui->AddImg->isEnabled();
+    passport.pictureBase64 = ui->ImgBase64->text();
+    passport.pictureWidth = ui->WorkImg->bitmap().width();
+    passport.pictureHeight = ui->WorkImg->bitmap().height();
+    passport.pictureCaption = ui->WorkImgSign->text();
+    return passport;
+}
+
+void TPasport::SaveButtonClick()
+{
+    const QString missing = CheckCompleteness(passportSnapshot());
+    if (!missing.isEmpty()) {
+        m_services.messageBox(IncompletePassportMessage(missing), kIncompletePassportCaption,
+                              DesktopServices::Icon::Warning, DesktopServices::Buttons::Ok);
+        return;
+    }
+
+    const QString path = m_services.saveFile(saveDialogRequest(ui->title->text()));
+    if (path.isEmpty())
+        return;
+
+    // Built from the controls as they stand now, after the dialog.
+    WorkInfoXML = BuildPassportDocument(passportSnapshot(), PassportDocumentKind::Saved, m_services.now());
+    m_services.writeFile(path, SerializePassportDocument(WorkInfoXML));
+    WritePreviewStylesheet(m_services, folderOf(path));
+
+    for (int attempt = 0; attempt < kConfirmAttempts; ++attempt) {
+        m_services.wait(kConfirmWaitMs);
+        if (!m_services.fileExists(path))
+            continue;
+        m_services.messageBox(QStringLiteral("Электронный паспорт работы успешно сохранен как: ") + path,
+                              QStringLiteral("Паспорт сохранен"), DesktopServices::Icon::Information,
+                              DesktopServices::Buttons::Ok);
+        removePreviewFiles(m_services);
+        return;
+    }
+    m_services.messageBox(QStringLiteral("Ошибка записи файла на диск.\nПаспорт работы не сохранен."),
+                          QStringLiteral("Ошибка записи"), DesktopServices::Icon::Error, DesktopServices::Buttons::Ok);
+}

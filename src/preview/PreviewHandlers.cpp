@@ -1,0 +1,37 @@
+// The preview command of the main window.
+
+#include "passport/PassportDocument.h"
+#include "preview/PreviewPage.h"
+#include "preview/Preview_xslt.h"
+#include "shell/DesktopServices.h"
+#include "shell/ErrorBox.h"
+#include "shell/Failure.h"
+#include "shell/Form.h"
+#include "ui_Form.h"
+
+#include <exception>
+
+void TPasport::connectPreviewHandlers()
+{
+    connect(ui->Preview, &QPushButton::clicked, this, [this] { runHandler(&TPasport::PreviewClick); });
+}
+
+void TPasport::PreviewClick()
+{
+    try {
+        const QString folder = m_services.tempFolder();
+        WorkInfoXML = BuildPassportDocument(passportSnapshot(), PassportDocumentKind::Preview, m_services.now());
+        const QByteArray document = SerializePassportDocument(WorkInfoXML);
+        m_services.writeFile(folder + kPreviewDocumentName, document);
+        WritePreviewStylesheet(m_services, folder);
+        // Browsers no longer apply a local stylesheet reliably, so the page is rendered here from
+        // the very bytes just written, and the desktop opens the page.
+        m_services.writeFile(folder + kPreviewPageName, RenderPreviewPage(document, PreviewStylesheetBytes()));
+        m_services.openDocument(folder, kPreviewPageName);
+    } catch (const Failure& failure) {
+        if (!failure.isSilent())
+            showStandardError(m_services, failure.message());
+    } catch (...) {
+        m_services.plainMessage(QStringLiteral("Ошибка предпросмотра"));
+    }
+}

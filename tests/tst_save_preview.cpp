@@ -1,0 +1,566 @@
+#include "passport/PassportDocument.h"
+#include "preview/Preview_xslt.h"
+#include "sections/Subj.h"
+#include "shell/Failure.h"
+#include "shell/Form.h"
+#include "shell/ImageCanvas.h"
+#include "shell/MemoEdit.h"
+#include "shell/Startup.h"
+#include "shell/Text.h"
+#include "support/FakeServices.h"
+#include "support/Xml.h"
+#include "support/Xsltproc.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+const QStringList kPreviewFiles = {"preview.qdx.jpg", "preview.qdx.xml", "preview.qdx.xsl", "preview.qdx.html"};
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+// The section dialog's language boxes, whether its own layout has them yet or not.
+template <typename T>
+T* childOf(QWidget* parent, const char* name)
+{
+    if (auto* child = parent->findChild<T*>(QLatin1String(name)))
+        return child;
+    auto* child = new T(parent);
+    child->setObjectName(QLatin1String(name));
+    return child;
+}
+
+} // namespace
+
+class SavePreviewTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void incompletePassportRightAfterStartUp();
+    void cancelledDialogWritesNothing();
+    void successfulSave();
+    void saveWhereNoFileCanBeCreated_data();
+    void saveWhereNoFileCanBeCreated();
+    void failedWriteKeepsTheOldPassport_data();
+    void failedWriteKeepsTheOldPassport();
+    void stylesheetFailureAfterThePassport();
+    void passportNeverFound();
+    void saveWithAnUnusableTemporaryFolder();
+
+    void previewOfAnEmptyPassport();
+    void previewShowsTheUnsavedEditor();
+    void previewFailures_data();
+    void previewFailures();
+    void previewNeverFollowsPlantedLinks_data();
+    void previewNeverFollowsPlantedLinks();
+
+private:
+    template <typename T>
+    T* find(const char* name) const
+    {
+        T* child = m_windows->Pasport->findChild<T*>(QLatin1String(name));
+        if (!child)
+            qFatal("no control %s", name);
+        return child;
+    }
+    // Authors and supervisors as their handlers leave them: list items and record entries.
+    void addPerson(bool teacher, const char* id, const QString& surname, const QString& name,
+                   const QString& patronymic);
+    void fillCompletePassport();
+    void addPicture();
+    void save() { find<QPushButton>("SaveButton")->click(); }
+    void preview() { find<QPushButton>("Preview")->click(); }
+    QString saveFolder() const;
+    QString tempFolder() const { return m_services->folder() + "temp/"; }
+    void plantPreviewFiles();
+    QStringList previewFilesLeft() const;
+
+    std::unique_ptr<FakeServices> m_services;
+    std::unique_ptr<EditorWindows> m_windows;
+};
+
+void SavePreviewTest::init()
+{
+    m_services = std::make_unique<FakeServices>();
+    m_windows = std::make_unique<EditorWindows>(*m_services);
+}
+
+void SavePreviewTest::cleanup()
+{
+    VERIFY_SERVICES_SETTLED(*m_services);
+    m_windows.reset();
+    m_services.reset();
+    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+}
+
+void SavePreviewTest::addPerson(bool teacher, const char* id, const QString& surname, const QString& name,
+                                const QString& patronymic)
+{
+    // The record belongs to the window; its editing handlers are not under test here.
+    auto& record = const_cast<PassportRecord&>(m_windows->Pasport->record());
+    auto* list = find<QListWidget>(teacher ? "TeachersListBox" : "AuthorsListBox");
+    ParticipantEntry& entry = teacher ? record.Teachers[list->count()] : record.Authors[list->count()];
+    entry = {QByteArray(id), toCp1251(surname), toCp1251(name), toCp1251(patronymic)};
+    list->addItem(QString::fromLatin1(id));
+    if (teacher)
+        find<QComboBox>("LeaderID")->addItem(QString::fromLatin1(id));
+}
+
+void SavePreviewTest::fillCompletePassport()
+{
+    find<QLineEdit>("title")->setText(QStringLiteral("  Мой \"проект\": 1/2 "));
+    find<MemoEdit>("description")->setText(QStringLiteral("Первая строка\r\nвторая & <третья>\r\n"));
+    find<QLineEdit>("tech_request")->setText(QStringLiteral("Браузер"));
+    find<MemoEdit>("manual")->setText(QStringLiteral("Открыть\r\nindex.html"));
+    find<QLineEdit>("public_post_index")->setText(QStringLiteral(" 101000 "));
+    find<QLineEdit>("public_post_address")->setText(QStringLiteral("Москва"));
+    find<QLineEdit>("public_phone")->setText(QStringLiteral("(495) 111-22-33"));
+    find<QLineEdit>("public_email")->setText(QStringLiteral("school@example.ru"));
+    find<MemoEdit>("Notes")->setText(QStringLiteral("Записка 😀\r\n\r\n"));
+
+    addPerson(false, "123-456-789", QStringLiteral(" Иванов "), QStringLiteral("Иван"), QStringLiteral("Иванович"));
+    addPerson(false, "100-000-002", QStringLiteral("Антонова"), QStringLiteral("Анна"), QStringLiteral("Антоновна"));
+    addPerson(true, "900-000-001", QStringLiteral("Петров"), QStringLiteral("Пётр"), QStringLiteral("Петрович"));
+    addPerson(true, "900-000-002", QStringLiteral("Сидорова"), QStringLiteral("Мария"), QStringLiteral("Ильинична"));
+    find<QComboBox>("LeaderID")->setCurrentIndex(1);
+
+    auto& record = const_cast<PassportRecord&>(m_windows->Pasport->record());
+    record.SubjectSlots = {6, 2, 0, 0, 0};
+    childOf<QCheckBox>(m_windows->Subjects, "CheckBox25")->setChecked(true);
+    childOf<QCheckBox>(m_windows->Subjects, "CheckBox28")->setChecked(true);
+    childOf<QLineEdit>(m_windows->Subjects, "subjectLingvoOtherEdit")->setText(QStringLiteral(" латынь "));
+}
+
+void SavePreviewTest::addPicture()
+{
+    find<QPushButton>("AddImg")->setEnabled(false);
+    find<QLineEdit>("ImgBase64")->setText(QStringLiteral("/9j/4AAQ\nSkZJRg=="));
+    QImage picture(120, 80, QImage::Format_RGB32);
+    picture.fill(Qt::darkMagenta);
+    find<ImageCanvas>("WorkImg")->setBitmap(picture);
+    find<QLineEdit>("WorkImgSign")->setEnabled(true);
+    find<QLineEdit>("WorkImgSign")->setText(QStringLiteral("Подпись"));
+}
+
+QString SavePreviewTest::saveFolder() const
+{
+    const QString folder = m_services->folder() + "saved/";
+    QDir().mkpath(folder);
+    return folder;
+}
+
+void SavePreviewTest::plantPreviewFiles()
+{
+    QDir().mkpath(tempFolder());
+    for (const QString& name : kPreviewFiles)
+        QVERIFY(writeAll(tempFolder() + name, "earlier preview"));
+}
+
+QStringList SavePreviewTest::previewFilesLeft() const
+{
+    QStringList left;
+    for (const QString& name : kPreviewFiles) {
+        if (QFile::exists(tempFolder() + name))
+            left << name;
+    }
+    return left;
+}
+
+void SavePreviewTest::incompletePassportRightAfterStartUp()
+{
+    save();
+    QCOMPARE(m_services->messages.size(), 1);
+    const FakeServices::Message& box = m_services->messages.constFirst();
+    QCOMPARE(box.text.split(u'\n'), QStringList({
+                                        "Для записи электронного паспорта в файл необходимо заполнить следующие поля:",
+                                        "",
+                                        " - Название работы",
+                                        " - Описание работы",
+                                        " - Не задан ни один раздел",
+                                        " - Не указан ни один автор",
+                                        " - Не указан ни один руководитель",
+                                        "",
+                                        "Паспорт работы не сохранен.",
+                                    }));
+    QCOMPARE(box.caption, QStringLiteral("Неполная информация"));
+    QCOMPARE(box.icon, DesktopServices::Icon::Warning);
+    QCOMPARE(box.buttons, DesktopServices::Buttons::Ok);
+    QVERIFY(m_services->saveRequests.isEmpty());
+    QVERIFY(m_services->writtenFiles.isEmpty());
+}
+
+void SavePreviewTest::cancelledDialogWritesNothing()
+{
+    fillCompletePassport();
+    m_services->saveFileAnswers = {QString()};
+    save();
+    QCOMPARE(m_services->saveRequests.size(), 1);
+    const SaveDialogRequest& request = m_services->saveRequests.constFirst();
+    QCOMPARE(request.title, QStringLiteral("Сохранение файла паспорта работы"));
+    QCOMPARE(request.filterDescription, QStringLiteral("Паспорт работы Фестиваля «Lumarinda»"));
+    QCOMPARE(request.filterPattern, QStringLiteral("*.qdx.xml"));
+    QCOMPARE(request.defaultSuffix, QStringLiteral("qdx.xml"));
+    QCOMPARE(request.proposedName, QStringLiteral("Мой ''проект''- 1-2"));
+    QVERIFY(m_services->messages.isEmpty());
+    QVERIFY(m_services->writtenFiles.isEmpty());
+    QVERIFY(m_services->waits.isEmpty());
+    QVERIFY(m_windows->Pasport->workInfoXml().isEmpty());
+}
+
+void SavePreviewTest::successfulSave()
+{
+    fillCompletePassport();
+    addPicture();
+    plantPreviewFiles();
+    const QString path = saveFolder() + "Мой проект.qdx.xml";
+    m_services->saveFileAnswers = {path};
+    QList<QPair<int, int>> existenceTests; // waits and messages so far, at each test of the passport
+    m_services->existsOverride = [&](const QString& tested) {
+        if (tested == path)
+            existenceTests.append(
+                {static_cast<int>(m_services->waits.size()), static_cast<int>(m_services->messages.size())});
+        return QFileInfo(tested).isFile();
+    };
+    save();
+
+    QCOMPARE(m_services->messages.size(), 1);
+    const FakeServices::Message& box = m_services->messages.constFirst();
+    QCOMPARE(box.text, "Электронный паспорт работы успешно сохранен как: " + path);
+    QCOMPARE(box.caption, QStringLiteral("Паспорт сохранен"));
+    QCOMPARE(box.icon, DesktopServices::Icon::Information);
+    QCOMPARE(m_services->waits, QList<int>{1000});
+    QCOMPARE(existenceTests, (QList<QPair<int, int>>{{1, 0}}));
+
+    // What the window holds reaches the file.
+    const QByteArray bytes = readAll(path);
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF<?xml version=\"1.0\" standalone=\"yes\"?>\r\n<?xml-stylesheet"));
+    const XmlDoc doc(bytes);
+    QVERIFY2(doc.ok(), qPrintable(doc.errors()));
+    QCOMPARE(doc.string("/lumarinda/work/@title"), QStringLiteral("Мой \"проект\": 1/2"));
+    QCOMPARE(doc.string("/lumarinda/work/@stored"), QString::number(m_services->clock));
+    QCOMPARE(doc.string("//description"), QStringLiteral("Первая строка\r\nвторая & <третья>\r\n"));
+    QCOMPARE(doc.string("//specification"), QStringLiteral("Браузер"));
+    QCOMPARE(doc.string("//manual"), QStringLiteral("Открыть\r\nindex.html"));
+    QCOMPARE(doc.outline("//subjects"),
+             QStringLiteral("subjects(subject[sb_id=6](subject[sb_id=25];subject[title=латынь]);subject[sb_id=2])"));
+    QCOMPARE(
+        doc.outline("//authors"),
+        QStringLiteral("authors("
+                       "person[p_id_full=123-456-789,p_type=student,surname=Иванов,name=Иван,patronymic=Иванович];"
+                       "person[p_id_full=100-000-002,p_type=student,surname=Антонова,name=Анна,patronymic=Антоновна];"
+                       "person[p_id_full=900-000-001,p_type=teacher,surname=Петров,name=Пётр,patronymic=Петрович];"
+                       "person[p_id_full=900-000-002,p_type=teacher,surname=Сидорова,name=Мария,patronymic=Ильинична,"
+                       "status=leader])"));
+    QCOMPARE(doc.string("//postal_code"), QStringLiteral("101000"));
+    QCOMPARE(doc.string("//address"), QStringLiteral("Москва"));
+    QCOMPARE(doc.string("//phone"), QStringLiteral("(495) 111-22-33"));
+    QCOMPARE(doc.string("//email"), QStringLiteral("school@example.ru"));
+    QCOMPARE(doc.outline("//img"), QStringLiteral("img[src=data:image/jpeg;base64,/9j/4AAQ\nSkZJRg==,width=120,"
+                                                  "height=80,title=Подпись]"));
+    QCOMPARE(doc.string("//comment"), QStringLiteral("Записка 😀"));
+    QCOMPARE(doc.childNames("/lumarinda/work").mid(6), QStringList({"img", "comment"}));
+
+    QCOMPARE(readAll(saveFolder() + "preview.qdx.xsl"), PreviewStylesheetBytes());
+    QCOMPARE(QDir(saveFolder()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({"preview.qdx.xsl", "Мой проект.qdx.xml"}));
+    QCOMPARE(previewFilesLeft(), QStringList());
+    QStringList deleted;
+    for (const QString& name : kPreviewFiles)
+        deleted << tempFolder() + name;
+    QCOMPARE(m_services->deletedFiles, deleted);
+    QCOMPARE(m_windows->Pasport->workInfoXml().root.name, QStringLiteral("lumarinda"));
+
+    // The page the browser makes of the saved file through the stylesheet beside it.
+    const XmlDoc page(runXsltproc(saveFolder(), QStringLiteral("Мой проект.qdx.xml")));
+    QVERIFY2(page.ok(), qPrintable(page.errors()));
+    QCOMPARE(page.string("//h:h1"), QStringLiteral("Мой \"проект\": 1/2"));
+}
+
+void SavePreviewTest::saveWhereNoFileCanBeCreated_data()
+{
+    QTest::addColumn<bool>("readOnlyFolder");
+    QTest::newRow("read-only folder") << true;
+    QTest::newRow("folder that is a file") << false;
+}
+
+void SavePreviewTest::saveWhereNoFileCanBeCreated()
+{
+    QFETCH(bool, readOnlyFolder);
+    if (readOnlyFolder && ::geteuid() == 0)
+        QSKIP("permissions do not hold for root");
+    fillCompletePassport();
+    plantPreviewFiles();
+    QString folder = saveFolder();
+    if (readOnlyFolder) {
+        QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    } else {
+        QVERIFY(writeAll(folder + "not a folder", "x"));
+        folder += "not a folder/";
+    }
+    const QString path = folder + "Работа.qdx.xml";
+    m_services->saveFileAnswers = {path};
+    save();
+    QFile::setPermissions(saveFolder(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+    QCOMPARE(m_services->messages.size(), 1);
+    const FakeServices::Message& box = m_services->messages.constFirst();
+    const QString prefix = QStringLiteral("Cannot create file \"%1\". ").arg(path);
+    QVERIFY2(box.text.startsWith(prefix) && box.text.size() > prefix.size() + 1, qPrintable(box.text));
+    QCOMPARE(box.caption, QStringLiteral("Электронный паспорт работы"));
+    QCOMPARE(box.icon, DesktopServices::Icon::Error);
+    QVERIFY(!QFileInfo::exists(path));
+    QVERIFY(!QFileInfo::exists(folder + "preview.qdx.xsl"));
+    QVERIFY(m_services->waits.isEmpty());
+    QCOMPARE(previewFilesLeft(), kPreviewFiles);
+}
+
+void SavePreviewTest::failedWriteKeepsTheOldPassport_data()
+{
+    // Qt buffers a small write and hands a large one straight to the system.
+    QTest::addColumn<int>("pictureSize");
+    QTest::newRow("small passport") << 0;
+    QTest::newRow("large picture") << 30000;
+}
+
+// A disk that fills up while the passport is written must not cost the passport saved before:
+// the new one is written beside it and only then put in its place.
+void SavePreviewTest::failedWriteKeepsTheOldPassport()
+{
+    QFETCH(int, pictureSize);
+    fillCompletePassport();
+    if (pictureSize > 0) {
+        addPicture();
+        find<QLineEdit>("ImgBase64")->setText(QString(pictureSize, u'A'));
+    }
+    const QString path = saveFolder() + "Работа.qdx.xml";
+    QVERIFY(writeAll(path, "the passport saved yesterday"));
+    m_services->saveFileAnswers = {path};
+
+    // A file size limit makes the write fail part of the way through, as a full disk would.
+    rlimit original{};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &original), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    m_services->writeHook = [&](const QString& target, const QByteArray& bytes) {
+        QVERIFY(bytes.size() > 1000);
+        if (target != path)
+            return;
+        const rlimit small{512, original.rlim_max};
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    };
+    save();
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &original), 0);
+    std::signal(SIGXFSZ, previousHandler);
+
+    QCOMPARE(m_services->messages.size(), 1);
+    QCOMPARE(m_services->messages.constFirst().text,
+             QStringLiteral("Ошибка записи файла \"%1\". %2.").arg(path, QString::fromLocal8Bit(std::strerror(EFBIG))));
+    QCOMPARE(m_services->messages.constFirst().icon, DesktopServices::Icon::Error);
+    QCOMPARE(readAll(path), QByteArray("the passport saved yesterday"));
+    QCOMPARE(QDir(saveFolder()).entryList(QDir::Files | QDir::Hidden), QStringList{"Работа.qdx.xml"});
+    QVERIFY(m_services->waits.isEmpty());
+}
+
+void SavePreviewTest::stylesheetFailureAfterThePassport()
+{
+    fillCompletePassport();
+    plantPreviewFiles();
+    QVERIFY(QDir().mkpath(saveFolder() + "preview.qdx.xsl"));
+    const QString path = saveFolder() + "Работа.qdx.xml";
+    m_services->saveFileAnswers = {path};
+    save();
+
+    QCOMPARE(m_services->messages.size(), 1);
+    QCOMPARE(m_services->messages.constFirst().text, QStringLiteral("Ошибка записи файла шаблона во временную папку."));
+    QCOMPARE(m_services->messages.constFirst().caption, QStringLiteral("Электронный паспорт работы"));
+    QCOMPARE(m_services->messages.constFirst().icon, DesktopServices::Icon::Error);
+    QVERIFY(XmlDoc(readAll(path)).ok());
+    QVERIFY(m_services->waits.isEmpty());
+    QCOMPARE(previewFilesLeft(), kPreviewFiles);
+}
+
+void SavePreviewTest::passportNeverFound()
+{
+    fillCompletePassport();
+    plantPreviewFiles();
+    const QString path = saveFolder() + "Работа.qdx.xml";
+    m_services->saveFileAnswers = {path};
+    int tests = 0;
+    m_services->existsOverride = [&](const QString& tested) {
+        if (tested != path)
+            return QFileInfo(tested).isFile();
+        ++tests;
+        return false;
+    };
+    save();
+
+    QCOMPARE(m_services->waits, QList<int>(10, 1000));
+    QCOMPARE(tests, 10);
+    QCOMPARE(m_services->messages.size(), 1);
+    const FakeServices::Message& box = m_services->messages.constFirst();
+    QCOMPARE(box.text, QStringLiteral("Ошибка записи файла на диск.\nПаспорт работы не сохранен."));
+    QCOMPARE(box.caption, QStringLiteral("Ошибка записи"));
+    QCOMPARE(box.icon, DesktopServices::Icon::Error);
+    QCOMPARE(box.buttons, DesktopServices::Buttons::Ok);
+    QCOMPARE(previewFilesLeft(), kPreviewFiles);
+}
+
+// The temporary folder only holds stale preview files by then: a saved passport is still saved.
+void SavePreviewTest::saveWithAnUnusableTemporaryFolder()
+{
+    fillCompletePassport();
+    const QString path = saveFolder() + "Работа.qdx.xml";
+    m_services->saveFileAnswers = {path};
+    m_services->tempFolderFailure = [] { throw Failure(QStringLiteral("Временная папка недоступна")); };
+    save();
+    QCOMPARE(m_services->messages.size(), 1);
+    QCOMPARE(m_services->messages.constFirst().caption, QStringLiteral("Паспорт сохранен"));
+    QVERIFY(XmlDoc(readAll(path)).ok());
+    QVERIFY(m_services->deletedFiles.isEmpty());
+}
+
+void SavePreviewTest::previewOfAnEmptyPassport()
+{
+    preview();
+    QVERIFY(m_services->messages.isEmpty());
+    QCOMPARE(m_services->openedDocuments, (QList<QPair<QString, QString>>{{tempFolder(), "preview.qdx.html"}}));
+
+    const XmlDoc doc(readAll(tempFolder() + "preview.qdx.xml"));
+    QVERIFY2(doc.ok(), qPrintable(doc.errors()));
+    QCOMPARE(doc.string("/lumarinda/work/@title"), QStringLiteral("Без названия"));
+    QCOMPARE(doc.count("//img"), 0);
+    QCOMPARE(doc.count("//person"), 0);
+    QCOMPARE(readAll(tempFolder() + "preview.qdx.xsl"), PreviewStylesheetBytes());
+
+    // The page opened is the one the stylesheet makes of the document written beside it.
+    const QByteArray page = readAll(tempFolder() + "preview.qdx.html");
+    QCOMPARE(page, runXsltproc(tempFolder(), QStringLiteral("preview.qdx.xml")));
+    const XmlDoc html(page);
+    QVERIFY2(html.ok(), qPrintable(html.errors()));
+    QCOMPARE(html.string("//h:h1"), QStringLiteral("Без названия"));
+    QCOMPARE(html.string("//h:body/h:p[h:b[starts-with(., 'Раздел')]]"), QStringLiteral("Раздел: не выбран"));
+    QCOMPARE(html.count("//h:li"), 0);
+}
+
+void SavePreviewTest::previewShowsTheUnsavedEditor()
+{
+    fillCompletePassport();
+    addPicture();
+    preview();
+    preview(); // a second press writes the files again and asks again
+    QVERIFY(m_services->messages.isEmpty());
+    QVERIFY(m_services->saveRequests.isEmpty());
+    QCOMPARE(m_services->openedDocuments.size(), 2);
+    const XmlDoc doc(readAll(tempFolder() + "preview.qdx.xml"));
+    QCOMPARE(doc.string("/lumarinda/work/@title"), QStringLiteral("Мой \"проект\": 1/2"));
+    QCOMPARE(doc.childNames("/lumarinda/work").mid(6), QStringList({"comment", "img"}));
+    QCOMPARE(doc.count("//person[@status='leader']"), 1);
+    const XmlDoc html(readAll(tempFolder() + "preview.qdx.html"));
+    QCOMPARE(html.string("//h:img/@title"), QStringLiteral("Подпись"));
+    QCOMPARE(html.count("//h:li"), 4);
+}
+
+void SavePreviewTest::previewFailures_data()
+{
+    QTest::addColumn<QString>("failing");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("plain");
+    QTest::addColumn<QStringList>("written");
+    QTest::newRow("temporary folder refused") << "folder"
+                                              << "Временная папка недоступна." << false << QStringList();
+    QTest::newRow("document") << "preview.qdx.xml"
+                              << "Cannot create file \"x\". Disk full." << false << QStringList();
+    QTest::newRow("stylesheet") << "preview.qdx.xsl"
+                                << "Ошибка записи файла шаблона во временную папку." << false
+                                << QStringList{"preview.qdx.xml"};
+    QTest::newRow("page") << "preview.qdx.html"
+                          << "Cannot create file \"x\". Disk full." << false
+                          << QStringList{"preview.qdx.xml", "preview.qdx.xsl"};
+    QTest::newRow("failure without a message") << "foreign"
+                                               << "Ошибка предпросмотра" << true << QStringList{"preview.qdx.xml"};
+}
+
+void SavePreviewTest::previewFailures()
+{
+    QFETCH(QString, failing);
+    QFETCH(QString, message);
+    QFETCH(bool, plain);
+    QFETCH(QStringList, written);
+    const QString folder = m_services->tempFolder();
+    if (failing == QLatin1String("folder")) {
+        m_services->tempFolderFailure = [] { throw Failure(QStringLiteral("Временная папка недоступна")); };
+    } else if (failing == QLatin1String("preview.qdx.xsl")) {
+        QVERIFY(QDir().mkpath(folder + failing));
+    } else {
+        m_services->writeHook = [&](const QString& path, const QByteArray&) {
+            if (failing == QLatin1String("foreign") && path.endsWith(QLatin1String(".xsl")))
+                throw std::runtime_error("no message");
+            if (path == folder + failing)
+                throw Failure(QStringLiteral("Cannot create file \"x\". Disk full"));
+        };
+    }
+    preview();
+
+    QCOMPARE(m_services->messages.size(), 1);
+    const FakeServices::Message& box = m_services->messages.constFirst();
+    QCOMPARE(box.text, message);
+    QCOMPARE(box.plain, plain);
+    QCOMPARE(box.caption, QStringLiteral("Электронный паспорт работы"));
+    QCOMPARE(box.icon, plain ? DesktopServices::Icon::None : DesktopServices::Icon::Error);
+    QVERIFY(m_services->openedDocuments.isEmpty());
+    QStringList files = QDir(folder).entryList(QDir::Files);
+    QCOMPARE(files, written);
+}
+
+void SavePreviewTest::previewNeverFollowsPlantedLinks_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("document") << "preview.qdx.xml";
+    QTest::newRow("stylesheet") << "preview.qdx.xsl";
+    QTest::newRow("page") << "preview.qdx.html";
+}
+
+void SavePreviewTest::previewNeverFollowsPlantedLinks()
+{
+    QFETCH(QString, name);
+    const QString victim = m_services->folder() + "victim.txt";
+    QVERIFY(writeAll(victim, "not yours"));
+    const QString planted = m_services->tempFolder() + name;
+    QVERIFY(QFile::link(victim, planted));
+    preview();
+    QVERIFY(m_services->messages.isEmpty());
+    QCOMPARE(readAll(victim), QByteArray("not yours"));
+    QVERIFY(!QFileInfo(planted).isSymLink());
+    QVERIFY(readAll(planted).size() > 100);
+}
+
+QTEST_MAIN(SavePreviewTest)
+#include "tst_save_preview.moc"
