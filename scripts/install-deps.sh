@@ -12,6 +12,11 @@ packages=(
     fonts-wine fonts-dejavu-core
 )
 
+# `install-deps.sh fuzz` adds clang and its fuzzing runtime.
+if [ "${1:-}" = fuzz ]; then
+    packages+=(clang libclang-rt-14-dev)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
