@@ -5,7 +5,6 @@
 #include "participants/ParticipantId.h"
 
 #include <QString>
-
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

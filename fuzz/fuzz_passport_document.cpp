@@ -1,0 +1,122 @@
+// Any text in any field of the passport gives a well-formed file, and every value reads back from
+// a conforming parser as the file's rules say: taken as held or trimmed, minus the characters XML
+// cannot carry.
+
+#include "FuzzCheck.h"
+#include "passport/PassportDocument.h"
+#include "shell/Text.h"
+#include "support/Xml.h"
+
+#include <QString>
+#include <cstdint>
+
+namespace {
+
+// Reads the input as UTF-16 units (lone surrogates included), a field at a time, each field's
+// length taken from the byte before it.
+class Fields
+{
+public:
+    Fields(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
+
+    int byte() { return m_pos < m_size ? m_data[m_pos++] : 0; }
+
+    QString text()
+    {
+        const int length = byte() % 48;
+        QString result;
+        for (int i = 0; i < length && m_pos + 1 < m_size; ++i, m_pos += 2)
+            result += QChar(static_cast<char16_t>(m_data[m_pos] | (m_data[m_pos + 1] << 8)));
+        return result;
+    }
+
+private:
+    const std::uint8_t* m_data;
+    std::size_t m_size;
+    std::size_t m_pos = 0;
+};
+
+ParticipantEntry entry(Fields& fields, const QByteArray& id)
+{
+    return {id, toCp1251(fields.text()), toCp1251(fields.text()), toCp1251(fields.text())};
+}
+
+QString trimmedValue(const QString& text)
+{
+    return trimControls(dropUnwritableXmlCharacters(text));
+}
+
+QString heldValue(const QString& text)
+{
+    return dropUnwritableXmlCharacters(text);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size > 1 << 16)
+        return 0;
+    Fields fields(data, size);
+    const int flags = fields.byte();
+
+    PassportSnapshot passport;
+    passport.title = fields.text();
+    passport.description = fields.text();
+    passport.techRequest = fields.text();
+    passport.manual = fields.text();
+    passport.postIndex = fields.text();
+    passport.postAddress = fields.text();
+    passport.phone = fields.text();
+    passport.email = fields.text();
+    passport.notes = fields.text();
+    passport.authors = {entry(fields, "123-456-798")};
+    passport.teachers = {entry(fields, "765-432-193"), entry(fields, "100-018-305")};
+    passport.leaderIndex = flags & 1 ? 1 : -1;
+    passport.subjectSlots = {2, Sections::kLinguistics, 0, 0, 0};
+    passport.languages.russian = flags & 2;
+    passport.languages.other = flags & 4;
+    passport.languages.otherText = fields.text();
+    passport.hasPicture = flags & 8;
+    passport.pictureBase64 = QStringLiteral("/9j/4AAQ\nSkZJRg==");
+    passport.pictureWidth = 300;
+    passport.pictureHeight = 200;
+    passport.pictureCaption = fields.text();
+
+    const auto kind = flags & 16 ? PassportDocumentKind::Preview : PassportDocumentKind::Saved;
+    const QByteArray file = SerializePassportDocument(BuildPassportDocument(passport, kind, 1450000000));
+    const XmlDoc doc(file);
+    FUZZ_CHECK(doc.ok());
+
+    QString title = trimmedValue(passport.title);
+    if (kind == PassportDocumentKind::Preview && title.isEmpty())
+        title = kUntitledWork;
+    FUZZ_CHECK(doc.string(QStringLiteral("/lumarinda/work/@title")) == title);
+    FUZZ_CHECK(doc.string(QStringLiteral("/lumarinda/work/description")) == heldValue(passport.description));
+    FUZZ_CHECK(doc.string(QStringLiteral("/lumarinda/work/specification")) == heldValue(passport.techRequest));
+    FUZZ_CHECK(doc.string(QStringLiteral("/lumarinda/work/manual")) == heldValue(passport.manual));
+    FUZZ_CHECK(doc.string(QStringLiteral("/lumarinda/work/public_relations/postal_code")) ==
+               trimmedValue(passport.postIndex));
+    FUZZ_CHECK(doc.string(QStringLiteral("/lumarinda/work/public_relations/address")) ==
+               trimmedValue(passport.postAddress));
+    FUZZ_CHECK(doc.string(QStringLiteral("/lumarinda/work/public_relations/phone")) == trimmedValue(passport.phone));
+    FUZZ_CHECK(doc.string(QStringLiteral("/lumarinda/work/public_relations/email")) == trimmedValue(passport.email));
+    FUZZ_CHECK(doc.string(QStringLiteral("/lumarinda/work/comment")) == trimmedValue(passport.notes));
+    FUZZ_CHECK(doc.string(QStringLiteral("/lumarinda/work/authors/person[1]/@surname")) ==
+               trimmedValue(fromCp1251(passport.authors.at(0).surname)));
+    FUZZ_CHECK(doc.string(QStringLiteral("/lumarinda/work/authors/person[3]/@patronymic")) ==
+               trimmedValue(fromCp1251(passport.teachers.at(1).patronymic)));
+    FUZZ_CHECK(doc.count(QStringLiteral("//person[@status='leader']")) == (passport.leaderIndex == 1 ? 1 : 0));
+    if (passport.languages.other)
+        FUZZ_CHECK(doc.string(QStringLiteral("/lumarinda/work/subjects/subject[2]/subject[@title]/@title")) ==
+                   trimmedValue(passport.languages.otherText));
+    if (passport.hasPicture) {
+        const QString caption = heldValue(passport.pictureCaption);
+        FUZZ_CHECK(doc.count(QStringLiteral("/lumarinda/work/img/@title")) ==
+                   (passport.pictureCaption.isEmpty() ? 0 : 1));
+        FUZZ_CHECK(doc.string(QStringLiteral("/lumarinda/work/img/@title")) == caption);
+        FUZZ_CHECK(doc.string(QStringLiteral("/lumarinda/work/img/@src")) ==
+                   QStringLiteral("data:image/jpeg;base64,/9j/4AAQ\nSkZJRg=="));
+    }
+    return 0;
+}
