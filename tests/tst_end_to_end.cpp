@@ -1,0 +1,515 @@
+// A person fills in a whole passport on the real main window, through its buttons, dialogs and
+// keyboard only, then saves it and previews it; the saved file, the page a browser makes of it
+// and the preview are read back with a conforming parser.
+
+#include "shell/Form.h"
+#include "shell/Startup.h"
+#include "support/DialogScripts.h"
+#include "support/FakeServices.h"
+#include "support/Typing.h"
+#include "support/Xml.h"
+#include "support/Xsltproc.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <array>
+#include <memory>
+
+namespace {
+
+// The controls of one group on the authors' page.
+struct GroupControls
+{
+    const char* list;
+    const char* add;
+    const char* remove;
+    std::array<const char*, 3> names;
+};
+
+const GroupControls kAuthors{
+    "AuthorsListBox", "AuthorAdd", "AuthorDelete", {"AuthorsLastname", "AuthorsName", "AuthorsPatronymic"}};
+const GroupControls kTeachers{
+    "TeachersListBox", "TeacherAdd", "TeacherDelete", {"TeachersLastname", "TeachersName", "TeachersPatronymic"}};
+
+// A participant as typed (the identifier with stray separators, names with stray blanks) and as
+// the passport file must hold it.
+struct Person
+{
+    const char* typedId;
+    const char* id;
+    std::array<const char*, 3> typedNames;
+    std::array<const char*, 3> names;
+};
+
+const Person kPeople[] = {
+    {"12 3456-798", "123-456-798", {"Иванов ", "Иван", "Иванович"}, {"Иванов", "Иван", "Иванович"}},
+    {"7654-32 193",
+     "765-432-193",
+     {"Ёлкина-Соколова", "  Анна", "Сергеевна "},
+     {"Ёлкина-Соколова", "Анна", "Сергеевна"}},
+    {" 100018305", "100-018-305", {"Петров", "Пётр", "Петрович"}, {"Петров", "Пётр", "Петрович"}},
+    {"1-0-0018799", "100-018-799", {"Сидорова", "Мария", "Ильинична"}, {"Сидорова", "Мария", "Ильинична"}},
+    {"100 024700-", "100-024-700", {"Кузнецов", "Олег", "Андреевич"}, {"Кузнецов", "Олег", "Андреевич"}},
+};
+
+// A box of the section dialog, named by the caption the user reads.
+struct SectionBox
+{
+    const char* objectName;
+    const char* caption;
+};
+
+const SectionBox kEnglish{"CheckBox26", "английский язык"};
+const SectionBox kOtherLanguage{"CheckBox28", "другое"};
+const SectionBox kBiology{"CheckBox2", "Биология"};
+const SectionBox kForTeachers{"CheckBox22", "В помощь учителю"};
+const SectionBox kPhysics{"CheckBox11", "Физика"};
+
+// The work page as the person types it.
+const QString kTypedTitle = QStringLiteral("  Сказка о \"Золотой рыбке\", часть 1/2  ");
+const QString kTitle = QStringLiteral("Сказка о \"Золотой рыбке\", часть 1/2");
+const QString kTypedDescription = QStringLiteral("Первая строка\nвторая & <третья>\nчетвёртая ]]>\n\n");
+const QString kDescription = QStringLiteral("Первая строка\r\nвторая & <третья>\r\nчетвёртая ]]>\r\n\r\n");
+const QString kTechRequest = QStringLiteral("Браузер Firefox или Chrome ");
+const QString kTypedManual = QStringLiteral("Открыть index.html\nНажать «Старт»");
+const QString kManual = QStringLiteral("Открыть index.html\r\nНажать «Старт»");
+const QString kTypedComment = QStringLiteral("  Записка для оргкомитета\nвторая строка\n\n");
+const QString kComment = QStringLiteral("Записка для оргкомитета\r\nвторая строка");
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The string values of every node the expression selects, in document order.
+QStringList allStrings(const XmlDoc& doc, const QString& xpath)
+{
+    QStringList values;
+    const int count = doc.count(xpath);
+    for (int i = 1; i <= count; ++i)
+        values << doc.string(QStringLiteral("(%1)[%2]").arg(xpath).arg(i));
+    return values;
+}
+
+QString personOutline(const Person& person, const char* type, bool leader)
+{
+    QString outline =
+        QStringLiteral("person[p_id_full=%1,p_type=%2,surname=%3,name=%4,patronymic=%5")
+            .arg(QString::fromUtf8(person.id), QString::fromLatin1(type), QString::fromUtf8(person.names[0]),
+                 QString::fromUtf8(person.names[1]), QString::fromUtf8(person.names[2]));
+    if (leader)
+        outline += QStringLiteral(",status=leader");
+    return outline + u']';
+}
+
+// The authors element a passport with these people must hold.
+QString authorsOutline(const QList<int>& authors, const QList<int>& teachers, int leader)
+{
+    QStringList persons;
+    for (int index : authors)
+        persons << personOutline(kPeople[index], "student", false);
+    for (qsizetype i = 0; i < teachers.size(); ++i)
+        persons << personOutline(kPeople[teachers.at(i)], "teacher", i == leader);
+    return QStringLiteral("authors(") + persons.join(u';') + u')';
+}
+
+// The list entry the page shows for a person.
+QString pageEntry(const Person& person)
+{
+    return QStringLiteral("[%1] %2 %3 %4")
+        .arg(QString::fromUtf8(person.id), QString::fromUtf8(person.names[0]), QString::fromUtf8(person.names[1]),
+             QString::fromUtf8(person.names[2]));
+}
+
+} // namespace
+
+class EndToEndTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void wholePassportSavedThenPreviewed();
+    void deletionsBeforeSaving_data();
+    void deletionsBeforeSaving();
+
+private:
+    template <typename T>
+    T* find(const char* name) const
+    {
+        T* child = m_windows->Pasport->findChild<T*>(QLatin1String(name));
+        if (!child)
+            qFatal("no control %s", name);
+        return child;
+    }
+
+    // What a person does.
+    void openPage(const char* page);
+    void typeInto(const char* control, const QString& text);
+    void chooseSections(const QList<SectionBox>& boxes, const QString& otherLanguage = QString());
+    void addPerson(const GroupControls& group, const Person& person);
+    void pickEntry(const GroupControls& group, int row);
+    void nameSelectedEntry(const GroupControls& group, const Person& person);
+    void chooseRecipient(int position);
+    void deleteSelectedEntry(const GroupControls& group);
+    void press(const char* button);
+
+    void typeSmallCompletePassport();
+    QString saveFolder() const;
+    void verifySavedPassport(const XmlDoc& doc, qint64 stored) const;
+    void verifyPage(const QByteArray& bytes) const;
+
+    std::unique_ptr<FakeServices> m_services;
+    std::unique_ptr<EditorWindows> m_windows;
+};
+
+void EndToEndTest::init()
+{
+    m_services = std::make_unique<FakeServices>();
+    m_windows = std::make_unique<EditorWindows>(*m_services);
+    m_windows->Pasport->show();
+}
+
+void EndToEndTest::cleanup()
+{
+    VERIFY_SERVICES_SETTLED(*m_services);
+    m_windows.reset();
+    m_services.reset();
+}
+
+// A click on the page's tab.
+void EndToEndTest::openPage(const char* page)
+{
+    auto* tabs = find<QTabWidget>("SectionsTabs");
+    const int index = tabs->indexOf(find<QWidget>(page));
+    QVERIFY(index >= 0);
+    QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(index).center());
+    QCOMPARE(tabs->currentIndex(), index);
+}
+
+void EndToEndTest::typeInto(const char* control, const QString& text)
+{
+    typeText(find<QWidget>(control), text);
+}
+
+void EndToEndTest::press(const char* button)
+{
+    auto* target = find<QPushButton>(button);
+    QVERIFY2(target->isEnabled(), button);
+    QTest::mouseClick(target, Qt::LeftButton);
+}
+
+// "Выбрать" on the work page; in the dialog the boxes are clicked in the order given, the
+// "другое" text typed, and the dialog's own "Выбрать" pressed.
+void EndToEndTest::chooseSections(const QList<SectionBox>& boxes, const QString& otherLanguage)
+{
+    m_services->modalScripts.push_back(dialogScript([boxes, otherLanguage](QDialog& dialog) {
+        QCOMPARE(dialog.objectName(), QStringLiteral("Subjects"));
+        for (const SectionBox& box : boxes) {
+            auto* checkBox = dialogChild<QCheckBox>(dialog, box.objectName);
+            QCOMPARE(checkBox->text(), QString::fromUtf8(box.caption));
+            QVERIFY2(checkBox->isEnabled(), box.caption);
+            QTest::mouseClick(checkBox, Qt::LeftButton, {}, QPoint(6, checkBox->height() / 2));
+        }
+        if (!otherLanguage.isEmpty())
+            typeText(dialogChild<QLineEdit>(dialog, "subjectLingvoOtherEdit"), otherLanguage);
+        auto* choose = dialogChild<QPushButton>(dialog, "Button1");
+        QCOMPARE(choose->text(), QStringLiteral("Выбрать"));
+        QTest::mouseClick(choose, Qt::LeftButton);
+    }));
+    press("Button3");
+}
+
+// "Добавить" under the group; the identifier typed into the dialog and its button pressed.
+void EndToEndTest::addPerson(const GroupControls& group, const Person& person)
+{
+    m_services->modalScripts.push_back(dialogScript([typed = QString::fromUtf8(person.typedId)](QDialog& dialog) {
+        QCOMPARE(dialog.objectName(), QStringLiteral("Form1"));
+        typeText(dialogChild<QLineEdit>(dialog, "AddID"), typed);
+        auto* add = dialogChild<QPushButton>(dialog, "Button1");
+        QVERIFY2(add->isEnabled(), qPrintable(typed));
+        QTest::mouseClick(add, Qt::LeftButton);
+    }));
+    press(group.add);
+}
+
+// A mouse click on an entry of the group's list.
+void EndToEndTest::pickEntry(const GroupControls& group, int row)
+{
+    auto* list = find<QListWidget>(group.list);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+}
+
+// The three names typed into the edits, which show the selected entry.
+void EndToEndTest::nameSelectedEntry(const GroupControls& group, const Person& person)
+{
+    for (std::size_t i = 0; i < group.names.size(); ++i) {
+        auto* edit = find<QLineEdit>(group.names[i]);
+        QVERIFY2(!edit->isReadOnly(), group.names[i]);
+        QVERIFY2(edit->text().isEmpty(), qPrintable(edit->text()));
+        typeText(edit, QString::fromUtf8(person.typedNames[i]));
+    }
+}
+
+// The invoice recipient picked with the arrow keys in the drop-down list.
+void EndToEndTest::chooseRecipient(int position)
+{
+    auto* recipients = find<QComboBox>("LeaderID");
+    QVERIFY(recipients->isEnabled());
+    while (recipients->currentIndex() < position) {
+        const int before = recipients->currentIndex();
+        QTest::keyClick(recipients, Qt::Key_Down);
+        QVERIFY(recipients->currentIndex() > before);
+    }
+    QCOMPARE(recipients->currentIndex(), position);
+}
+
+void EndToEndTest::deleteSelectedEntry(const GroupControls& group)
+{
+    m_services->answers.push_back(DesktopServices::Answer::Yes);
+    press(group.remove);
+}
+
+QString EndToEndTest::saveFolder() const
+{
+    const QString folder = m_services->folder() + QStringLiteral("saved/");
+    QDir().mkpath(folder);
+    return folder;
+}
+
+// Every value of the passport typed in wholePassportSavedThenPreviewed, as the file must hold it.
+void EndToEndTest::verifySavedPassport(const XmlDoc& doc, qint64 stored) const
+{
+    QVERIFY2(doc.ok(), qPrintable(doc.errors()));
+    QCOMPARE(doc.attributeNames("/lumarinda/work"), QStringList({"title", "sz_id", "stored", "version"}));
+    QCOMPARE(doc.string("/lumarinda/work/@title"), kTitle);
+    QCOMPARE(doc.string("/lumarinda/work/@sz_id"), QStringLiteral("13"));
+    QCOMPARE(doc.string("/lumarinda/work/@stored"), QString::number(stored));
+    QCOMPARE(doc.string("/lumarinda/work/@version"), QStringLiteral("2.2"));
+    QCOMPARE(doc.childNames("/lumarinda/work"), QStringList({"description", "specification", "manual", "subjects",
+                                                             "authors", "public_relations", "comment"}));
+    QCOMPARE(doc.string("/lumarinda/work/description"), kDescription);
+    QCOMPARE(doc.string("/lumarinda/work/specification"), kTechRequest);
+    QCOMPARE(doc.string("/lumarinda/work/manual"), kManual);
+    // Identifier order, whatever order the boxes were clicked in; the languages nested under 6.
+    QCOMPARE(doc.outline("/lumarinda/work/subjects"),
+             QStringLiteral("subjects(subject[sb_id=2];subject[sb_id=6](subject[sb_id=26];subject[title=латынь]);"
+                            "subject[sb_id=22])"));
+    QCOMPARE(doc.outline("/lumarinda/work/authors"), authorsOutline({1, 0}, {3, 2}, 1));
+    QCOMPARE(doc.outline("/lumarinda/work/public_relations"),
+             QStringLiteral("public_relations(postal_code;address;phone;email)"));
+    QCOMPARE(doc.string("//public_relations/postal_code"), QStringLiteral("101000"));
+    QCOMPARE(doc.string("//public_relations/address"), QStringLiteral("г. Москва, ул. Школьная, д. 1"));
+    QCOMPARE(doc.string("//public_relations/phone"), QStringLiteral("+7 (495) 111-22-33"));
+    QCOMPARE(doc.string("//public_relations/email"), QStringLiteral("school@example.ru"));
+    QCOMPARE(doc.string("/lumarinda/work/comment"), kComment);
+}
+
+// The page of the passport typed in wholePassportSavedThenPreviewed, read as XHTML.
+void EndToEndTest::verifyPage(const QByteArray& bytes) const
+{
+    const XmlDoc page(bytes);
+    QVERIFY2(page.ok(), qPrintable(page.errors()));
+    QCOMPARE(page.string("/h:html/h:head/h:title"),
+             kTitle + QStringLiteral(" – Паспорт работы фестиваля «Lumarinda ученика»"));
+    QCOMPARE(allStrings(page, "//h:h1"), QStringList{kTitle});
+
+    const QString sections = QStringLiteral("/h:html/h:body/h:p[h:b[starts-with(., 'Раздел')]]");
+    QCOMPARE(page.string(sections + "/h:b"), QStringLiteral("Разделы:"));
+    // Sorted as text: "2", "22", "6".
+    QCOMPARE(allStrings(page, sections + "/h:a"),
+             QStringList({"Биология", "В помощь учителю", "Лингвистика (русский и иностранные языки)"}));
+    QCOMPARE(allStrings(page, sections + "/h:a/@href"),
+             QStringList({"https://www.lumarinda.ru/subjects/2/", "https://www.lumarinda.ru/subjects/22/",
+                          "https://www.lumarinda.ru/subjects/6/"}));
+    QCOMPARE(page.string("/h:html/h:body/h:p[h:b = 'Учебный год:']"), QStringLiteral("Учебный год: 2015 / 2016"));
+
+    const QString authors = QStringLiteral("//h:dl/h:ul[preceding-sibling::h:dt[1] = 'Автор(ы):']/h:li");
+    const QString teachers = QStringLiteral("//h:dl/h:ul[preceding-sibling::h:dt[1] = 'Руководитель(и):']/h:li");
+    // Sorted by identifier text, not in the order of the file.
+    QCOMPARE(allStrings(page, authors), QStringList({pageEntry(kPeople[0]), pageEntry(kPeople[1])}));
+    QCOMPARE(allStrings(page, teachers), QStringList({pageEntry(kPeople[2]), pageEntry(kPeople[3])}));
+    QCOMPARE(allStrings(page, authors + "/h:a/@href"), QStringList({"https://www.lumarinda.ru/persons/123-456-798/",
+                                                                    "https://www.lumarinda.ru/persons/765-432-193/"}));
+    QCOMPARE(allStrings(page, teachers + "/h:a/@href"), QStringList({"https://www.lumarinda.ru/persons/100-018-305/",
+                                                                     "https://www.lumarinda.ru/persons/100-018-799/"}));
+
+    const auto term = [&page](const char* title) {
+        return page.string(
+            QStringLiteral("//h:dl/h:dd[preceding-sibling::h:dt[1] = '%1'][1]").arg(QString::fromUtf8(title)));
+    };
+    QCOMPARE(term("Описание работы:"), kDescription);
+    QCOMPARE(term("Технические требования:"), kTechRequest);
+    QCOMPARE(term("Порядок знакомства:"), kManual);
+    QCOMPARE(term("Комментарии:"), kComment);
+    QCOMPARE(allStrings(page, "//h:dl/h:dd[preceding-sibling::h:dt[1] = 'Контактная информация:']"),
+             QStringList({"Адрес: 101000, г. Москва, ул. Школьная, д. 1", "Телефон: +7 (495) 111-22-33",
+                          "Эл. адрес: school@example.ru"}));
+    QCOMPARE(page.count("//h:img"), 0);
+}
+
+void EndToEndTest::wholePassportSavedThenPreviewed()
+{
+    openPage("WorksTSh");
+    typeInto("title", kTypedTitle);
+    typeInto("description", kTypedDescription);
+    typeInto("tech_request", kTechRequest);
+    typeInto("manual", kTypedManual);
+    typeInto("public_post_index", QStringLiteral(" 101000 "));
+    typeInto("public_post_address", QStringLiteral("г. Москва, ул. Школьная, д. 1"));
+    typeInto("public_phone", QStringLiteral("+7 (495) 111-22-33"));
+    typeInto("public_email", QStringLiteral("  school@example.ru"));
+    // A language first, which ticks linguistics; then the other sections.
+    chooseSections({kEnglish, kOtherLanguage, kBiology, kForTeachers}, QStringLiteral(" латынь "));
+    QCOMPARE(find<QLabel>("subj1")->text(), QStringLiteral("Биология"));
+    QCOMPARE(find<QLabel>("subj2")->text(), QStringLiteral("Лингвистика"));
+    QCOMPARE(find<QLabel>("subj3")->text(), QStringLiteral("В помощь учителю"));
+    QCOMPARE(find<QLabel>("subj4")->text(), QString());
+
+    openPage("Authors_n_teacheersTSh");
+    // Added out of identifier order, named afterwards entry by entry.
+    const QList<int> authors = {1, 0};
+    const QList<int> teachers = {3, 2};
+    for (int index : authors)
+        addPerson(kAuthors, kPeople[index]);
+    for (int index : teachers)
+        addPerson(kTeachers, kPeople[index]);
+    for (int row = 0; row < 2; ++row) {
+        pickEntry(kAuthors, row);
+        nameSelectedEntry(kAuthors, kPeople[authors.at(row)]);
+        pickEntry(kTeachers, row);
+        nameSelectedEntry(kTeachers, kPeople[teachers.at(row)]);
+    }
+    chooseRecipient(1);
+
+    openPage("CommentsTSh");
+    typeInto("Notes", kTypedComment);
+
+    const QString path = saveFolder() + QStringLiteral("Сказка о рыбке.qdx.xml");
+    m_services->saveFileAnswers = {path};
+    // Waits and messages so far, at each look for the saved file.
+    QList<QPair<qsizetype, qsizetype>> looks;
+    m_services->existsOverride = [&](const QString& tested) {
+        if (tested == path)
+            looks.append({m_services->waits.size(), m_services->messages.size()});
+        return QFile::exists(tested);
+    };
+    press("SaveButton");
+    m_services->existsOverride = nullptr;
+
+    QCOMPARE(m_services->saveRequests.size(), 1);
+    QCOMPARE(m_services->saveRequests.constFirst().proposedName,
+             QStringLiteral("Сказка о ''Золотой рыбке'', часть 1-2"));
+    QCOMPARE(m_services->waits, QList<int>{1000});
+    QCOMPARE(looks, (QList<QPair<qsizetype, qsizetype>>{{1, 0}}));
+    QCOMPARE(m_services->messages.size(), 1);
+    const FakeServices::Message& confirmation = m_services->messages.constFirst();
+    QCOMPARE(confirmation.text, QStringLiteral("Электронный паспорт работы успешно сохранен как: ") + path);
+    QCOMPARE(confirmation.caption, QStringLiteral("Паспорт сохранен"));
+    QCOMPARE(confirmation.icon, DesktopServices::Icon::Information);
+    QCOMPARE(confirmation.buttons, DesktopServices::Buttons::Ok);
+
+    const QByteArray saved = readAll(path);
+    QVERIFY(saved.startsWith("\xEF\xBB\xBF<?xml version=\"1.0\" standalone=\"yes\"?>\r\n"));
+    QVERIFY(saved.endsWith("</lumarinda>\r\n"));
+    verifySavedPassport(XmlDoc(saved), m_services->clock);
+    const QByteArray savedPage = runXsltproc(saveFolder(), QStringLiteral("Сказка о рыбке.qdx.xml"));
+    verifyPage(savedPage);
+
+    // Later, the same passport in the browser.
+    m_services->clock += 90;
+    press("Preview");
+    QCOMPARE(m_services->messages.size(), 1);
+    const QString temp = m_services->tempFolder();
+    QCOMPARE(m_services->openedDocuments, (QList<QPair<QString, QString>>{{temp, "preview.qdx.html"}}));
+    const XmlDoc previewDocument(readAll(temp + "preview.qdx.xml"));
+    verifySavedPassport(previewDocument, m_services->clock);
+    QCOMPARE(previewDocument.childNames("/lumarinda/work").constLast(), QStringLiteral("comment"));
+    const QByteArray previewPage = readAll(temp + "preview.qdx.html");
+    verifyPage(previewPage);
+    // The moment of building is no part of the page.
+    QCOMPARE(previewPage, savedPage);
+}
+
+// A complete passport with one section, ready for its people.
+void EndToEndTest::typeSmallCompletePassport()
+{
+    openPage("WorksTSh");
+    typeInto("title", QStringLiteral("Маятник"));
+    typeInto("description", QStringLiteral("Опыт\nс маятником"));
+    chooseSections({kPhysics});
+    openPage("Authors_n_teacheersTSh");
+}
+
+void EndToEndTest::deletionsBeforeSaving_data()
+{
+    // People are indexes into kPeople; positions are list positions.
+    QTest::addColumn<QList<int>>("authors");
+    QTest::addColumn<QList<int>>("teachers");
+    QTest::addColumn<int>("recipient");
+    QTest::addColumn<int>("deletedAuthor");
+    QTest::addColumn<int>("deletedTeacher");
+    QTest::addColumn<QList<int>>("savedAuthors");
+    QTest::addColumn<QList<int>>("savedTeachers");
+    QTest::addColumn<int>("savedLeader");
+
+    QTest::newRow("last author, the recipient of two")
+        << QList<int>{0, 1, 2} << QList<int>{3, 4} << 1 << 2 << 1 << QList<int>{0, 1} << QList<int>{3} << 0;
+    QTest::newRow("first author, first of three")
+        << QList<int>{0, 1} << QList<int>{2, 3, 4} << 2 << 0 << 0 << QList<int>{1} << QList<int>{3, 4} << 0;
+    QTest::newRow("middle author, a non-recipient")
+        << QList<int>{0, 1, 4} << QList<int>{2, 3} << 0 << 1 << 1 << QList<int>{0, 4} << QList<int>{2} << 0;
+    QTest::newRow("recipient moves to the one above")
+        << QList<int>{0, 1} << QList<int>{2, 3, 4} << 0 << 1 << 2 << QList<int>{0} << QList<int>{2, 3} << 1;
+}
+
+void EndToEndTest::deletionsBeforeSaving()
+{
+    QFETCH(QList<int>, authors);
+    QFETCH(QList<int>, teachers);
+    QFETCH(int, recipient);
+    QFETCH(int, deletedAuthor);
+    QFETCH(int, deletedTeacher);
+    QFETCH(QList<int>, savedAuthors);
+    QFETCH(QList<int>, savedTeachers);
+    QFETCH(int, savedLeader);
+
+    typeSmallCompletePassport();
+    for (const auto& [group, people] : {std::pair{&kAuthors, authors}, std::pair{&kTeachers, teachers}}) {
+        for (int index : people) {
+            addPerson(*group, kPeople[index]);
+            nameSelectedEntry(*group, kPeople[index]);
+        }
+    }
+    chooseRecipient(recipient);
+    pickEntry(kAuthors, deletedAuthor);
+    deleteSelectedEntry(kAuthors);
+    pickEntry(kTeachers, deletedTeacher);
+    deleteSelectedEntry(kTeachers);
+
+    const QString path = saveFolder() + QStringLiteral("Маятник.qdx.xml");
+    m_services->saveFileAnswers = {path};
+    press("SaveButton");
+    QCOMPARE(m_services->messages.size(), 3); // two questions, then the confirmation
+    QCOMPARE(m_services->messages.constLast().caption, QStringLiteral("Паспорт сохранен"));
+
+    const XmlDoc doc(readAll(path));
+    QVERIFY2(doc.ok(), qPrintable(doc.errors()));
+    QCOMPARE(doc.outline("/lumarinda/work/authors"), authorsOutline(savedAuthors, savedTeachers, savedLeader));
+    QCOMPARE(doc.outline("/lumarinda/work/subjects"), QStringLiteral("subjects(subject[sb_id=11])"));
+}
+
+QTEST_MAIN(EndToEndTest)
+#include "tst_end_to_end.moc"
