@@ -54,6 +54,7 @@ TPasport::TPasport(DesktopServices& services, QWidget* parent)
     setFieldColour(ui->WorkImgSign, FieldColour::MenuBar);
 
     connectHelpHandlers();
+    connectPictureHandlers();
     setInitialState();
 }
 

@@ -37,6 +37,10 @@ public:
     void manualClick();
     void public_post_indexClick();
 
+    // Work picture (picture/PictureHandlers.cpp).
+    void AddImgClick();
+    void DelImgClick();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -46,6 +50,7 @@ private:
 
     void setInitialState();
     void connectHelpHandlers();
+    void connectPictureHandlers();
     void runHandler(Handler handler);
 
     DesktopServices& m_services;
