@@ -408,8 +408,10 @@ void PicturePageTest::realDialogShowsOneJpegFilterAndAPreview()
         emit dialog->currentChanged(chosen);
         if (const auto* label = dialog->findChild<QLabel*>(QStringLiteral("picturePreview")))
             preview = label->pixmap().size();
+        // As a user types the name and presses Open.
         dialog->setDirectory(folder);
-        dialog->selectFile(chosen);
+        if (auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            name->setText(QFileInfo(chosen).fileName());
         static_cast<QDialog*>(dialog)->accept();
     });
     const QString result = services.openPictureFile(kFilter);

@@ -103,6 +103,8 @@ QString QtDesktopServices::openPictureFile(const QString& filter)
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(filter);
     attachPicturePreview(dialog);
+    // Room for the list, the preview and the whole filter name.
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(860, 460)));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();
