@@ -69,7 +69,7 @@ bool readHeader(Decoder& d, std::FILE* file)
         return false;
     d.created = true;
     jpeg_create_decompress(&d.info);
-    // No allocation of libjpeg's may exceed the whole-image coefficients we accept.
+    // All of libjpeg's memory stays within the coefficients we accept and some rows besides.
     d.info.mem->max_memory_to_use = kMaxCoefficientBytes + (64L << 20);
     jpeg_stdio_src(&d.info, file);
     jpeg_save_markers(&d.info, JPEG_APP0 + 1, 0xFFFF);
