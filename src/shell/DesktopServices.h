@@ -48,7 +48,8 @@ public:
     virtual void plainMessage(const QString& text) = 0;
     // Runs the dialog modally; true when it was accepted.
     virtual bool showModal(QDialog& dialog) = 0;
-    // The chosen file's full path, or empty when cancelled.
+    // The chosen file's full path, or empty when cancelled. The filter is a Qt name filter; the
+    // dialog shows the text before its last parentheses and matches the patterns inside them.
     virtual QString openPictureFile(const QString& filter) = 0;
     virtual QString saveFile(const SaveDialogRequest& request) = 0;
 

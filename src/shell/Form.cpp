@@ -62,6 +62,7 @@ TPasport::TPasport(DesktopServices& services, QWidget* parent)
     connectParticipantHandlers();
     connectPassportHandlers();
     connectPreviewHandlers();
+    connectPictureHandlers();
     setInitialState();
 }
 

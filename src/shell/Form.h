@@ -63,6 +63,9 @@ public:
     PassportSnapshot passportSnapshot() const;
     // The document the last save or preview built.
     const PassportDocument& workInfoXml() const { return WorkInfoXML; }
+    // Work picture (picture/PictureHandlers.cpp).
+    void AddImgClick();
+    void DelImgClick();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -75,6 +78,7 @@ private:
     void connectHelpHandlers();
     void connectPassportHandlers();
     void connectPreviewHandlers();
+    void connectPictureHandlers();
     void runHandler(Handler handler);
 
     // Sections of the work.

@@ -3,6 +3,9 @@
 #include "AppInfo.h"
 #include "Failure.h"
 #include "TempFolder.h"
+#include "picture/JpegImport.h"
+#include "picture/PictureImage.h"
+#include "picture/ShownSize.h"
 
 #include <QDateTime>
 #include <QDesktopServices>
@@ -11,6 +14,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QSaveFile>
 #include <QThread>
@@ -40,6 +45,30 @@ Failure cannotCreate(const QString& path, const QString& reason)
     return Failure(QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), reason));
 }
 
+// A label beside the file list showing the picture under the cursor as it would be imported.
+void attachPicturePreview(QFileDialog& dialog)
+{
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    if (!grid)
+        return;
+    auto* preview = new QLabel(&dialog);
+    preview->setObjectName(QStringLiteral("picturePreview"));
+    preview->setFrameShape(QFrame::Box);
+    preview->setFixedSize(kPictureBox + 2, kPictureBox + 2);
+    preview->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    grid->addWidget(preview, 0, grid->columnCount(), grid->rowCount(), 1, Qt::AlignTop);
+    QObject::connect(&dialog, &QFileDialog::currentChanged, preview, [preview](const QString& path) {
+        preview->clear();
+        if (!QFileInfo(path).isFile())
+            return;
+        try {
+            preview->setPixmap(QPixmap::fromImage(toImage(importJpegFile(path))));
+        } catch (const Failure&) {
+            // Not a picture we can read: the preview stays empty; choosing it says why.
+        }
+    });
+}
+
 } // namespace
 
 DesktopServices::Answer QtDesktopServices::messageBox(const QString& text, const QString& caption, Icon icon,
@@ -65,7 +94,20 @@ bool QtDesktopServices::showModal(QDialog& dialog)
 
 QString QtDesktopServices::openPictureFile(const QString& filter)
 {
-    return QFileDialog::getOpenFileName(m_owner, QString(), QString(), filter);
+    // Qt's own dialog on every desktop: it has room for the preview, matches the patterns without
+    // regard to case (cameras write ".JPG") and shows the filter's name exactly as given.
+    QFileDialog dialog(m_owner);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(filter);
+    attachPicturePreview(dialog);
+    // Room for the list, the preview and the whole filter name.
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(860, 460)));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 QString QtDesktopServices::saveFile(const SaveDialogRequest& request)

@@ -1,0 +1,90 @@
+// The picture page: adding the work's illustration and removing it.
+
+#include "picture/Base64.h"
+#include "picture/JpegEncode.h"
+#include "picture/JpegImport.h"
+#include "picture/PictureImage.h"
+#include "picture/ShownSize.h"
+#include "shell/DesktopServices.h"
+#include "shell/Failure.h"
+#include "shell/FieldColours.h"
+#include "shell/Form.h"
+#include "ui_Form.h"
+
+#include <limits>
+
+namespace {
+
+// Qt shows the text before the last parentheses (the dialog hides the details) and matches the
+// patterns inside them.
+const QString kPictureFilter = QStringLiteral("JPEG Image File (*.jpg;*.jpeg) (*.jpg *.jpeg)");
+const QString kPreviewPictureName = QStringLiteral("preview.qdx.jpg");
+constexpr int kBase64GroupsPerLine = 19;
+// Far beyond any 300 x 300 JPEG: the file is read whole, never cut short.
+constexpr qint64 kReadBackLimit = 16 << 20;
+
+const QString kWriteFailed = QStringLiteral("Ошибка записи файла изображения работы во временную папку");
+const QString kReadFailed = QStringLiteral("Ошибка чтения файла изображения работы из временной папки");
+
+// The caption and the two buttons follow the picture's presence.
+void setPicturePresent(Ui::TPasport& ui, bool present)
+{
+    ui.WorkImgSign->setEnabled(present);
+    if (!present)
+        ui.WorkImgSign->clear();
+    setFieldColour(ui.WorkImgSign, present ? FieldColour::Window : FieldColour::MenuBar);
+    ui.DelImg->setEnabled(present);
+    ui.AddImg->setEnabled(!present);
+}
+
+} // namespace
+
+void TPasport::connectPictureHandlers()
+{
+    // The encoded picture runs to tens of thousands of characters, past a line edit's default limit.
+    ui->ImgBase64->setMaxLength(std::numeric_limits<int>::max());
+    connect(ui->AddImg, &QPushButton::clicked, this, [this] { runHandler(&TPasport::AddImgClick); });
+    connect(ui->DelImg, &QPushButton::clicked, this, [this] { runHandler(&TPasport::DelImgClick); });
+}
+
+void TPasport::AddImgClick()
+{
+    const QString chosen = m_services.openPictureFile(kPictureFilter);
+    if (chosen.isEmpty())
+        return;
+
+    // Whatever can refuse the picture runs before the page changes.
+    const RgbPicture picture = importJpegFile(chosen);
+    const QByteArray jpeg = encodePreviewJpeg(picture);
+    const QString tempPath = m_services.tempFolder() + kPreviewPictureName;
+
+    const QImage previousBitmap = ui->WorkImg->bitmap();
+    const QString previousText = ui->ImgBase64->text();
+    ui->WorkImg->setBitmap(toImage(picture));
+    setPicturePresent(*ui, true);
+    try {
+        if (m_services.fileExists(tempPath))
+            m_services.deleteFile(tempPath);
+        m_services.writeFile(tempPath, jpeg);
+        if (!m_services.fileExists(tempPath))
+            throw Failure(kWriteFailed);
+        const QByteArray stored = m_services.readFile(tempPath, kReadBackLimit + 1);
+        if (stored.isEmpty() || stored.size() > kReadBackLimit)
+            throw Failure(kReadFailed);
+        ui->ImgBase64->setText(QString::fromLatin1(Base64EncodeBytes(stored, kBase64GroupsPerLine)));
+    } catch (...) {
+        // A present picture without its encoded text would reach the passport as garbage, so the
+        // page goes back to how it was.
+        ui->WorkImg->setBitmap(previousBitmap);
+        setPicturePresent(*ui, false);
+        ui->ImgBase64->setText(previousText);
+        throw;
+    }
+}
+
+void TPasport::DelImgClick()
+{
+    ui->WorkImg->clear(QSize(kPictureBox, kPictureBox));
+    setPicturePresent(*ui, false);
+    ui->ImgBase64->setText(QString());
+}

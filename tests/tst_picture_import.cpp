@@ -1,0 +1,480 @@
+#include "picture/Base64.h"
+#include "picture/ExifOrientation.h"
+#include "picture/JpegEncode.h"
+#include "picture/JpegImport.h"
+#include "picture/PictureImage.h"
+#include "picture/ShownSize.h"
+#include "shell/Failure.h"
+#include "support/JpegFixtures.h"
+
+#include <QBuffer>
+#include <QMap>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTransform>
+#include <jpeglib.h>
+
+Q_DECLARE_METATYPE(JpegOptions)
+
+class PictureImportTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void shownSize_data();
+    void shownSize();
+    void base64LineLayout_data();
+    void base64LineLayout();
+    void importsAtShownSize_data();
+    void importsAtShownSize();
+    void streamingSamplesTheNearestPixel_data();
+    void streamingSamplesTheNearestPixel();
+    void colourKindsImportInColour_data();
+    void colourKindsImportInColour();
+    void exifOrientationTurnsUpright_data();
+    void exifOrientationTurnsUpright();
+    void malformedExifMeansUpright_data();
+    void malformedExifMeansUpright();
+    void refusesWhatIsNotAJpeg_data();
+    void refusesWhatIsNotAJpeg();
+    void truncatedFiles_data();
+    void truncatedFiles();
+    void absurdSizes_data();
+    void absurdSizes();
+    void encoderWritesBaselineColourQuality90_data();
+    void encoderWritesBaselineColourQuality90();
+
+private:
+    QString store(const QByteArray& bytes, const QString& name = QStringLiteral("picture.jpg"))
+    {
+        const QString path = m_dir.filePath(name);
+        writeFileBytes(path, bytes);
+        return path;
+    }
+    static QString failureOf(const QString& path)
+    {
+        try {
+            importJpegFile(path);
+        } catch (const Failure& failure) {
+            return failure.message();
+        }
+        return QString();
+    }
+
+    QTemporaryDir m_dir;
+};
+
+void PictureImportTest::shownSize_data()
+{
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<QSize>("shown");
+    QTest::newRow("small keeps its size") << QSize(200, 100) << QSize(200, 100);
+    QTest::newRow("the box itself") << QSize(300, 300) << QSize(300, 300);
+    QTest::newRow("one pixel") << QSize(1, 1) << QSize(1, 1);
+    QTest::newRow("600x400") << QSize(600, 400) << QSize(300, 200);
+    QTest::newRow("302x200 rounds up") << QSize(302, 200) << QSize(300, 199);
+    QTest::newRow("1000x333") << QSize(1000, 333) << QSize(300, 100);
+    QTest::newRow("250x1000") << QSize(250, 1000) << QSize(75, 300);
+    QTest::newRow("300x301") << QSize(300, 301) << QSize(300, 300);
+    QTest::newRow("a line stays a line") << QSize(65500, 1) << QSize(300, 1);
+    QTest::newRow("largest square") << QSize(65500, 65500) << QSize(300, 300);
+    QTest::newRow("no overflow") << QSize(65500, 65499) << QSize(300, 300);
+}
+
+void PictureImportTest::shownSize()
+{
+    QFETCH(QSize, picture);
+    QFETCH(QSize, shown);
+    const PictureSize size = shownPictureSize(picture.width(), picture.height());
+    QCOMPARE(QSize(size.width, size.height), shown);
+}
+
+void PictureImportTest::base64LineLayout_data()
+{
+    QTest::addColumn<int>("length");
+    for (int length : {1, 2, 3, 56, 57, 58, 114, 115, 1000, 5700, 300001})
+        QTest::addRow("%d bytes", length) << length;
+}
+
+void PictureImportTest::base64LineLayout()
+{
+    QFETCH(int, length);
+    QByteArray bytes(length, Qt::Uninitialized);
+    for (int i = 0; i < length; ++i)
+        bytes[i] = char(i * 7 + i / 251);
+    const QByteArray text = Base64EncodeBytes(bytes, 19);
+
+    const QList<QByteArray> lines = text.split('\n');
+    const bool multipleOf57 = length % 57 == 0;
+    // Full lines of 76 characters each end in a line feed; the last line has none.
+    QCOMPARE(text.endsWith('\n'), multipleOf57);
+    QCOMPARE(lines.size(), length / 57 + 1);
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i)
+        QCOMPARE(lines.at(i).size(), 76);
+    QCOMPARE(lines.constLast().size(), multipleOf57 ? 0 : 4 * ((length % 57 + 2) / 3));
+    QCOMPARE(QByteArray::fromBase64(text.split('\n').join()), bytes);
+}
+
+void PictureImportTest::importsAtShownSize_data()
+{
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<QSize>("shown");
+    QTest::newRow("200x100") << QSize(200, 100) << QSize(200, 100);
+    QTest::newRow("600x400") << QSize(600, 400) << QSize(300, 200);
+    QTest::newRow("302x200") << QSize(302, 200) << QSize(300, 199);
+    QTest::newRow("1000x333") << QSize(1000, 333) << QSize(300, 100);
+    QTest::newRow("250x1000") << QSize(250, 1000) << QSize(75, 300);
+    QTest::newRow("300x301") << QSize(300, 301) << QSize(300, 300);
+    QTest::newRow("2000x1") << QSize(2000, 1) << QSize(300, 1);
+}
+
+void PictureImportTest::importsAtShownSize()
+{
+    QFETCH(QSize, picture);
+    QFETCH(QSize, shown);
+    const RgbPicture imported = importJpegFile(store(makeJpeg(quarters(picture.width(), picture.height()))));
+    QCOMPARE(QSize(imported.width, imported.height), shown);
+    QCOMPARE(imported.pixels.size(), size_t(shown.width() * shown.height() * 3));
+}
+
+void PictureImportTest::streamingSamplesTheNearestPixel_data()
+{
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<JpegOptions>("options");
+    const auto sampled = [](int h, int v) {
+        JpegOptions options;
+        options.hSampling = h;
+        options.vSampling = v;
+        return options;
+    };
+    JpegOptions progressive = sampled(2, 2);
+    progressive.progressive = true;
+    JpegOptions arithmetic = sampled(2, 2);
+    arithmetic.arithmetic = true;
+    QTest::newRow("4:4:4") << QSize(1000, 700) << sampled(1, 1);
+    QTest::newRow("4:2:2") << QSize(1000, 700) << sampled(2, 1);
+    QTest::newRow("4:2:0") << QSize(1000, 700) << sampled(2, 2);
+    QTest::newRow("4:4:0") << QSize(1000, 700) << sampled(1, 2);
+    QTest::newRow("4:1:1") << QSize(1000, 700) << sampled(4, 1);
+    QTest::newRow("4:2:0 rows far apart") << QSize(2400, 3100) << sampled(2, 2);
+    QTest::newRow("4:2:0 odd size") << QSize(917, 301) << sampled(2, 2);
+    QTest::newRow("4:2:0 unscaled") << QSize(299, 157) << sampled(2, 2);
+    QTest::newRow("progressive") << QSize(1000, 700) << progressive;
+    QTest::newRow("arithmetic") << QSize(1000, 700) << arithmetic;
+}
+
+void PictureImportTest::streamingSamplesTheNearestPixel()
+{
+    QFETCH(QSize, picture);
+    QFETCH(JpegOptions, options);
+    const QByteArray jpeg = makeJpeg(photoLike(picture.width(), picture.height()), options);
+    const QImage full = decodeJpeg(jpeg).image;
+    const RgbPicture imported = importJpegFile(store(jpeg));
+
+    const PictureSize shown = shownPictureSize(picture.width(), picture.height());
+    QCOMPARE(QSize(imported.width, imported.height), QSize(shown.width, shown.height));
+    // Every shown pixel is exactly the full picture's pixel under its centre: rows and columns
+    // are dropped, nothing is blended, and skipping scanlines changes no value.
+    for (int y = 0; y < shown.height; ++y) {
+        const int sy = int((2LL * y + 1) * picture.height() / (2 * shown.height));
+        const uchar* expected = full.constScanLine(sy);
+        for (int x = 0; x < shown.width; ++x) {
+            const int sx = int((2LL * x + 1) * picture.width() / (2 * shown.width));
+            if (memcmp(imported.row(y) + 3 * x, expected + 3 * sx, 3) != 0)
+                QFAIL(
+                    qPrintable(QStringLiteral("pixel %1,%2 is not source pixel %3,%4").arg(x).arg(y).arg(sx).arg(sy)));
+        }
+    }
+}
+
+void PictureImportTest::colourKindsImportInColour_data()
+{
+    QTest::addColumn<JpegOptions>("options");
+    QTest::addColumn<QSize>("picture");
+    using Colour = JpegOptions::Colour;
+    const auto kind = [](Colour colour, bool progressive = false, bool arithmetic = false) {
+        JpegOptions options;
+        options.colour = colour;
+        options.progressive = progressive;
+        options.arithmetic = arithmetic;
+        return options;
+    };
+    for (const QSize& size : {QSize(64, 48), QSize(640, 480)}) {
+        const QByteArray suffix = size.width() > 300 ? " scaled" : "";
+        QTest::newRow("YCbCr" + suffix) << kind(Colour::YCbCr) << size;
+        QTest::newRow("RGB" + suffix) << kind(Colour::Rgb) << size;
+        QTest::newRow("grayscale" + suffix) << kind(Colour::Grayscale) << size;
+        QTest::newRow("CMYK" + suffix) << kind(Colour::Cmyk) << size;
+        QTest::newRow("YCCK" + suffix) << kind(Colour::Ycck) << size;
+        QTest::newRow("progressive" + suffix) << kind(Colour::YCbCr, true) << size;
+        QTest::newRow("arithmetic" + suffix) << kind(Colour::YCbCr, false, true) << size;
+        QTest::newRow("progressive arithmetic" + suffix) << kind(Colour::YCbCr, true, true) << size;
+        QTest::newRow("progressive grayscale" + suffix) << kind(Colour::Grayscale, true) << size;
+        QTest::newRow("progressive CMYK" + suffix) << kind(Colour::Cmyk, true) << size;
+    }
+}
+
+void PictureImportTest::colourKindsImportInColour()
+{
+    QFETCH(JpegOptions, options);
+    QFETCH(QSize, picture);
+    const RgbPicture imported = importJpegFile(store(makeJpeg(quarters(picture.width(), picture.height()), options)));
+    const PictureSize shown = shownPictureSize(picture.width(), picture.height());
+    QCOMPARE(QSize(imported.width, imported.height), QSize(shown.width, shown.height));
+
+    const QImage image = toImage(imported);
+    const bool gray = options.colour == JpegOptions::Colour::Grayscale;
+    for (int q = 0; q < 4; ++q) {
+        const QPoint centre((q % 2 * 2 + 1) * shown.width / 4, (q / 2 * 2 + 1) * shown.height / 4);
+        const QColor source = kQuarterColours[q];
+        const int level = qGray(source.rgb());
+        const QColor expected = gray ? QColor(level, level, level) : source;
+        const QColor found = image.pixelColor(centre);
+        QVERIFY2(nearColour(found, expected, 8),
+                 qPrintable(QStringLiteral("quarter %1 is %2, expected %3").arg(q).arg(found.name(), expected.name())));
+    }
+}
+
+void PictureImportTest::exifOrientationTurnsUpright_data()
+{
+    QTest::addColumn<int>("orientation");
+    QTest::addColumn<bool>("bigEndian");
+    QTest::addColumn<QSize>("upright");
+    for (int orientation = 1; orientation <= 8; ++orientation) {
+        QTest::addRow("%d", orientation) << orientation << false << QSize(64, 48);
+        QTest::addRow("%d big-endian", orientation) << orientation << true << QSize(64, 48);
+    }
+    // A phone photo on its side, scaled: the shown size comes from the upright size.
+    QTest::newRow("6 scaled") << 6 << false << QSize(600, 800);
+    QTest::newRow("8 scaled") << 8 << true << QSize(1000, 400);
+    QTest::newRow("5 scaled") << 5 << false << QSize(480, 640);
+    QTest::newRow("3 scaled") << 3 << false << QSize(640, 480);
+}
+
+void PictureImportTest::exifOrientationTurnsUpright()
+{
+    QFETCH(int, orientation);
+    QFETCH(bool, bigEndian);
+    QFETCH(QSize, upright);
+
+    // How a camera stores a picture that is to be shown upright with this orientation.
+    const QImage shown = quarters(upright.width(), upright.height());
+    const QTransform transpose(0, 1, 1, 0, 0, 0);
+    QImage stored;
+    switch (orientation) {
+    case 1:
+        stored = shown;
+        break;
+    case 2:
+        stored = shown.mirrored(true, false);
+        break;
+    case 3:
+        stored = shown.transformed(QTransform().rotate(180));
+        break;
+    case 4:
+        stored = shown.mirrored(false, true);
+        break;
+    case 5:
+        stored = shown.transformed(transpose);
+        break;
+    case 6:
+        stored = shown.transformed(QTransform().rotate(-90));
+        break;
+    case 7:
+        stored = shown.transformed(transpose).transformed(QTransform().rotate(180));
+        break;
+    case 8:
+        stored = shown.transformed(QTransform().rotate(90));
+        break;
+    }
+    JpegOptions options;
+    options.exifOrientation = orientation;
+    options.exifBigEndian = bigEndian;
+    const RgbPicture imported = importJpegFile(store(makeJpeg(stored, options)));
+
+    const PictureSize size = shownPictureSize(upright.width(), upright.height());
+    QCOMPARE(QSize(imported.width, imported.height), QSize(size.width, size.height));
+    const QImage image = toImage(imported);
+    for (int q = 0; q < 4; ++q) {
+        const QPoint centre((q % 2 * 2 + 1) * size.width / 4, (q / 2 * 2 + 1) * size.height / 4);
+        QVERIFY2(nearColour(image.pixelColor(centre), kQuarterColours[q], 8),
+                 qPrintable(QStringLiteral("quarter %1 is %2").arg(q).arg(image.pixelColor(centre).name())));
+    }
+}
+
+void PictureImportTest::malformedExifMeansUpright_data()
+{
+    QTest::addColumn<QByteArray>("payload");
+    QTest::addColumn<int>("orientation");
+    const QByteArray exif("Exif\0\0", 6);
+    const QByteArray header = exif + QByteArray("II\x2A\0\x08\0\0\0", 8);
+    const auto entry = [](int tag, int type, int value) {
+        QByteArray bytes;
+        for (int v : {tag & 0xFF, tag >> 8, type, 0, 1, 0, 0, 0, value & 0xFF, value >> 8, 0, 0})
+            bytes.append(char(v));
+        return bytes;
+    };
+    QTest::newRow("well formed") << header + QByteArray("\x01\0", 2) + entry(0x0112, 3, 6) << 6;
+    QTest::newRow("not EXIF") << QByteArray("http://ns.adobe.com/xap/1.0/\0<x/>", 34) << 1;
+    QTest::newRow("EXIF name only") << exif << 1;
+    QTest::newRow("bad byte order") << exif + QByteArray("XX\x2A\0\x08\0\0\0\x01\0", 10) + entry(0x0112, 3, 6) << 1;
+    QTest::newRow("bad magic") << exif + QByteArray("II\x2B\0\x08\0\0\0\x01\0", 10) + entry(0x0112, 3, 6) << 1;
+    QTest::newRow("directory past the end") << exif + QByteArray("II\x2A\0\xFF\xFF\xFF\x7F", 8) << 1;
+    QTest::newRow("directory at the very end") << header << 1;
+    QTest::newRow("more entries than bytes") << header + QByteArray("\xFF\xFF", 2) + entry(0x0100, 3, 6) << 1;
+    QTest::newRow("entry cut short") << header + QByteArray("\x01\0", 2) + entry(0x0112, 3, 6).left(9) << 1;
+    QTest::newRow("orientation 0") << header + QByteArray("\x01\0", 2) + entry(0x0112, 3, 0) << 1;
+    QTest::newRow("orientation 9") << header + QByteArray("\x01\0", 2) + entry(0x0112, 3, 9) << 1;
+    QTest::newRow("orientation as text") << header + QByteArray("\x01\0", 2) + entry(0x0112, 2, 6) << 1;
+}
+
+void PictureImportTest::malformedExifMeansUpright()
+{
+    QFETCH(QByteArray, payload);
+    QFETCH(int, orientation);
+    QCOMPARE(exifOrientation(reinterpret_cast<const unsigned char*>(payload.constData()), size_t(payload.size())),
+             orientation);
+}
+
+void PictureImportTest::refusesWhatIsNotAJpeg_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    quarters(40, 30).save(&buffer, "PNG");
+    QByteArray random(4096, Qt::Uninitialized);
+    unsigned seed = 7;
+    for (char& c : random) {
+        seed = seed * 1103515245u + 12345u;
+        c = char(seed >> 16);
+    }
+    const QByteArray jpeg = makeJpeg(photoLike(64, 64));
+
+    QTest::newRow("empty file") << QByteArray();
+    QTest::newRow("PNG named .jpg") << png;
+    QTest::newRow("random bytes") << random;
+    QTest::newRow("text") << QByteArray("not a picture\n");
+    QTest::newRow("start marker only") << QByteArray("\xFF\xD8", 2);
+    QTest::newRow("tables without a frame") << jpeg.left(jpeg.indexOf("\xFF\xC0"));
+}
+
+void PictureImportTest::refusesWhatIsNotAJpeg()
+{
+    QFETCH(QByteArray, bytes);
+    const QString message = failureOf(store(bytes));
+    QVERIFY2(QRegularExpression(QStringLiteral("^JPEG error #\\d+$")).match(message).hasMatch(), qPrintable(message));
+
+    const QString missing = failureOf(m_dir.filePath(QStringLiteral("no such file.jpg")));
+    QVERIFY2(missing.startsWith(QStringLiteral("Cannot open file \"")) &&
+                 missing.contains(QStringLiteral("no such file.jpg")),
+             qPrintable(missing));
+}
+
+void PictureImportTest::truncatedFiles_data()
+{
+    // Where the file ends, what its top left and bottom left then show (an invalid colour: refused).
+    QTest::addColumn<QString>("end");
+    QTest::addColumn<QColor>("topLeft");
+    QTest::addColumn<QColor>("bottomLeft");
+    const QColor grey(128, 128, 128);
+    QTest::newRow("inside the tables") << "tables" << QColor() << QColor();
+    QTest::newRow("inside the frame header") << "frame" << QColor() << QColor();
+    QTest::newRow("right after the scan header") << "scan" << grey << grey;
+    QTest::newRow("half way through the data") << "half" << kQuarterColours[0] << grey;
+    QTest::newRow("without the end marker") << "marker" << kQuarterColours[0] << kQuarterColours[2];
+}
+
+void PictureImportTest::truncatedFiles()
+{
+    QFETCH(QString, end);
+    QFETCH(QColor, topLeft);
+    QFETCH(QColor, bottomLeft);
+    const QByteArray jpeg = makeJpeg(quarters(640, 480));
+    const qsizetype scan = jpeg.indexOf("\xFF\xDA");
+    const qsizetype scanData = scan + 2 + (uchar(jpeg[scan + 2]) << 8 | uchar(jpeg[scan + 3]));
+    const QMap<QString, qsizetype> kept = {{QStringLiteral("tables"), 100},
+                                           {QStringLiteral("frame"), jpeg.indexOf("\xFF\xC0") + 6},
+                                           {QStringLiteral("scan"), scanData},
+                                           {QStringLiteral("half"), (scanData + jpeg.size()) / 2},
+                                           {QStringLiteral("marker"), jpeg.size() - 2}};
+    const QString path = store(jpeg.left(kept.value(end)));
+    if (!topLeft.isValid()) {
+        const QString message = failureOf(path);
+        QVERIFY2(QRegularExpression(QStringLiteral("^JPEG error #\\d+$")).match(message).hasMatch(),
+                 qPrintable(message));
+        return;
+    }
+    // What the file lacks is libjpeg's grey fill.
+    const QImage image = toImage(importJpegFile(path));
+    QCOMPARE(image.size(), QSize(300, 225));
+    QVERIFY2(nearColour(image.pixelColor(10, 10), topLeft, 8), qPrintable(image.pixelColor(10, 10).name()));
+    QVERIFY2(nearColour(image.pixelColor(10, 220), bottomLeft, 8), qPrintable(image.pixelColor(10, 220).name()));
+}
+
+void PictureImportTest::absurdSizes_data()
+{
+    QTest::addColumn<bool>("progressive");
+    QTest::addColumn<QSize>("claimed");
+    QTest::addColumn<QSize>("shown"); // empty: refused
+    QTest::newRow("65500 x 65500") << false << QSize(65500, 65500) << QSize();
+    QTest::newRow("just past the pixel limit") << false << QSize(40000, 25001) << QSize();
+    QTest::newRow("progressive 20000 x 20000") << true << QSize(20000, 20000) << QSize();
+    QTest::newRow("progressive 12000 x 8000") << true << QSize(12000, 8000) << QSize();
+    QTest::newRow("30000 x 30000, read reduced") << false << QSize(30000, 30000) << QSize(300, 300);
+    QTest::newRow("12000 x 10000, read reduced") << false << QSize(12000, 10000) << QSize(300, 250);
+    QTest::newRow("progressive 4000 x 3000") << true << QSize(4000, 3000) << QSize(300, 225);
+}
+
+void PictureImportTest::absurdSizes()
+{
+    QFETCH(bool, progressive);
+    QFETCH(QSize, claimed);
+    QFETCH(QSize, shown);
+    // A few hundred bytes that claim a huge picture: the data runs out at once.
+    JpegOptions options;
+    options.progressive = progressive;
+    options.hSampling = options.vSampling = 2;
+    options.quality = 50;
+    const QString path = store(withClaimedSize(makeJpeg(quarters(32, 32), options), claimed.width(), claimed.height()));
+    if (shown.isEmpty()) {
+        QCOMPARE(failureOf(path), QStringLiteral("Изображение слишком большое: %1 x %2 точек. Выберите изображение "
+                                                 "меньшего размера")
+                                      .arg(claimed.width())
+                                      .arg(claimed.height()));
+        return;
+    }
+    const RgbPicture imported = importJpegFile(path);
+    QCOMPARE(QSize(imported.width, imported.height), shown);
+}
+
+void PictureImportTest::encoderWritesBaselineColourQuality90_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("300x200") << QSize(300, 200);
+    QTest::newRow("75x300") << QSize(75, 300);
+    QTest::newRow("1x1") << QSize(1, 1);
+    QTest::newRow("300x1") << QSize(300, 1);
+}
+
+void PictureImportTest::encoderWritesBaselineColourQuality90()
+{
+    QFETCH(QSize, size);
+    const RgbPicture picture =
+        importJpegFile(store(makeJpeg(quarters(size.width(), size.height()), JpegOptions{.quality = 100})));
+    const DecodedJpeg written = decodeJpeg(encodePreviewJpeg(picture));
+
+    QCOMPARE(written.startOfFrame, 0xC0);
+    QCOMPARE(written.components, 3);
+    QCOMPARE(written.colourSpace, int(JCS_YCbCr));
+    QCOMPARE(written.image.size(), size);
+    QCOMPARE(written.quantTables, standardQuantTables(90));
+    const QImage original = toImage(picture);
+    for (const QPoint& p :
+         {QPoint(0, 0), QPoint(size.width() - 1, size.height() - 1), QPoint(size.width() / 4, size.height() / 4)})
+        QVERIFY(nearColour(written.image.pixelColor(p), original.pixelColor(p), 12));
+}
+
+QTEST_MAIN(PictureImportTest)
+#include "tst_picture_import.moc"
