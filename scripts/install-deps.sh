@@ -10,6 +10,7 @@ packages=(
     xsltproc libxml2-utils
     xvfb xauth openbox wmctrl xdotool x11-utils
     fonts-wine fonts-dejavu-core
+    at-spi2-core gir1.2-atspi-2.0 python3-gi dbus
 )
 
 # `install-deps.sh fuzz` adds clang and its fuzzing runtime.

@@ -47,6 +47,8 @@ TPasport::TPasport(DesktopServices& services, QWidget* parent)
         panel->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         panel->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         panel->document()->setDocumentMargin(1);
+        // Readable from the keyboard, but Tab moves on instead of staying inside the panel.
+        panel->setTabChangesFocus(true);
         QPalette palette = panel->palette();
         palette.setColor(QPalette::Base, palette.color(QPalette::Button));
         panel->setPalette(palette);

@@ -1,10 +1,29 @@
 #include "ImageCanvas.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFontMetrics>
 #include <QPainter>
 
+namespace {
+
+// Screen readers announce the picture area as a picture, not as an empty pane.
+QAccessibleInterface* accessibleCanvas(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("ImageCanvas") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Graphic);
+    return nullptr;
+}
+
+} // namespace
+
 ImageCanvas::ImageCanvas(QWidget* parent) : QWidget(parent)
 {
+    static const bool registered = [] {
+        QAccessible::installFactory(accessibleCanvas);
+        return true;
+    }();
+    Q_UNUSED(registered);
     clear(QSize(300, 300));
 }
 
