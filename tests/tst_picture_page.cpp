@@ -42,6 +42,7 @@ struct PageState
     bool addEnabled = false;
     bool deleteEnabled = false;
     QString encoded;
+    QString description; // for screen readers
 
     bool operator==(const PageState&) const = default;
 };
@@ -128,7 +129,8 @@ PageState PicturePageTest::page() const
             caption->palette().color(QPalette::Base),
             find<QPushButton>("AddImg")->isEnabled(),
             find<QPushButton>("DelImg")->isEnabled(),
-            find<QLineEdit>("ImgBase64")->text()};
+            find<QLineEdit>("ImgBase64")->text(),
+            find<ImageCanvas>("WorkImg")->accessibleDescription()};
 }
 
 QString PicturePageTest::pictureFile(const QImage& image, const JpegOptions& options, const QString& name)
@@ -191,6 +193,7 @@ void PicturePageTest::addShowsAndStoresThePicture()
     QCOMPARE(state.captionBase, QApplication::palette().color(QPalette::Base));
     QVERIFY(state.deleteEnabled);
     QVERIFY(!state.addEnabled);
+    QCOMPARE(state.description, QStringLiteral("Изображение 300 x 200 точек"));
 
     // The temporary file holds the shown picture as a baseline colour JPEG of quality 90.
     QCOMPARE(m_services->writtenFiles, QStringList{tempPicture()});
@@ -229,6 +232,7 @@ void PicturePageTest::removalReturnsToNoPicture()
     QVERIFY(!state.deleteEnabled);
     QVERIFY(state.addEnabled);
     QCOMPARE(state.encoded, QString());
+    QCOMPARE(state.description, QStringLiteral("Изображение не выбрано"));
     // The temporary file stays.
     QVERIFY(QFileInfo::exists(tempPicture()));
 }

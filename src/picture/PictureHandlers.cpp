@@ -26,9 +26,13 @@ constexpr qint64 kReadBackLimit = 16 << 20;
 const QString kWriteFailed = QStringLiteral("Ошибка записи файла изображения работы во временную папку");
 const QString kReadFailed = QStringLiteral("Ошибка чтения файла изображения работы из временной папки");
 
-// The caption and the two buttons follow the picture's presence.
+// The caption, the two buttons and what a screen reader says of the area follow the picture.
 void setPicturePresent(Ui::TPasport& ui, bool present)
 {
+    const QSize shown = ui.WorkImg->bitmap().size();
+    ui.WorkImg->setAccessibleDescription(
+        present ? QStringLiteral("Изображение %1 x %2 точек").arg(shown.width()).arg(shown.height())
+                : QStringLiteral("Изображение не выбрано"));
     ui.WorkImgSign->setEnabled(present);
     if (!present)
         ui.WorkImgSign->clear();
