@@ -2,6 +2,7 @@
 #include "sections/Subj.h"
 #include "shell/Form.h"
 #include "shell/Startup.h"
+#include "support/EditorTest.h"
 #include "support/FakeServices.h"
 
 #include <QAbstractButton>
@@ -37,7 +38,7 @@ QList<QWidget*> reachable(QWidget* window)
 
 } // namespace
 
-class AccessibilityTest : public QObject
+class AccessibilityTest : public EditorTest
 {
     Q_OBJECT
 
@@ -54,22 +55,16 @@ private slots:
 
 private:
     QWidget* window(const QString& name) const;
-
-    std::unique_ptr<FakeServices> m_services;
-    std::unique_ptr<EditorWindows> m_windows;
 };
 
 void AccessibilityTest::init()
 {
-    m_services = std::make_unique<FakeServices>();
-    m_windows = std::make_unique<EditorWindows>(*m_services);
+    createEditor();
 }
 
 void AccessibilityTest::cleanup()
 {
-    VERIFY_SERVICES_SETTLED(*m_services);
-    m_windows.reset();
-    m_services.reset();
+    destroyEditor();
 }
 
 QWidget* AccessibilityTest::window(const QString& name) const

@@ -5,6 +5,7 @@
 #include "shell/Form.h"
 #include "shell/Startup.h"
 #include "support/DialogScripts.h"
+#include "support/EditorTest.h"
 #include "support/FakeServices.h"
 #include "support/Typing.h"
 #include "support/Xml.h"
@@ -133,7 +134,7 @@ QString pageEntry(const Person& person)
 
 } // namespace
 
-class EndToEndTest : public QObject
+class EndToEndTest : public EditorTest
 {
     Q_OBJECT
 
@@ -146,15 +147,6 @@ private slots:
     void deletionsBeforeSaving();
 
 private:
-    template <typename T>
-    T* find(const char* name) const
-    {
-        T* child = m_windows->Pasport->findChild<T*>(QLatin1String(name));
-        if (!child)
-            qFatal("no control %s", name);
-        return child;
-    }
-
     // What a person does.
     void openPage(const char* page);
     void typeInto(const char* control, const QString& text);
@@ -170,23 +162,17 @@ private:
     QString saveFolder() const;
     void verifySavedPassport(const XmlDoc& doc, qint64 stored) const;
     void verifyPage(const QByteArray& bytes) const;
-
-    std::unique_ptr<FakeServices> m_services;
-    std::unique_ptr<EditorWindows> m_windows;
 };
 
 void EndToEndTest::init()
 {
-    m_services = std::make_unique<FakeServices>();
-    m_windows = std::make_unique<EditorWindows>(*m_services);
+    createEditor();
     m_windows->Pasport->show();
 }
 
 void EndToEndTest::cleanup()
 {
-    VERIFY_SERVICES_SETTLED(*m_services);
-    m_windows.reset();
-    m_services.reset();
+    destroyEditor();
 }
 
 // A click on the page's tab.

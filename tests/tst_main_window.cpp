@@ -1,3 +1,5 @@
+#include "participants/Add.h"
+#include "sections/Subj.h"
 #include "shell/AppInfo.h"
 #include "shell/ErrorBox.h"
 #include "shell/Failure.h"
@@ -6,8 +8,7 @@
 #include "shell/ImageCanvas.h"
 #include "shell/MemoEdit.h"
 #include "shell/Startup.h"
-#include "participants/Add.h"
-#include "sections/Subj.h"
+#include "support/EditorTest.h"
 #include "support/FakeServices.h"
 #include "support/Typing.h"
 
@@ -22,11 +23,10 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
-
 #include <memory>
 #include <stdexcept>
 
-class MainWindowTest : public QObject
+class MainWindowTest : public EditorTest
 {
     Q_OBJECT
 
@@ -55,32 +55,17 @@ private slots:
     void silentAndForeignFailures();
 
 private:
-    template <typename T>
-    T* find(const char* name) const
-    {
-        T* child = m_windows->Pasport->findChild<T*>(QLatin1String(name));
-        if (!child)
-            qFatal("no control %s", name);
-        return child;
-    }
     void enter(QWidget* field) const;
-
-    std::unique_ptr<FakeServices> m_services;
-    std::unique_ptr<EditorWindows> m_windows;
 };
 
 void MainWindowTest::init()
 {
-    m_services = std::make_unique<FakeServices>();
-    m_windows = std::make_unique<EditorWindows>(*m_services);
+    createEditor();
 }
 
 void MainWindowTest::cleanup()
 {
-    VERIFY_SERVICES_SETTLED(*m_services);
-    m_windows.reset();
-    m_services.reset();
-    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+    destroyEditor();
 }
 
 void MainWindowTest::enter(QWidget* field) const
@@ -92,7 +77,8 @@ void MainWindowTest::enter(QWidget* field) const
 void MainWindowTest::windowIsFixedAndTitled()
 {
     TPasport& window = *m_windows->Pasport;
-    QCOMPARE(window.windowTitle(), QStringLiteral("Фестиваль «Lumarinda» - Электронный паспорт работы (2015 / 2016) v.2.2.4"));
+    QCOMPARE(window.windowTitle(),
+             QStringLiteral("Фестиваль «Lumarinda» - Электронный паспорт работы (2015 / 2016) v.2.2.4"));
     QCOMPARE(window.objectName(), QStringLiteral("Pasport"));
     QCOMPARE(window.minimumSize(), QSize(787, 502));
     QCOMPARE(window.maximumSize(), QSize(787, 502));
@@ -195,8 +181,8 @@ void MainWindowTest::initialState()
     QVERIFY(!find<QLineEdit>("WorkImgSign")->isEnabled());
     QVERIFY(!find<QComboBox>("LeaderID")->isEnabled());
     QVERIFY(!find<QLabel>("LeaderID_Label")->isEnabled());
-    for (const char* name : {"AuthorsLastname", "AuthorsName", "AuthorsPatronymic", "TeachersLastname",
-                             "TeachersName", "TeachersPatronymic"})
+    for (const char* name : {"AuthorsLastname", "AuthorsName", "AuthorsPatronymic", "TeachersLastname", "TeachersName",
+                             "TeachersPatronymic"})
         QVERIFY2(find<QLineEdit>(name)->isReadOnly(), name);
 
     QCOMPARE(find<QGroupBox>("AuthorsGroup")->title(), QStringLiteral("Авторы (0)"));
@@ -309,8 +295,8 @@ void MainWindowTest::memoLimitCutsPastedText()
 void MainWindowTest::tabOrderFollowsTheLayout()
 {
     const QStringList expected = {
-        QStringLiteral("title"),        QStringLiteral("description"),         QStringLiteral("tech_request"),
-        QStringLiteral("manual"),       QStringLiteral("public_post_index"),   QStringLiteral("public_post_address"),
+        QStringLiteral("title"),        QStringLiteral("description"),       QStringLiteral("tech_request"),
+        QStringLiteral("manual"),       QStringLiteral("public_post_index"), QStringLiteral("public_post_address"),
         QStringLiteral("public_phone"), QStringLiteral("public_email"),
     };
     QWidget* current = find<QWidget>("title");
@@ -333,9 +319,12 @@ void MainWindowTest::helpPanelFollowsFocusAndClicks()
         const char* field;
         QString text;
     } steps[] = {
-        {"description", HelpTexts::descriptionText()},     {"tech_request", HelpTexts::techRequestText()},
-        {"manual", HelpTexts::manualText()},               {"title", HelpTexts::titleText()},
-        {"public_post_address", HelpTexts::contactsText()}, {"public_email", HelpTexts::contactsText()},
+        {"description", HelpTexts::descriptionText()},
+        {"tech_request", HelpTexts::techRequestText()},
+        {"manual", HelpTexts::manualText()},
+        {"title", HelpTexts::titleText()},
+        {"public_post_address", HelpTexts::contactsText()},
+        {"public_email", HelpTexts::contactsText()},
     };
     for (const auto& step : steps) {
         enter(find<QWidget>(step.field));
@@ -397,14 +386,22 @@ void MainWindowTest::errorBoxAppendsFullStop_data()
 {
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("letter") << "Ошибка записи файла" << "Ошибка записи файла.";
-    QTest::newRow("full stop") << "Готово." << "Готово.";
-    QTest::newRow("exclamation") << "Стоп!" << "Стоп!";
-    QTest::newRow("closing bracket") << "JPEG error #(53)" << "JPEG error #(53)";
-    QTest::newRow("digit") << "JPEG error #53" << "JPEG error #53.";
-    QTest::newRow("slash") << "путь/" << "путь/.";
-    QTest::newRow("hyphen") << "a-" << "a-";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("letter") << "Ошибка записи файла"
+                            << "Ошибка записи файла.";
+    QTest::newRow("full stop") << "Готово."
+                               << "Готово.";
+    QTest::newRow("exclamation") << "Стоп!"
+                                 << "Стоп!";
+    QTest::newRow("closing bracket") << "JPEG error #(53)"
+                                     << "JPEG error #(53)";
+    QTest::newRow("digit") << "JPEG error #53"
+                           << "JPEG error #53.";
+    QTest::newRow("slash") << "путь/"
+                           << "путь/.";
+    QTest::newRow("hyphen") << "a-"
+                            << "a-";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void MainWindowTest::errorBoxAppendsFullStop()

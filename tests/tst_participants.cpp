@@ -3,6 +3,7 @@
 #include "shell/Startup.h"
 #include "shell/Text.h"
 #include "support/DialogScripts.h"
+#include "support/EditorTest.h"
 #include "support/FakeServices.h"
 #include "support/Typing.h"
 
@@ -55,7 +56,7 @@ QString validId(int base)
 
 } // namespace
 
-class ParticipantsTest : public QObject
+class ParticipantsTest : public EditorTest
 {
     Q_OBJECT
 
@@ -85,14 +86,6 @@ private slots:
     void listKeepsItsSelection();
 
 private:
-    template <typename T>
-    T* find(const char* name) const
-    {
-        T* child = m_windows->Pasport->findChild<T*>(QLatin1String(name));
-        if (!child)
-            qFatal("no control %s", name);
-        return child;
-    }
     static const GroupNames& group(const QString& name) { return name == u"authors" ? kAuthors : kTeachers; }
     static const GroupNames& other(const QString& name) { return name == u"authors" ? kTeachers : kAuthors; }
     const ParticipantEntry& entry(const GroupNames& g, int place) const;
@@ -105,24 +98,18 @@ private:
     QStringList items(const GroupNames& g) const;
     int selectedRow(const GroupNames& g) const;
     QStringList describe() const;
-
-    std::unique_ptr<FakeServices> m_services;
-    std::unique_ptr<EditorWindows> m_windows;
 };
 
 void ParticipantsTest::init()
 {
-    m_services = std::make_unique<FakeServices>();
-    m_windows = std::make_unique<EditorWindows>(*m_services);
+    createEditor();
     m_windows->Pasport->show();
     find<QTabWidget>("SectionsTabs")->setCurrentIndex(2);
 }
 
 void ParticipantsTest::cleanup()
 {
-    VERIFY_SERVICES_SETTLED(*m_services);
-    m_windows.reset();
-    m_services.reset();
+    destroyEditor();
 }
 
 const ParticipantEntry& ParticipantsTest::entry(const GroupNames& g, int place) const

@@ -6,6 +6,7 @@
 #include "shell/ImageCanvas.h"
 #include "shell/QtDesktopServices.h"
 #include "shell/Startup.h"
+#include "support/EditorTest.h"
 #include "support/FakeServices.h"
 #include "support/JpegFixtures.h"
 #include "support/Typing.h"
@@ -60,7 +61,7 @@ void whenModal(const std::function<void(QWidget*)>& action)
 
 } // namespace
 
-class PicturePageTest : public QObject
+class PicturePageTest : public EditorTest
 {
     Q_OBJECT
 
@@ -83,14 +84,6 @@ private slots:
     void realDialogShowsOneJpegFilterAndAPreview();
 
 private:
-    template <typename T>
-    T* find(const char* name) const
-    {
-        T* child = m_windows->Pasport->findChild<T*>(QLatin1String(name));
-        if (!child)
-            qFatal("no control %s", name);
-        return child;
-    }
     PageState page() const;
     QString pictureFile(const QImage& image, const JpegOptions& options = {},
                         const QString& name = QStringLiteral("photo.jpg"));
@@ -99,23 +92,18 @@ private:
     static QByteArray readAll(const QString& path);
     void verifyEncodedTextIsTheTemporaryFile();
 
-    std::unique_ptr<FakeServices> m_services;
-    std::unique_ptr<EditorWindows> m_windows;
     std::unique_ptr<QTemporaryDir> m_files;
 };
 
 void PicturePageTest::init()
 {
-    m_services = std::make_unique<FakeServices>();
-    m_windows = std::make_unique<EditorWindows>(*m_services);
+    createEditor();
     m_files = std::make_unique<QTemporaryDir>();
 }
 
 void PicturePageTest::cleanup()
 {
-    VERIFY_SERVICES_SETTLED(*m_services);
-    m_windows.reset();
-    m_services.reset();
+    destroyEditor();
     m_files.reset();
 }
 

@@ -7,6 +7,7 @@
 #include "shell/MemoEdit.h"
 #include "shell/Startup.h"
 #include "shell/Text.h"
+#include "support/EditorTest.h"
 #include "support/FakeServices.h"
 #include "support/Xml.h"
 #include "support/Xsltproc.h"
@@ -57,7 +58,7 @@ T* childOf(QWidget* parent, const char* name)
 
 } // namespace
 
-class SavePreviewTest : public QObject
+class SavePreviewTest : public EditorTest
 {
     Q_OBJECT
 
@@ -84,14 +85,6 @@ private slots:
     void previewNeverFollowsPlantedLinks();
 
 private:
-    template <typename T>
-    T* find(const char* name) const
-    {
-        T* child = m_windows->Pasport->findChild<T*>(QLatin1String(name));
-        if (!child)
-            qFatal("no control %s", name);
-        return child;
-    }
     // Authors and supervisors as their handlers leave them: list items and record entries.
     void addPerson(bool teacher, const char* id, const QString& surname, const QString& name,
                    const QString& patronymic);
@@ -103,23 +96,16 @@ private:
     QString tempFolder() const { return m_services->folder() + "temp/"; }
     void plantPreviewFiles();
     QStringList previewFilesLeft() const;
-
-    std::unique_ptr<FakeServices> m_services;
-    std::unique_ptr<EditorWindows> m_windows;
 };
 
 void SavePreviewTest::init()
 {
-    m_services = std::make_unique<FakeServices>();
-    m_windows = std::make_unique<EditorWindows>(*m_services);
+    createEditor();
 }
 
 void SavePreviewTest::cleanup()
 {
-    VERIFY_SERVICES_SETTLED(*m_services);
-    m_windows.reset();
-    m_services.reset();
-    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+    destroyEditor();
 }
 
 void SavePreviewTest::addPerson(bool teacher, const char* id, const QString& surname, const QString& name,

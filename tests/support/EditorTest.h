@@ -1,0 +1,44 @@
+#pragma once
+
+#include "shell/Startup.h"
+#include "support/FakeServices.h"
+
+#include <QApplication>
+#include <QObject>
+#include <QTest>
+#include <QWidget>
+#include <memory>
+
+// A test class over the three windows on a scripted desktop, built anew for every test function.
+class EditorTest : public QObject
+{
+protected:
+    // For init().
+    void createEditor()
+    {
+        m_services = std::make_unique<FakeServices>();
+        m_windows = std::make_unique<EditorWindows>(*m_services);
+    }
+
+    // For cleanup(): nothing unscripted happened and no window is left behind.
+    void destroyEditor()
+    {
+        VERIFY_SERVICES_SETTLED(*m_services);
+        m_windows.reset();
+        m_services.reset();
+        QVERIFY(QApplication::topLevelWidgets().isEmpty());
+    }
+
+    // A control of the main window by its objectName.
+    template <typename T>
+    T* find(const char* name) const
+    {
+        T* child = m_windows->Pasport->findChild<T*>(QLatin1String(name));
+        if (!child)
+            qFatal("no control %s", name);
+        return child;
+    }
+
+    std::unique_ptr<FakeServices> m_services;
+    std::unique_ptr<EditorWindows> m_windows;
+};
