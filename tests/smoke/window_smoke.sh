@@ -44,6 +44,15 @@ hints=$(xprop -id "$wid" WM_NORMAL_HINTS)
 grep -q 'minimum size: 787 by 502' <<<"$hints" || fail "no fixed minimum size: $hints"
 grep -q 'maximum size: 787 by 502' <<<"$hints" || fail "no fixed maximum size: $hints"
 
+# Neither maximisable nor resizable: the window manager offers no maximise, and asking anyway
+# leaves the size as it is.
+xprop -id "$wid" _NET_WM_ALLOWED_ACTIONS | grep -q MAXIMIZE && fail "the window can be maximised"
+wmctrl -i -r "$wid" -b add,maximized_vert,maximized_horz
+sleep 0.3
+info=$(xwininfo -id "$wid")
+[ "$(awk '/^  Width:/ {print $2}' <<<"$info")x$(awk '/^  Height:/ {print $2}' <<<"$info")" = 787x502 ] ||
+    fail "the window changed its size when asked to maximise"
+
 wmctrl -i -c "$wid"
 for _ in $(seq 100); do kill -0 $app 2>/dev/null || break; sleep 0.1; done
 kill -0 $app 2>/dev/null && fail "the editor did not end after the close request (a question shown?)"
