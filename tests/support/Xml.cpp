@@ -1,14 +1,20 @@
 #include "Xml.h"
 
+#include <QStringDecoder>
+
 #include <libxml/parser.h>
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
 
 namespace {
 
+// QString::fromUtf8 drops a leading U+FEFF, which is a character of the value here.
 QString fromXml(const xmlChar* text)
 {
-    return text ? QString::fromUtf8(reinterpret_cast<const char*>(text)) : QString();
+    if (!text)
+        return {};
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder(reinterpret_cast<const char*>(text));
 }
 
 void collect(void* context, xmlError* error)
