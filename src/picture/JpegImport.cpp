@@ -26,7 +26,8 @@ Failure cannotOpen(const QString& path, int error)
 }
 
 // Only a regular file is read. A named pipe would block the opening until some other program
-// writes to it, and a device can deliver bytes without end; a folder is named as such.
+// writes to it, and a device may deliver bytes without end or none at all; a folder is named as
+// such.
 std::FILE* openRegularFile(const QString& path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
