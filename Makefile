@@ -4,7 +4,7 @@ SANITIZE_DIR ?= build-sanitize
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 600
 JOBS ?= $(shell nproc)
-FUZZ_TARGETS = base64 participant_id passport_document
+FUZZ_TARGETS = base64 participant_id passport_document jpeg_import
 
 .PHONY: deps configure build run test test-sanitize fuzz clean
 

@@ -10,6 +10,7 @@
 #include "shell/Form.h"
 #include "ui_Form.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 
@@ -20,6 +21,32 @@ constexpr int kConfirmWaitMs = 1000;
 
 const QString kPreviewPictureName = QStringLiteral("preview.qdx.jpg");
 
+// A file name holds at most 255 bytes, and a passport saved over an older one is first written
+// under its full name with a suffix of seven: a long title's name is cut to what can be saved.
+constexpr qsizetype kMaxProposedNameBytes = 255 - qsizetype(sizeof ".qdx.xml" - 1) - 7;
+
+// The proposal as a file can bear it. A pasted title can hold line breaks and other control
+// characters, which USB sticks refuse in names and which nobody wants in one: each becomes "-",
+// as the other characters a name cannot hold do. A name that starts with a period would hide the
+// file from the user's view: leading periods and the blanks after them go.
+QString savableFileName(QString name)
+{
+    for (QChar& c : name) {
+        if (c.unicode() < 0x20)
+            c = u'-';
+    }
+    qsizetype hidden = 0;
+    while (hidden < name.size() && name.at(hidden) == u'.') {
+        ++hidden;
+        while (hidden < name.size() && name.at(hidden) == u' ')
+            ++hidden;
+    }
+    name.remove(0, hidden);
+    while (QFile::encodeName(name).size() > kMaxProposedNameBytes)
+        name.chop(1);
+    return name;
+}
+
 SaveDialogRequest saveDialogRequest(const QString& title)
 {
     SaveDialogRequest request;
@@ -27,7 +54,7 @@ SaveDialogRequest saveDialogRequest(const QString& title)
     request.filterDescription = QStringLiteral("Паспорт работы Фестиваля «Lumarinda»");
     request.filterPattern = QStringLiteral("*.qdx.xml");
     request.defaultSuffix = QStringLiteral("qdx.xml");
-    request.proposedName = ProposePassportFileName(title);
+    request.proposedName = savableFileName(ProposePassportFileName(title));
     return request;
 }
 
@@ -105,6 +132,12 @@ void TPasport::SaveButtonClick()
     const QString path = m_services.saveFile(saveDialogRequest(ui->title->text()));
     if (path.isEmpty())
         return;
+    // The stylesheet goes beside the passport under its fixed name, and would replace a passport
+    // given that name at once (on a stick's file system in any letter case).
+    if (QFileInfo(path).fileName().compare(kPreviewStylesheetName, Qt::CaseInsensitive) == 0)
+        throw Failure(QStringLiteral("Имя «%1» занято файлом шаблона, который записывается рядом с паспортом. "
+                                     "Паспорт работы не сохранен")
+                          .arg(kPreviewStylesheetName));
 
     // Built from the controls as they stand now, after the dialog.
     WorkInfoXML = BuildPassportDocument(passportSnapshot(), PassportDocumentKind::Saved, m_services.now());

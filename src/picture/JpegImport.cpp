@@ -8,14 +8,49 @@
 #include <QFile>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
 
+Failure cannotOpen(const QString& path, const QString& reason)
+{
+    return Failure(QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), reason));
+}
+
 Failure cannotOpen(const QString& path, int error)
 {
-    return Failure(QStringLiteral("Cannot open file \"%1\". %2")
-                       .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(std::strerror(error))));
+    return cannotOpen(path, QString::fromLocal8Bit(std::strerror(error)));
+}
+
+// Only a regular file is read. A named pipe would block the opening until some other program
+// writes to it, and a device may deliver bytes without end or none at all; a folder is named as
+// such.
+std::FILE* openRegularFile(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throw cannotOpen(path, errno);
+    struct stat info = {};
+    const bool known = ::fstat(fd, &info) == 0;
+    const int error = errno;
+    if (!known || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        if (!known)
+            throw cannotOpen(path, error);
+        if (S_ISDIR(info.st_mode))
+            throw cannotOpen(path, EISDIR);
+        throw cannotOpen(path, QStringLiteral("Это не обычный файл"));
+    }
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (!file) {
+        const int fdopenError = errno;
+        ::close(fd);
+        throw cannotOpen(path, fdopenError);
+    }
+    return file;
 }
 
 Failure tooLarge(long long width, long long height)
@@ -179,9 +214,7 @@ JDIMENSION sampled(int i, JDIMENSION source, int shown)
 
 RgbPicture importJpegFile(const QString& path)
 {
-    std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "rb");
-    if (!file)
-        throw cannotOpen(path, errno);
+    std::FILE* file = openRegularFile(path);
     const FileHandle closer{file};
 
     Decoder d;

@@ -47,6 +47,8 @@ void TPasport::connectPictureHandlers()
 {
     // The encoded picture runs to tens of thousands of characters, past a line edit's default limit.
     ui->ImgBase64->setMaxLength(std::numeric_limits<int>::max());
+    // The caption has no limit of its own; a line edit's default would cut a pasted one.
+    ui->WorkImgSign->setMaxLength(std::numeric_limits<int>::max());
     connect(ui->AddImg, &QPushButton::clicked, this, [this] { runHandler(&TPasport::AddImgClick); });
     connect(ui->DelImg, &QPushButton::clicked, this, [this] { runHandler(&TPasport::DelImgClick); });
 }

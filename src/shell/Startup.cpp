@@ -1,6 +1,7 @@
 #include "Startup.h"
 
 #include "Form.h"
+#include "WholeCharacters.h"
 #include "participants/Add.h"
 #include "sections/Subj.h"
 
@@ -53,6 +54,7 @@ EditorWindows::EditorWindows(DesktopServices& services)
     Subjects = new TSubjects(Pasport.get());
     Form1 = new TForm1(Pasport.get());
     Pasport->setDialogs(Subjects, Form1);
+    keepCharactersWhole(*Pasport);
 }
 
 EditorWindows::~EditorWindows() = default;

@@ -10,6 +10,8 @@ DesktopServices::Answer FakeServices::messageBox(const QString& text, const QStr
                                                  Buttons buttons)
 {
     messages.append({text, caption, icon, buttons, false});
+    if (whileModal)
+        whileModal();
     if (buttons == Buttons::Ok)
         return Answer::Ok;
     if (answers.empty()) {
@@ -24,11 +26,15 @@ DesktopServices::Answer FakeServices::messageBox(const QString& text, const QStr
 void FakeServices::plainMessage(const QString& text)
 {
     messages.append({text, kApplicationTitle, Icon::None, Buttons::Ok, true});
+    if (whileModal)
+        whileModal();
 }
 
 bool FakeServices::showModal(QDialog& dialog)
 {
     ++modalShown;
+    if (whileModal)
+        whileModal();
     if (modalScripts.empty()) {
         unexpected.append(QStringLiteral("unscripted modal dialog"));
         return false;
@@ -41,6 +47,8 @@ bool FakeServices::showModal(QDialog& dialog)
 QString FakeServices::openPictureFile(const QString& filter)
 {
     openFilters.append(filter);
+    if (whileModal)
+        whileModal();
     if (openFileAnswers.empty()) {
         unexpected.append(QStringLiteral("unscripted open dialog"));
         return {};
@@ -53,6 +61,8 @@ QString FakeServices::openPictureFile(const QString& filter)
 QString FakeServices::saveFile(const SaveDialogRequest& request)
 {
     saveRequests.append(request);
+    if (whileModal)
+        whileModal();
     if (saveFileAnswers.empty()) {
         unexpected.append(QStringLiteral("unscripted save dialog"));
         return {};
@@ -81,6 +91,8 @@ void FakeServices::openDocument(const QString& folder, const QString& fileName)
 void FakeServices::wait(int milliseconds)
 {
     waits.append(milliseconds);
+    if (waitHook)
+        waitHook(milliseconds);
 }
 
 bool FakeServices::fileExists(const QString& path)

@@ -38,6 +38,8 @@ public:
     std::function<void()> tempFolderFailure;                    // throws to refuse the folder
     std::function<bool(const QString&)> existsOverride;         // replaces the real test
     std::function<void(const QString&, const QByteArray&)> writeHook; // runs before each write
+    std::function<void(int)> waitHook;                          // runs in each wait
+    std::function<void()> whileModal; // runs while a box or dialog is up, as its own loop would
     qint64 clock = 1450000000;
 
     // --- what happened ---------------------------------------------------------------------

@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# Bad input on the real editor in a real X server with a window manager, clicked and typed as a
+# person would: a double click on Save brings one box, not two; a title typed past its limit is
+# cut at 250; a double click on Preview writes well-formed files and asks the desktop twice, one
+# after the other; a named pipe chosen as the picture brings an error, not a frozen window; a
+# temporary folder replaced by a symbolic link is refused and nothing is written through it.
+set -euo pipefail
+
+binary=$(realpath "$1")
+caption='Фестиваль «Lumarinda» - Электронный паспорт работы (2015 / 2016) v.2.2.4'
+errorCaption='Электронный паспорт работы'
+
+if [ -z "${SMOKE_INSIDE_X:-}" ]; then
+    export SMOKE_INSIDE_X=1
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
+
+export QT_QPA_PLATFORM=xcb
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+work=$(mktemp -d)
+export HOME=$work/home XDG_RUNTIME_DIR=$work/runtime
+mkdir -p "$HOME" "$work/bin" "$work/victim"
+mkdir -m 0700 "$XDG_RUNTIME_DIR"
+temp=$XDG_RUNTIME_DIR/lumarinda-passport
+# The desktop's document opener, replaced by one that notes each request.
+cat >"$work/bin/xdg-open" <<EOF
+#!/bin/sh
+echo "\$1" >>"$work/opened"
+EOF
+chmod +x "$work/bin/xdg-open"
+export PATH=$work/bin:$PATH
+
+openbox --sm-disable >/dev/null 2>&1 &
+wm=$!
+cleanup() {
+    kill $wm 2>/dev/null || true
+    [ -n "${app:-}" ] && kill -9 $app 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+for _ in $(seq 50); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
+wmctrl -m >/dev/null 2>&1 || fail "window manager did not start"
+
+# The visible windows whose title is exactly the given text.
+windows_named() {
+    local id
+    for id in $(xdotool search --onlyvisible --name "$2" 2>/dev/null); do
+        [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$1" ] && echo "$id"
+    done
+    return 0
+}
+# Waits up to 10 s for a window of that title and prints its id.
+await_window() {
+    local found
+    for _ in $(seq 100); do
+        found=$(windows_named "$1" "$2" | head -n1)
+        [ -n "$found" ] && echo "$found" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+click() { xdotool mousemove --window "$wid" "$1" "$2" click --repeat "${3:-1}" --delay 60 1; }
+close_box() { xdotool windowactivate --sync "$1" key --clearmodifiers Return; }
+await_gone() {
+    for _ in $(seq 50); do [ -z "$(windows_named "$1" "$2")" ] && return 0; sleep 0.1; done
+    return 1
+}
+
+"$binary" &
+app=$!
+wid=$(await_window "$caption" Lumarinda) || fail "no main window"
+xdotool windowactivate --sync "$wid"
+
+# A double click on Save with nothing filled in: one incomplete-passport box.
+click 729 483 2
+box=$(await_window 'Неполная информация' 'информация') || fail "no incomplete-passport box"
+sleep 1
+count=$(windows_named 'Неполная информация' 'информация' | wc -l)
+[ "$count" = 1 ] || fail "$count incomplete-passport boxes after a double click"
+close_box "$box"
+await_gone 'Неполная информация' 'информация' || fail "the box did not close"
+kill -0 $app || fail "the editor ended"
+echo "ok: a double click on Save shows one box"
+
+# 300 letters typed into the title: 250 stay, and the preview carries them.
+click 240 74
+xdotool type --delay 2 "$(printf 'a%.0s' $(seq 300))"
+click 616 483 2
+opened() { cat "$work/opened" 2>/dev/null | wc -l; }
+for _ in $(seq 100); do [ "$(opened)" -ge 2 ] && break; sleep 0.1; done
+sleep 0.5
+[ "$(opened)" = 2 ] || fail "the desktop was asked $(opened) times, not twice"
+[ -z "$(windows_named "$errorCaption" 'паспорт')" ] || fail "an error box after the previews"
+for file in preview.qdx.xml preview.qdx.html; do
+    xmllint --noout "$temp/$file" || fail "$file is not well-formed"
+done
+length=$(xmllint --xpath 'string-length(/lumarinda/work/@title)' "$temp/preview.qdx.xml")
+[ "$length" = 250 ] || fail "the title holds $length letters"
+echo "ok: the title stops at 250; a double click on Preview previews twice, well-formed"
+
+# A named pipe chosen in the open dialog: an error box, and the window still answers.
+mkfifo "$work/photo.jpg"
+click 240 74
+xdotool key --clearmodifiers ctrl+Tab
+click 217 425
+dialog=$(await_window 'Открыть' 'Открыть') || fail "no open dialog"
+xdotool windowactivate --sync "$dialog" type --delay 2 "$work/photo.jpg"
+xdotool key --clearmodifiers Return
+box=$(await_window "$errorCaption" 'паспорт') || fail "no error box for a named pipe (is the editor stuck on it?)"
+close_box "$box"
+await_gone "$errorCaption" 'паспорт' || fail "the error box did not close"
+echo "ok: a named pipe as the picture is refused"
+
+# The temporary folder replaced by a link to someone else's folder: refused, nothing written there.
+rm -rf "$temp"
+ln -s "$work/victim" "$temp"
+click 616 483
+box=$(await_window "$errorCaption" 'паспорт') || fail "no error box for a linked temporary folder"
+close_box "$box"
+[ -z "$(ls -A "$work/victim")" ] || fail "files written through the link: $(ls -A "$work/victim")"
+echo "ok: a temporary folder that is a link is refused"
+
+wmctrl -i -c "$wid"
+for _ in $(seq 100); do kill -0 $app 2>/dev/null || break; sleep 0.1; done
+kill -0 $app 2>/dev/null && fail "the editor did not end after the close request"
+set +e
+wait $app
+code=$?
+set -e
+app=""
+[ "$code" = 0 ] || fail "exit code $code"
+echo "PASS: bad input in the real window"

@@ -1,0 +1,996 @@
+// Bad input through the whole window: text at and past its limits, foreign and control
+// characters, hostile titles, files and folders that refuse to be written, a temporary folder that
+// is gone or planted, a picture that vanishes after the dialog, buttons pressed twice, and long
+// runs of adding and removing with the memory they leave behind.
+
+#include "passport/PassportDocument.h"
+#include "shell/Failure.h"
+#include "shell/Form.h"
+#include "shell/MemoEdit.h"
+#include "shell/Startup.h"
+#include "shell/TempFolder.h"
+#include "support/DialogScripts.h"
+#include "support/FakeServices.h"
+#include "support/JpegFixtures.h"
+#include "support/Typing.h"
+#include "support/Xml.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWindow>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <malloc.h>
+#include <memory>
+#include <mutex>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+#include <utility>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define LUMARINDA_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define LUMARINDA_SANITIZED 1
+#endif
+#endif
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+bool setImmutable(const QString& path, bool on)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+}
+
+// A file or folder that nobody may write to. Permission bits do not stop root, so root gets the
+// immutable attribute where the file system and its rights allow it; undone on destruction.
+class Unwritable
+{
+public:
+    explicit Unwritable(const QString& path) : m_path(path)
+    {
+        if (::geteuid() == 0) {
+            m_ok = setImmutable(path, true);
+            return;
+        }
+        m_permissions = QFile::permissions(path);
+        m_ok = QFile::setPermissions(path, m_permissions & ~(QFileDevice::WriteOwner | QFileDevice::WriteUser |
+                                                             QFileDevice::WriteGroup | QFileDevice::WriteOther));
+    }
+    ~Unwritable()
+    {
+        if (!m_ok)
+            return;
+        if (::geteuid() == 0)
+            setImmutable(m_path, false);
+        else
+            QFile::setPermissions(m_path, m_permissions);
+    }
+    Unwritable(const Unwritable&) = delete;
+    Unwritable& operator=(const Unwritable&) = delete;
+
+    bool ok() const { return m_ok; }
+
+private:
+    QString m_path;
+    QFileDevice::Permissions m_permissions;
+    bool m_ok = false;
+};
+
+#define REQUIRE_UNWRITABLE(guard)                                                                                      \
+    do {                                                                                                               \
+        if (!(guard).ok())                                                                                             \
+            QSKIP("running as root where the immutable attribute cannot be set: nothing is unwritable");               \
+    } while (false)
+
+// Opens the pipe's writing end if the click has not come back in time, so that an import that
+// blocks on the pipe fails the test instead of hanging it. Waits only when that happens.
+class PipeWatchdog
+{
+public:
+    explicit PipeWatchdog(const QString& pipe) : m_pipe(QFile::encodeName(pipe))
+    {
+        m_thread = std::thread([this] {
+            std::unique_lock lock(m_mutex);
+            if (m_finished.wait_for(lock, std::chrono::seconds(20), [this] { return m_done; }))
+                return;
+            m_fired = true;
+            const int fd = ::open(m_pipe.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (fd >= 0)
+                ::close(fd);
+        });
+    }
+    ~PipeWatchdog() { finish(); }
+    PipeWatchdog(const PipeWatchdog&) = delete;
+    PipeWatchdog& operator=(const PipeWatchdog&) = delete;
+
+    // True when it had to open the pipe.
+    bool finish()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_done = true;
+        }
+        m_finished.notify_all();
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_fired;
+    }
+
+private:
+    QByteArray m_pipe;
+    std::mutex m_mutex;
+    std::condition_variable m_finished;
+    bool m_done = false;
+    bool m_fired = false;
+    std::thread m_thread;
+};
+
+struct Memory
+{
+    double residentMb = 0;
+    double heapMb = 0; // in use by malloc; not known under the sanitizers
+};
+
+Memory memoryNow()
+{
+    Memory memory;
+    long pages = 0;
+    long resident = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    memory.residentMb = double(resident) * double(::sysconf(_SC_PAGESIZE)) / (1 << 20);
+#ifndef LUMARINDA_SANITIZED
+    memory.heapMb = double(::mallinfo2().uordblks) / (1 << 20);
+#endif
+    return memory;
+}
+
+const QString kSavedCaption = QStringLiteral("Паспорт сохранен");
+
+} // namespace
+
+class BadInputTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void pasteAtAndPastTheLimit_data();
+    void pasteAtAndPastTheLimit();
+    void foreignCharactersReadBack_data();
+    void foreignCharactersReadBack();
+    void hostileTitles_data();
+    void hostileTitles();
+    void passportNamedLikeItsStylesheet_data();
+    void passportNamedLikeItsStylesheet();
+
+    void refusedSaveKeepsTheOldPassport_data();
+    void refusedSaveKeepsTheOldPassport();
+    void unusableTemporaryFolder_data();
+    void unusableTemporaryFolder();
+    void pictureGoneAfterTheDialog_data();
+    void pictureGoneAfterTheDialog();
+
+    void secondClickWhileSaving_data();
+    void secondClickWhileSaving();
+    void doubleClickOnPreview();
+
+    void addRemoveCyclesKeepMemoryFlat_data();
+    void addRemoveCyclesKeepMemoryFlat();
+
+private:
+    template <typename T>
+    T* find(const char* name) const
+    {
+        T* child = m_windows->Pasport->findChild<T*>(QLatin1String(name));
+        if (!child)
+            qFatal("no control %s", name);
+        return child;
+    }
+    QWidget* field(const QString& name) const { return find<QWidget>(qPrintable(name)); }
+    QString textOf(const QString& name) const;
+    void paste(const QString& name, const QString& text);
+
+    void addPerson(const char* addButton, const QString& id);
+    QString pictureFile();
+    void addPicture(const QString& path);
+    void prepareCompletePassport(bool withPicture = false);
+    QString saveFolder() const;
+    // Saves under the name and returns the file's bytes; the save must be confirmed.
+    QByteArray save(const QString& name);
+    void queueClick(const char* button);
+    void runModalLoop();
+
+    std::unique_ptr<FakeServices> m_services;
+    std::unique_ptr<EditorWindows> m_windows;
+    std::unique_ptr<QTemporaryDir> m_files;
+};
+
+void BadInputTest::init()
+{
+    m_services = std::make_unique<FakeServices>();
+    m_windows = std::make_unique<EditorWindows>(*m_services);
+    m_files = std::make_unique<QTemporaryDir>();
+    m_windows->Pasport->show();
+}
+
+void BadInputTest::cleanup()
+{
+    VERIFY_SERVICES_SETTLED(*m_services);
+    m_windows.reset();
+    m_services.reset();
+    m_files.reset();
+}
+
+QString BadInputTest::textOf(const QString& name) const
+{
+    QWidget* control = field(name);
+    if (auto* memo = qobject_cast<MemoEdit*>(control))
+        return memo->text();
+    return qobject_cast<QLineEdit*>(control)->text();
+}
+
+// Select all, then Ctrl+V with the text on the clipboard.
+void BadInputTest::paste(const QString& name, const QString& text)
+{
+    QWidget* control = field(name);
+    if (auto* memo = qobject_cast<MemoEdit*>(control))
+        memo->selectAll();
+    else
+        qobject_cast<QLineEdit*>(control)->selectAll();
+    QGuiApplication::clipboard()->setText(text);
+    QTest::keySequence(control, QKeySequence::Paste);
+}
+
+void BadInputTest::addPerson(const char* addButton, const QString& id)
+{
+    m_services->modalScripts.push_back(dialogScript([id](QDialog& dialog) {
+        typeText(dialogChild<QLineEdit>(dialog, "AddID"), id);
+        dialogChild<QPushButton>(dialog, "Button1")->click();
+    }));
+    find<QPushButton>(addButton)->click();
+}
+
+QString BadInputTest::pictureFile()
+{
+    const QString path = m_files->filePath(QStringLiteral("photo.jpg"));
+    writeFileBytes(path, makeJpeg(photoLike(400, 300)));
+    return path;
+}
+
+void BadInputTest::addPicture(const QString& path)
+{
+    m_services->openFileAnswers.push_back(path);
+    find<QPushButton>("AddImg")->click();
+}
+
+// Every field in reach: linguistics with "другое" ticked, an author and a supervisor with their
+// names, and when asked a picture, for its caption.
+void BadInputTest::prepareCompletePassport(bool withPicture)
+{
+    m_services->modalScripts.push_back(dialogScript([](QDialog& dialog) {
+        auto* other = dialogChild<QCheckBox>(dialog, "CheckBox28");
+        QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(6, other->height() / 2));
+        dialogChild<QPushButton>(dialog, "Button1")->click();
+    }));
+    find<QPushButton>("Button3")->click();
+    QVERIFY(find<QLineEdit>("subjectLingvoOtherEdit")->isEnabled());
+
+    addPerson("AuthorAdd", QStringLiteral("123-456-798"));
+    addPerson("TeacherAdd", QStringLiteral("100-018-305"));
+    for (const char* name : {"AuthorsLastname", "AuthorsName", "AuthorsPatronymic", "TeachersLastname", "TeachersName",
+                             "TeachersPatronymic"})
+        find<QLineEdit>(name)->setText(QStringLiteral("Имя"));
+    if (withPicture) {
+        addPicture(pictureFile());
+        QVERIFY(!find<QPushButton>("AddImg")->isEnabled());
+    }
+    find<QLineEdit>("title")->setText(QStringLiteral("Работа"));
+    find<MemoEdit>("description")->setText(QStringLiteral("Описание"));
+    QVERIFY(m_services->messages.isEmpty());
+}
+
+QString BadInputTest::saveFolder() const
+{
+    const QString folder = m_services->folder() + QStringLiteral("saved/");
+    QDir().mkpath(folder);
+    return folder;
+}
+
+QByteArray BadInputTest::save(const QString& name)
+{
+    const QString path = saveFolder() + name;
+    m_services->saveFileAnswers.push_back(path);
+    m_services->messages.clear();
+    find<QPushButton>("SaveButton")->click();
+    if (m_services->messages.size() != 1 || m_services->messages.constFirst().caption != kSavedCaption) {
+        qWarning("save not confirmed: %s",
+                 qPrintable(m_services->messages.isEmpty() ? QString() : m_services->messages.constLast().text));
+        return {};
+    }
+    m_services->messages.clear();
+    return readAll(path);
+}
+
+// A click that waits in the event queue, as one the window system delivers later.
+void BadInputTest::queueClick(const char* button)
+{
+    auto* target = find<QPushButton>(button);
+    QWindow* window = m_windows->Pasport->windowHandle();
+    const QPointF local = target->mapTo(m_windows->Pasport.get(), target->rect().center());
+    const QPointF global = target->mapToGlobal(target->rect().center());
+    QCoreApplication::postEvent(window, new QMouseEvent(QEvent::MouseButtonPress, local, local, global, Qt::LeftButton,
+                                                        Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(window, new QMouseEvent(QEvent::MouseButtonRelease, local, local, global,
+                                                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+}
+
+// What a box or dialog does with the events that wait while it is up: its own loop handles them,
+// with the main window blocked.
+void BadInputTest::runModalLoop()
+{
+    QDialog box(m_windows->Pasport.get());
+    box.setModal(true);
+    box.show();
+    QCoreApplication::processEvents();
+    box.hide();
+}
+
+// --- text fields -------------------------------------------------------------------------------
+
+namespace {
+
+struct TextField
+{
+    const char* name;
+    int limit;
+    const char* value; // where the saved file holds it; none for the identifier dialog's field
+};
+
+const TextField kLimitedFields[] = {
+    {"title", 250, "/lumarinda/work/@title"},
+    {"description", 500, "//description"},
+    {"tech_request", 250, "//specification"},
+    {"manual", 500, "//manual"},
+    {"public_post_index", 10, "//postal_code"},
+    {"public_post_address", 250, "//address"},
+    {"public_phone", 150, "//phone"},
+    {"public_email", 150, "//email"},
+    {"Notes", 2000, "//comment"},
+    {"AuthorsLastname", 50, "//person[@p_type='student']/@surname"},
+    {"AuthorsName", 50, "//person[@p_type='student']/@name"},
+    {"AuthorsPatronymic", 50, "//person[@p_type='student']/@patronymic"},
+    {"TeachersLastname", 50, "//person[@p_type='teacher']/@surname"},
+    {"TeachersName", 50, "//person[@p_type='teacher']/@name"},
+    {"TeachersPatronymic", 50, "//person[@p_type='teacher']/@patronymic"},
+    {"subjectLingvoOtherEdit", 50, "//subject[@sb_id='6']/subject/@title"},
+    {"AddID", 11, ""},
+};
+
+} // namespace
+
+void BadInputTest::pasteAtAndPastTheLimit_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("held");
+    for (const TextField& f : kLimitedFields) {
+        const QChar letter = QByteArray(f.name) == "AddID" ? u'7' : u'Ж'; // digits, as typed there
+        const QString full(f.limit, letter);
+        const auto row = [&](const char* what) -> QTestData& { return QTest::addRow("%s %s", f.name, what); };
+        row("at its limit") << f.name << f.value << full << full;
+        row("one past") << f.name << f.value << full + u'ю' << full;
+        // A character outside the basic plane takes two places: it is dropped whole, never cut.
+        row("emoji across the limit") << f.name << f.value << QString(f.limit - 1, letter) + QStringLiteral("😀x")
+                                      << QString(f.limit - 1, letter);
+    }
+    const QString caption(40000, u'Ж');
+    QTest::newRow("WorkImgSign, far past a line edit's default") << "WorkImgSign"
+                                                                 << "//img/@title" << caption << caption;
+}
+
+void BadInputTest::pasteAtAndPastTheLimit()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, value);
+    QFETCH(QString, pasted);
+    QFETCH(QString, held);
+    prepareCompletePassport(name == QLatin1String("WorkImgSign"));
+    paste(name, pasted);
+    QCOMPARE(textOf(name), held);
+    if (value.isEmpty())
+        return;
+    const XmlDoc doc(save(QStringLiteral("limit.qdx.xml")));
+    QVERIFY2(doc.ok(), qPrintable(doc.errors()));
+    QCOMPARE(doc.string(value), held);
+}
+
+void BadInputTest::foreignCharactersReadBack_data()
+{
+    // Right-to-left marks and text, an emoji, C0 controls (NUL among them), a noncharacter, a line
+    // separator, a no-break space and blanks at both ends.
+    const QString foreign = QStringLiteral(" \u200F\u202Eשלום😀Ж") + QChar(0x01) + u'\t' + QChar(0) + QChar(0xFFFF) +
+                            QChar(0x2028) + QChar(0x1B) + QStringLiteral("end\u00A0 ");
+    // What XML can carry of it: the controls other than tab and the noncharacter are dropped.
+    const QString carried = QStringLiteral(" \u200F\u202Eשלום😀Ж\t\u2028end\u00A0 ");
+    const QString trimmed = carried.mid(1, carried.size() - 2);
+    // A memo holds the line separator as a line break.
+    const QString memoHeld = QString(foreign).replace(QChar(0x2028), QStringLiteral("\r\n"));
+    const QString memoCarried = QString(carried).replace(QChar(0x2028), QStringLiteral("\r\n"));
+    // Names are single-byte Windows-1251 text: what it lacks is "?".
+    const QString name = QStringLiteral("???????Ж\t??end\u00A0");
+    const QString index =
+        QStringLiteral("\u200F😀1") + QChar(0x01) + u'\t' + QChar(0) + QChar(0xFFFF) + QChar(0x2028) + u'2';
+
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("held");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("title") << "title"
+                           << "/lumarinda/work/@title" << foreign << foreign << trimmed;
+    QTest::newRow("description") << "description"
+                                 << "//description" << foreign << memoHeld << memoCarried;
+    QTest::newRow("tech_request") << "tech_request"
+                                  << "//specification" << foreign << foreign << carried;
+    QTest::newRow("manual") << "manual"
+                            << "//manual" << foreign << memoHeld << memoCarried;
+    QTest::newRow("public_post_index") << "public_post_index"
+                                       << "//postal_code" << index << index << QStringLiteral("\u200F😀1\t\u20282");
+    QTest::newRow("public_post_address") << "public_post_address"
+                                         << "//address" << foreign << foreign << trimmed;
+    QTest::newRow("public_phone") << "public_phone"
+                                  << "//phone" << foreign << foreign << trimmed;
+    QTest::newRow("public_email") << "public_email"
+                                  << "//email" << foreign << foreign << trimmed;
+    QTest::newRow("Notes") << "Notes"
+                           << "//comment" << foreign << memoHeld << memoCarried.mid(1, memoCarried.size() - 2);
+    QTest::newRow("AuthorsLastname") << "AuthorsLastname"
+                                     << "//person[@p_type='student']/@surname" << foreign << foreign << name;
+    QTest::newRow("TeachersPatronymic") << "TeachersPatronymic"
+                                        << "//person[@p_type='teacher']/@patronymic" << foreign << foreign << name;
+    QTest::newRow("subjectLingvoOtherEdit") << "subjectLingvoOtherEdit"
+                                            << "//subject[@sb_id='6']/subject/@title" << foreign << foreign << trimmed;
+    QTest::newRow("WorkImgSign") << "WorkImgSign"
+                                 << "//img/@title" << foreign << foreign << carried;
+    QTest::newRow("AddID") << "AddID"
+                           << "" << foreign << foreign.left(11) << "";
+}
+
+// Whatever is pasted, the saved file and the preview stay well-formed, and each value reads back
+// as held, minus what XML cannot carry, trimmed where the file trims it.
+void BadInputTest::foreignCharactersReadBack()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, value);
+    QFETCH(QString, pasted);
+    QFETCH(QString, held);
+    QFETCH(QString, saved);
+    prepareCompletePassport(name == QLatin1String("WorkImgSign"));
+    paste(name, pasted);
+    QCOMPARE(textOf(name), held);
+    if (value.isEmpty())
+        return;
+
+    const XmlDoc doc(save(QStringLiteral("foreign.qdx.xml")));
+    QVERIFY2(doc.ok(), qPrintable(doc.errors()));
+    QCOMPARE(doc.string(value), saved);
+
+    find<QPushButton>("Preview")->click();
+    QVERIFY(m_services->messages.isEmpty());
+    const QString temp = m_services->tempFolder();
+    const XmlDoc preview(readAll(temp + QStringLiteral("preview.qdx.xml")));
+    QVERIFY2(preview.ok(), qPrintable(preview.errors()));
+    QCOMPARE(preview.string(value), saved);
+    const XmlDoc page(readAll(temp + QStringLiteral("preview.qdx.html")));
+    QVERIFY2(page.ok(), qPrintable(page.errors()));
+}
+
+void BadInputTest::hostileTitles_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("proposed");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("only the forbidden characters") << "/\\?|*<>:"
+                                                   << "--------"
+                                                   << "/\\?|*<>:";
+    QTest::newRow("forbidden characters in quotes") << "\"/\\?|*<>:\""
+                                                    << "''--------''"
+                                                    << "\"/\\?|*<>:\"";
+    QTest::newRow("only quotes") << "\"\"\""
+                                 << "''''''"
+                                 << "\"\"\"";
+    QTest::newRow("blanks around colons") << "  ::  "
+                                          << "--"
+                                          << "::";
+    QTest::newRow("a pasted line break") << QStringLiteral("Первая\r\nвторая") << QStringLiteral("Первая--вторая")
+                                         << QStringLiteral("Первая\r\nвторая");
+    QTest::newRow("a pasted tab and escape")
+        << QStringLiteral("a\tb") + QChar(0x1B) + u'c' << QStringLiteral("a-b-c") << QStringLiteral("a\tbc");
+    // A leading period would hide the file.
+    QTest::newRow("leading periods") << QStringLiteral("...и другие") << QStringLiteral("и другие")
+                                     << QStringLiteral("...и другие");
+    QTest::newRow("a leading period and blank")
+        << QStringLiteral(". Проект") << QStringLiteral("Проект") << QStringLiteral(". Проект");
+    // A file name holds 255 bytes; Cyrillic letters take two each.
+    QTest::newRow("Cyrillic at the field's limit") << QString(250, u'Ж') << QString(120, u'Ж') << QString(250, u'Ж');
+    QTest::newRow("Latin at the field's limit") << QString(250, u'a') << QString(240, u'a') << QString(250, u'a');
+    QTest::newRow("just fits") << QString(119, u'Ж') + QStringLiteral("ab") << QString(119, u'Ж') + QStringLiteral("ab")
+                               << QString(119, u'Ж') + QStringLiteral("ab");
+    QTest::newRow("one byte too many") << QString(119, u'Ж') + QStringLiteral("abc")
+                                       << QString(119, u'Ж') + QStringLiteral("ab")
+                                       << QString(119, u'Ж') + QStringLiteral("abc");
+}
+
+// The proposed name can be saved as it stands, over an older passport too, and the title reads
+// back from the file.
+void BadInputTest::hostileTitles()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, proposed);
+    QFETCH(QString, stored);
+    prepareCompletePassport();
+    paste(QStringLiteral("title"), title);
+    m_services->saveFileAnswers.push_back(QString());
+    find<QPushButton>("SaveButton")->click();
+    QCOMPARE(m_services->saveRequests.constLast().proposedName, proposed);
+
+    // As the dialog takes it: the default extension added.
+    const QString name = proposed + QStringLiteral(".qdx.xml");
+    for (int time = 0; time < 2; ++time) {
+        const XmlDoc doc(save(name));
+        QVERIFY2(doc.ok(), qPrintable(doc.errors()));
+        QCOMPARE(doc.string(QStringLiteral("/lumarinda/work/@title")), stored);
+    }
+    QStringList files = QDir(saveFolder()).entryList(QDir::Files);
+    files.sort();
+    QStringList expected = {QStringLiteral("preview.qdx.xsl"), name};
+    expected.sort();
+    QCOMPARE(files, expected);
+}
+
+void BadInputTest::passportNamedLikeItsStylesheet_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("the stylesheet's own name") << "preview.qdx.xsl";
+    QTest::newRow("in capitals, as a stick's file system takes it") << "PREVIEW.QDX.XSL";
+}
+
+// The stylesheet written beside the passport would replace it at once, after a confirmation: the
+// name is refused before anything is written.
+void BadInputTest::passportNamedLikeItsStylesheet()
+{
+    QFETCH(QString, name);
+    prepareCompletePassport();
+    const QString path = saveFolder() + name;
+    QVERIFY(writeAll(path, "an earlier file"));
+    m_services->saveFileAnswers.push_back(path);
+    find<QPushButton>("SaveButton")->click();
+
+    QCOMPARE(m_services->messages.size(), 1);
+    QCOMPARE(m_services->messages.constFirst().text,
+             QStringLiteral("Имя «preview.qdx.xsl» занято файлом шаблона, который записывается рядом с паспортом. "
+                            "Паспорт работы не сохранен."));
+    QCOMPARE(m_services->messages.constFirst().icon, DesktopServices::Icon::Error);
+    QVERIFY(m_services->writtenFiles.isEmpty());
+    QVERIFY(m_services->waits.isEmpty());
+    QCOMPARE(readAll(path), QByteArray("an earlier file"));
+}
+
+// --- files that refuse to be written -----------------------------------------------------------
+
+void BadInputTest::refusedSaveKeepsTheOldPassport_data()
+{
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("read-only passport file") << "file";
+    QTest::newRow("read-only folder") << "folder";
+    QTest::newRow("disk full from the first byte") << "first byte";
+    QTest::newRow("disk full at the last byte") << "last byte";
+}
+
+// Nothing written, nothing left behind, the passport saved before intact, a message that says
+// what went wrong, and the editor still holding everything for a save elsewhere.
+void BadInputTest::refusedSaveKeepsTheOldPassport()
+{
+    QFETCH(QString, refusal);
+    prepareCompletePassport();
+    const QString folder = saveFolder();
+    const QString path = folder + QStringLiteral("Работа.qdx.xml");
+    const QByteArray yesterday("the passport saved yesterday");
+    QVERIFY(writeAll(path, yesterday));
+    const QByteArray bytes = SerializePassportDocument(
+        BuildPassportDocument(m_windows->Pasport->passportSnapshot(), PassportDocumentKind::Saved, m_services->clock));
+
+    const bool readOnly = refusal == QLatin1String("file") || refusal == QLatin1String("folder");
+    std::unique_ptr<Unwritable> unwritable;
+    rlimit original{};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &original), 0);
+    if (readOnly) {
+        unwritable = std::make_unique<Unwritable>(refusal == QLatin1String("file") ? path : folder);
+        REQUIRE_UNWRITABLE(*unwritable);
+    } else {
+        // A file size limit stops the write where a full disk would.
+        const rlim_t limit = refusal == QLatin1String("first byte") ? 0 : rlim_t(bytes.size() - 1);
+        m_services->writeHook = [&, limit](const QString& target, const QByteArray&) {
+            if (target != path)
+                return;
+            const rlimit small{limit, original.rlim_max};
+            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        };
+    }
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    m_services->saveFileAnswers.push_back(path);
+    find<QPushButton>("SaveButton")->click();
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &original), 0);
+    std::signal(SIGXFSZ, previousHandler);
+    m_services->writeHook = nullptr;
+    unwritable.reset();
+
+    QCOMPARE(m_services->messages.size(), 1);
+    const FakeServices::Message box = m_services->messages.constFirst();
+    const QString shownPath = QRegularExpression::escape(path);
+    const QString expected =
+        readOnly ? QStringLiteral("^Cannot create file \"%1\"\\. .+\\.$").arg(shownPath)
+                 : QStringLiteral("^Ошибка записи файла \"%1\"\\. %2\\.$")
+                       .arg(shownPath, QRegularExpression::escape(QString::fromLocal8Bit(std::strerror(EFBIG))));
+    QVERIFY2(QRegularExpression(expected).match(box.text).hasMatch(), qPrintable(box.text));
+    QCOMPARE(box.icon, DesktopServices::Icon::Error);
+    QCOMPARE(readAll(path), yesterday);
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Работа.qdx.xml")});
+    QVERIFY(m_services->waits.isEmpty());
+
+    const QString elsewhere = m_services->folder() + QStringLiteral("elsewhere.qdx.xml");
+    m_services->messages.clear();
+    m_services->saveFileAnswers.push_back(elsewhere);
+    find<QPushButton>("SaveButton")->click();
+    QCOMPARE(m_services->messages.size(), 1);
+    QCOMPARE(m_services->messages.constFirst().caption, kSavedCaption);
+    QCOMPARE(readAll(elsewhere), bytes);
+}
+
+void BadInputTest::unusableTemporaryFolder_data()
+{
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<QString>("previewError"); // a pattern; empty: the preview opens
+    QTest::addColumn<QString>("pictureError"); // a pattern; empty: the picture is taken
+    QTest::addColumn<bool>("previewFilesGo");  // a save removes the planted preview files
+    const QString path = QStringLiteral("[^»]*lumarinda-passport");
+    QTest::newRow("missing") << "missing" << QString() << QString() << true;
+    QTest::newRow("cannot be made") << "cannot be made"
+                                    << "^Нет доступа к временной папке «" + path + "»: .+\\.$"
+                                    << "^Нет доступа к временной папке «" + path + "»: .+\\.$" << false;
+    QTest::newRow("unwritable") << "unwritable"
+                                << "^Cannot create file \"" + path + "/preview\\.qdx\\.xml\"\\. .+\\.$"
+                                << "^Cannot create file \"" + path + "/preview\\.qdx\\.jpg\"\\. .+\\.$" << false;
+    const QString link = "^Временная папка «" + path + "» является символической ссылкой и не будет использована\\.$";
+    QTest::newRow("a planted symbolic link") << "link" << link << link << false;
+}
+
+// The real checks of the private folder behind the scripted desktop: a missing folder is made,
+// one that cannot be trusted or written is reported, and a save does not depend on it.
+void BadInputTest::unusableTemporaryFolder()
+{
+    QFETCH(QString, state);
+    QFETCH(QString, previewError);
+    QFETCH(QString, pictureError);
+    QFETCH(bool, previewFilesGo);
+    prepareCompletePassport();
+
+    const QString parent = m_services->folder() + QStringLiteral("run");
+    const QString folder = parent + QStringLiteral("/lumarinda-passport");
+    const QString victim = m_services->folder() + QStringLiteral("victim/");
+    const QStringList planted = {QStringLiteral("preview.qdx.jpg"), QStringLiteral("preview.qdx.xml"),
+                                 QStringLiteral("preview.qdx.xsl")};
+    std::unique_ptr<Unwritable> unwritable;
+    if (state == QLatin1String("cannot be made")) {
+        QVERIFY(writeAll(parent, "a file where the folder's parent should be"));
+    } else {
+        QVERIFY(QDir().mkpath(parent));
+        QVERIFY(QDir().mkpath(victim));
+        for (const QString& name : planted)
+            QVERIFY(writeAll(victim + name, "not yours"));
+        if (state == QLatin1String("link")) {
+            QVERIFY(QFile::link(victim, folder));
+        } else if (state == QLatin1String("unwritable")) {
+            QVERIFY(QDir().mkpath(folder));
+            QVERIFY(QFile::setPermissions(folder,
+                                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+            for (const QString& name : planted)
+                QVERIFY(writeAll(folder + u'/' + name, "earlier preview"));
+            unwritable = std::make_unique<Unwritable>(folder);
+            REQUIRE_UNWRITABLE(*unwritable);
+        }
+    }
+    m_services->tempFolderFailure = [folder] { preparePrivateFolder(folder); };
+    m_services->tempFolderOverride = folder + u'/';
+
+    const auto verifyMessage = [this](const QString& pattern) {
+        if (pattern.isEmpty()) {
+            for (const FakeServices::Message& message : m_services->messages)
+                QFAIL(qPrintable(message.text));
+            return;
+        }
+        QCOMPARE(m_services->messages.size(), 1);
+        QVERIFY2(QRegularExpression(pattern).match(m_services->messages.constFirst().text).hasMatch(),
+                 qPrintable(m_services->messages.constFirst().text));
+        QCOMPARE(m_services->messages.constFirst().icon, DesktopServices::Icon::Error);
+        m_services->messages.clear();
+    };
+
+    find<QPushButton>("Preview")->click();
+    verifyMessage(previewError);
+    QCOMPARE(m_services->openedDocuments.size(), previewError.isEmpty() ? 1 : 0);
+
+    const QString encodedBefore = find<QLineEdit>("ImgBase64")->text();
+    addPicture(pictureFile());
+    verifyMessage(pictureError);
+    QCOMPARE(find<QPushButton>("AddImg")->isEnabled(), !pictureError.isEmpty());
+    QCOMPARE(find<QLineEdit>("ImgBase64")->text() == encodedBefore, !pictureError.isEmpty());
+
+    if (state == QLatin1String("missing")) {
+        struct stat info = {};
+        QCOMPARE(::stat(QFile::encodeName(folder).constData(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, 0700u);
+        QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 4);
+    }
+
+    QVERIFY(XmlDoc(save(QStringLiteral("Работа.qdx.xml"))).ok());
+    for (const QString& name : planted) {
+        if (state == QLatin1String("unwritable") || state == QLatin1String("missing"))
+            QCOMPARE(QFileInfo::exists(folder + u'/' + name), !previewFilesGo);
+        if (state != QLatin1String("cannot be made"))
+            QCOMPARE(readAll(victim + name), QByteArray("not yours"));
+    }
+}
+
+void BadInputTest::pictureGoneAfterTheDialog_data()
+{
+    QTest::addColumn<QString>("replacement");
+    QTest::addColumn<QString>("message"); // a pattern, the path as %1
+    QTest::newRow("removed") << "removed"
+                             << QStringLiteral("^Cannot open file \"%1\"\\. %2\\.$")
+                                    .arg(QStringLiteral("%1"), QString::fromLocal8Bit(std::strerror(ENOENT)));
+    QTest::newRow("a folder in its place")
+        << "folder"
+        << QStringLiteral("^Cannot open file \"%1\"\\. %2\\.$")
+               .arg(QStringLiteral("%1"), QString::fromLocal8Bit(std::strerror(EISDIR)));
+    QTest::newRow("a named pipe in its place")
+        << "pipe" << QStringLiteral("^Cannot open file \"%1\"\\. Это не обычный файл\\.$");
+    QTest::newRow("a link to an endless device")
+        << "device" << QStringLiteral("^Cannot open file \"%1\"\\. Это не обычный файл\\.$");
+    QTest::newRow("emptied") << "empty" << QStringLiteral("^JPEG error #\\d+\\.$");
+}
+
+// The file changes while the open dialog is up: one message, the page as it was, nothing written,
+// and the program never waits on what it cannot read.
+void BadInputTest::pictureGoneAfterTheDialog()
+{
+    QFETCH(QString, replacement);
+    QFETCH(QString, message);
+    const QString path = pictureFile();
+    bool replaced = false;
+    m_services->whileModal = [&] {
+        if (std::exchange(replaced, true))
+            return;
+        QVERIFY(QFile::remove(path));
+        if (replacement == QLatin1String("folder"))
+            QVERIFY(QDir().mkdir(path));
+        else if (replacement == QLatin1String("pipe"))
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (replacement == QLatin1String("device"))
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+        else if (replacement == QLatin1String("empty"))
+            QVERIFY(writeAll(path, QByteArray()));
+    };
+    const QString encodedBefore = find<QLineEdit>("ImgBase64")->text();
+    PipeWatchdog watchdog(path);
+    addPicture(path);
+    QVERIFY2(!watchdog.finish(), "the import waited for someone to write into the pipe");
+
+    QCOMPARE(m_services->messages.size(), 1);
+    const QString text = m_services->messages.constFirst().text;
+    message.replace(QStringLiteral("%1"), QRegularExpression::escape(path));
+    QVERIFY2(QRegularExpression(message).match(text).hasMatch(), qPrintable(text));
+    QVERIFY(find<QPushButton>("AddImg")->isEnabled());
+    QVERIFY(!find<QPushButton>("DelImg")->isEnabled());
+    QCOMPARE(find<QLineEdit>("ImgBase64")->text(), encodedBefore);
+    QVERIFY(m_services->writtenFiles.isEmpty());
+}
+
+// --- buttons pressed twice ---------------------------------------------------------------------
+
+void BadInputTest::secondClickWhileSaving_data()
+{
+    QTest::addColumn<QString>("when");
+    QTest::addColumn<bool>("complete");
+    QTest::newRow("while the save dialog is up") << "dialog" << true;
+    QTest::newRow("while the save waits for the file") << "wait" << true;
+    QTest::newRow("while the incomplete-passport box is up") << "dialog" << false;
+}
+
+// A double click, or a second click while the first save runs, waits in the queue until a box or
+// dialog runs its loop; the main window is blocked then, and the click is dropped: one dialog, one
+// file, one confirmation.
+void BadInputTest::secondClickWhileSaving()
+{
+    QFETCH(QString, when);
+    QFETCH(bool, complete);
+    if (complete)
+        prepareCompletePassport();
+    const QString path = saveFolder() + QStringLiteral("Работа.qdx.xml");
+    if (complete)
+        m_services->saveFileAnswers.push_back(path);
+    bool queued = false;
+    const auto queueOnce = [&] {
+        if (!queued)
+            queueClick("SaveButton");
+        queued = true;
+    };
+    m_services->waitHook = [&](int) {
+        if (when == QLatin1String("wait"))
+            queueOnce();
+    };
+    m_services->whileModal = [&] {
+        if (when == QLatin1String("dialog"))
+            queueOnce();
+        runModalLoop();
+    };
+    QTest::mouseClick(find<QPushButton>("SaveButton"), Qt::LeftButton);
+    m_services->whileModal = nullptr;
+    QCoreApplication::processEvents();
+
+    QVERIFY(queued);
+    QCOMPARE(m_services->messages.size(), 1);
+    if (!complete) {
+        QCOMPARE(m_services->messages.constFirst().caption, QStringLiteral("Неполная информация"));
+        QVERIFY(m_services->saveRequests.isEmpty());
+        return;
+    }
+    QCOMPARE(m_services->messages.constFirst().caption, kSavedCaption);
+    QCOMPARE(m_services->saveRequests.size(), 1);
+    QCOMPARE(m_services->writtenFiles.count(path), 1);
+    QVERIFY(XmlDoc(readAll(path)).ok());
+}
+
+// Nothing modal stands in the preview's way: the second click of a double click is a second
+// preview, run after the first has finished, never inside it.
+void BadInputTest::doubleClickOnPreview()
+{
+    const QString folder = m_services->tempFolder();
+    bool queued = false;
+    m_services->writeHook = [&](const QString&, const QByteArray&) {
+        if (!queued)
+            queueClick("Preview");
+        queued = true;
+    };
+    QTest::mouseClick(find<QPushButton>("Preview"), Qt::LeftButton);
+    QCOMPARE(m_services->openedDocuments.size(), 1);
+    QCoreApplication::processEvents();
+
+    QVERIFY(m_services->messages.isEmpty());
+    QCOMPARE(m_services->openedDocuments.size(), 2);
+    const QStringList once = {folder + QStringLiteral("preview.qdx.xml"), folder + QStringLiteral("preview.qdx.xsl"),
+                              folder + QStringLiteral("preview.qdx.html")};
+    QCOMPARE(m_services->writtenFiles, once + once);
+    QVERIFY(XmlDoc(readAll(once.at(0))).ok());
+    QVERIFY(XmlDoc(readAll(once.at(2))).ok());
+}
+
+// --- long runs ---------------------------------------------------------------------------------
+
+void BadInputTest::addRemoveCyclesKeepMemoryFlat_data()
+{
+    QTest::addColumn<bool>("picture");
+    QTest::newRow("an author and a supervisor") << false;
+    QTest::newRow("the picture") << true;
+}
+
+// 1000 cycles of adding and removing; the memory in use afterwards is printed, and must not have
+// grown by more than a generous bound (a leak of one small picture a cycle would pass it).
+void BadInputTest::addRemoveCyclesKeepMemoryFlat()
+{
+    QFETCH(bool, picture);
+    constexpr int kCycles = 1000;
+    // Shrunk on import, and small once encoded, so that a cycle takes a few milliseconds.
+    const QString photo = m_files->filePath(QStringLiteral("banner.jpg"));
+    writeFileBytes(photo, makeJpeg(quarters(600, 80)));
+    // Every write of the temporary picture is synced to disk; in memory that costs nothing.
+    std::unique_ptr<QTemporaryDir> memoryFolder;
+    if (QFileInfo(QStringLiteral("/dev/shm")).isWritable()) {
+        memoryFolder = std::make_unique<QTemporaryDir>(QStringLiteral("/dev/shm/tst_bad_input-XXXXXX"));
+        if (memoryFolder->isValid())
+            m_services->tempFolderOverride = memoryFolder->path() + u'/';
+    }
+    const auto cycle = [&] {
+        if (picture) {
+            addPicture(photo);
+            find<QLineEdit>("WorkImgSign")->setText(QStringLiteral("Подпись"));
+            find<QPushButton>("DelImg")->click();
+        } else {
+            addPerson("AuthorAdd", QStringLiteral("123-456-798"));
+            find<QLineEdit>("AuthorsLastname")->setText(QStringLiteral("Иванов"));
+            addPerson("TeacherAdd", QStringLiteral("100-018-305"));
+            find<QLineEdit>("TeachersLastname")->setText(QStringLiteral("Петров"));
+            m_services->answers = {DesktopServices::Answer::Yes, DesktopServices::Answer::Yes};
+            find<QPushButton>("AuthorDelete")->click();
+            find<QPushButton>("TeacherDelete")->click();
+        }
+        // The scripted desktop's own records would grow otherwise.
+        m_services->messages.clear();
+        m_services->writtenFiles.clear();
+        m_services->deletedFiles.clear();
+        m_services->openFilters.clear();
+    };
+    for (int i = 0; i < 20; ++i)
+        cycle();
+    const Memory before = memoryNow();
+    for (int i = 0; i < kCycles; ++i)
+        cycle();
+    const Memory after = memoryNow();
+
+    const char* what = picture ? "picture" : "author and supervisor";
+#ifdef LUMARINDA_SANITIZED
+    std::printf("%s, %d cycles: resident %.1f -> %.1f MB (freed memory is held in quarantine under the "
+                "sanitizers, which find leaks themselves)\n",
+                what, kCycles, before.residentMb, after.residentMb);
+#else
+    std::printf("%s, %d cycles: resident %.1f -> %.1f MB, heap in use %.2f -> %.2f MB\n", what, kCycles,
+                before.residentMb, after.residentMb, before.heapMb, after.heapMb);
+#endif
+    QVERIFY(m_services->unexpected.isEmpty());
+    QCOMPARE(find<QListWidget>("AuthorsListBox")->count(), 0);
+    QVERIFY(find<QPushButton>("AddImg")->isEnabled());
+    QVERIFY2(after.heapMb - before.heapMb < 4, "heap in use grew by more than 4 MB");
+}
+
+QTEST_MAIN(BadInputTest)
+#include "tst_bad_input.moc"
