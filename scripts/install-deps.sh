@@ -10,6 +10,7 @@ packages=(
     xsltproc libxml2-utils
     xvfb xauth openbox wmctrl xdotool x11-utils
     fonts-wine fonts-dejavu-core
+    librsvg2-bin dpkg-dev desktop-file-utils appstream file
 )
 
 missing=()

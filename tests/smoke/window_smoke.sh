@@ -44,6 +44,8 @@ hints=$(xprop -id "$wid" WM_NORMAL_HINTS)
 grep -q 'minimum size: 787 by 502' <<<"$hints" || fail "no fixed minimum size: $hints"
 grep -q 'maximum size: 787 by 502' <<<"$hints" || fail "no fixed maximum size: $hints"
 
+xprop -id "$wid" _NET_WM_ICON | grep -q 'Icon (' || fail "the window shows no icon"
+
 wmctrl -i -c "$wid"
 for _ in $(seq 100); do kill -0 $app 2>/dev/null || break; sleep 0.1; done
 kill -0 $app 2>/dev/null && fail "the editor did not end after the close request (a question shown?)"
