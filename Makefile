@@ -6,7 +6,7 @@ FUZZ_SECONDS ?= 600
 JOBS ?= $(shell nproc)
 FUZZ_TARGETS = base64 participant_id passport_document jpeg_import
 
-.PHONY: deps configure build run test test-sanitize fuzz clean
+.PHONY: deps configure build run test test-sanitize fuzz install package clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -45,5 +45,11 @@ fuzz:
 			-artifact_prefix=$(FUZZ_DIR)/crashes/$$t/ $(FUZZ_DIR)/corpus/$$t || exit 1; \
 	done
 
+install: build
+	cmake --install $(BUILD_DIR)
+
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(FUZZ_DIR)

@@ -6,11 +6,20 @@
 #include "Startup.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(kApplicationTitle);
+    // The desktop entry's name lets the taskbar pair the window with the menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(LUMARINDA_APP_ID));
+    QIcon icon = QIcon::fromTheme(QStringLiteral(LUMARINDA_APP_ID));
+    if (icon.isNull()) {
+        for (int size : {16, 32, 48, 256})
+            icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+    }
+    QApplication::setWindowIcon(icon);
     installRussianTranslations(application);
     installApplicationFont();
 

@@ -44,6 +44,8 @@ hints=$(xprop -id "$wid" WM_NORMAL_HINTS)
 grep -q 'minimum size: 787 by 502' <<<"$hints" || fail "no fixed minimum size: $hints"
 grep -q 'maximum size: 787 by 502' <<<"$hints" || fail "no fixed maximum size: $hints"
 
+xprop -id "$wid" _NET_WM_ICON | grep -q 'Icon (' || fail "the window shows no icon"
+
 # Neither maximisable nor resizable: the window manager offers no maximise, and asking anyway
 # leaves the size as it is.
 xprop -id "$wid" _NET_WM_ALLOWED_ACTIONS | grep -q MAXIMIZE && fail "the window can be maximised"

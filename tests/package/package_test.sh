@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Builds the Debian package, installs it (dpkg -i as root; otherwise unpacked into a fresh prefix),
+# validates the installed desktop entry and AppStream metadata, starts the installed program under
+# Xvfb through the window smoke test, and removes the package again.
+set -euo pipefail
+
+build_dir=$(realpath "$1")
+smoke=$(realpath "$(dirname "$0")/../smoke/window_smoke.sh")
+app_id=org.lumarinda.PassportEditor
+work=$(mktemp -d)
+installed=""
+cleanup() {
+    [ -n "$installed" ] && dpkg -r lumarinda-passport >/dev/null 2>&1 || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+cpack -G DEB --config "$build_dir/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 || {
+    cat "$work/cpack.log"
+    fail "cpack"
+}
+deb=$(ls "$work"/out/lumarinda-passport_*.deb)
+dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "dependencies were not computed"
+
+if [ "$(id -u)" = 0 ]; then
+    dpkg -i "$deb" >/dev/null
+    installed=yes
+    root=""
+else
+    dpkg -x "$deb" "$work/root"
+    root="$work/root"
+fi
+prefix="$root/usr"
+
+for f in bin/lumarinda-passport share/applications/$app_id.desktop share/metainfo/$app_id.metainfo.xml \
+    share/icons/hicolor/scalable/apps/$app_id.svg; do
+    [ -e "$prefix/$f" ] || fail "missing $prefix/$f"
+done
+for size in 16 22 24 32 48 64 128 256; do
+    png="$prefix/share/icons/hicolor/${size}x${size}/apps/$app_id.png"
+    [ -e "$png" ] || fail "missing $png"
+    file "$png" | grep -q "$size x $size" || fail "$png is not ${size}x${size}"
+done
+
+desktop-file-validate "$prefix/share/applications/$app_id.desktop" | { grep -v ': hint: ' || true; } >"$work/desktop.log"
+[ -s "$work/desktop.log" ] && { cat "$work/desktop.log"; fail "desktop entry"; }
+appstreamcli validate --no-net "$prefix/share/metainfo/$app_id.metainfo.xml" >"$work/appstream.log" 2>&1 || {
+    cat "$work/appstream.log"
+    fail "AppStream metadata"
+}
+
+"$smoke" "$prefix/bin/lumarinda-passport"
+
+if [ -n "$installed" ]; then
+    dpkg -r lumarinda-passport >/dev/null
+    installed=""
+    [ ! -e /usr/bin/lumarinda-passport ] || fail "the program stayed after removal"
+    [ ! -e /usr/share/applications/$app_id.desktop ] || fail "the desktop entry stayed after removal"
+fi
+echo "PASS: package installs, starts, closes and uninstalls cleanly"
