@@ -10,6 +10,7 @@
 #include "shell/Startup.h"
 #include "shell/TempFolder.h"
 #include "support/DialogScripts.h"
+#include "support/EditorTest.h"
 #include "support/FakeServices.h"
 #include "support/JpegFixtures.h"
 #include "support/Typing.h"
@@ -195,7 +196,7 @@ const QString kSavedCaption = QStringLiteral("Паспорт сохранен");
 
 } // namespace
 
-class BadInputTest : public QObject
+class BadInputTest : public EditorTest
 {
     Q_OBJECT
 
@@ -227,14 +228,6 @@ private slots:
     void addRemoveCyclesKeepMemoryFlat();
 
 private:
-    template <typename T>
-    T* find(const char* name) const
-    {
-        T* child = m_windows->Pasport->findChild<T*>(QLatin1String(name));
-        if (!child)
-            qFatal("no control %s", name);
-        return child;
-    }
     QWidget* field(const QString& name) const { return find<QWidget>(qPrintable(name)); }
     QString textOf(const QString& name) const;
     void paste(const QString& name, const QString& text);
@@ -249,25 +242,20 @@ private:
     void queueClick(const char* button);
     void runModalLoop();
 
-    std::unique_ptr<FakeServices> m_services;
-    std::unique_ptr<EditorWindows> m_windows;
     std::unique_ptr<QTemporaryDir> m_files;
 };
 
 void BadInputTest::init()
 {
-    m_services = std::make_unique<FakeServices>();
-    m_windows = std::make_unique<EditorWindows>(*m_services);
+    createEditor();
     m_files = std::make_unique<QTemporaryDir>();
     m_windows->Pasport->show();
 }
 
 void BadInputTest::cleanup()
 {
-    VERIFY_SERVICES_SETTLED(*m_services);
-    m_windows.reset();
-    m_services.reset();
     m_files.reset();
+    destroyEditor();
 }
 
 QString BadInputTest::textOf(const QString& name) const

@@ -90,59 +90,40 @@ void addComment(XmlElement& work, const PassportSnapshot& passport)
     work.add(QStringLiteral("comment")).text = trimmed(passport.notes);
 }
 
-// Element text: "]]>" and markup are escaped, and CR is a character reference, since a parser
-// turns a raw CR LF into LF alone.
-void appendText(QString& out, const QString& text)
+// Markup is escaped (so "]]>" cannot occur) and CR is always a character reference, since a
+// parser turns a raw CR LF into LF alone. In attribute values a parser also turns raw tab and LF
+// into blanks, so they are references too, and the quote that delimits the value is escaped.
+void appendEscaped(QString& out, const QString& text, bool attributeValue)
 {
     for (QChar c : text) {
         switch (c.unicode()) {
         case u'&':
             out += QLatin1String("&amp;");
-            break;
+            continue;
         case u'<':
             out += QLatin1String("&lt;");
-            break;
+            continue;
         case u'>':
             out += QLatin1String("&gt;");
-            break;
+            continue;
         case u'\r':
             out += QLatin1String("&#13;");
-            break;
-        default:
-            out += c;
+            continue;
         }
-    }
-}
-
-// Attribute values: a parser turns raw tab, LF and CR into blanks, so all three are references.
-void appendAttributeValue(QString& out, const QString& value)
-{
-    for (QChar c : value) {
-        switch (c.unicode()) {
-        case u'&':
-            out += QLatin1String("&amp;");
-            break;
-        case u'<':
-            out += QLatin1String("&lt;");
-            break;
-        case u'>':
-            out += QLatin1String("&gt;");
-            break;
-        case u'"':
-            out += QLatin1String("&quot;");
-            break;
-        case u'\t':
-            out += QLatin1String("&#9;");
-            break;
-        case u'\n':
-            out += QLatin1String("&#10;");
-            break;
-        case u'\r':
-            out += QLatin1String("&#13;");
-            break;
-        default:
-            out += c;
+        if (attributeValue) {
+            switch (c.unicode()) {
+            case u'"':
+                out += QLatin1String("&quot;");
+                continue;
+            case u'\t':
+                out += QLatin1String("&#9;");
+                continue;
+            case u'\n':
+                out += QLatin1String("&#10;");
+                continue;
+            }
         }
+        out += c;
     }
 }
 
@@ -154,7 +135,7 @@ void appendElement(QString& out, const XmlElement& element)
         out += u' ';
         out += name;
         out += QLatin1String("=\"");
-        appendAttributeValue(out, cleaned(value));
+        appendEscaped(out, cleaned(value), true);
         out += u'"';
     }
     if (element.children.isEmpty() && element.text.isEmpty()) {
@@ -162,7 +143,7 @@ void appendElement(QString& out, const XmlElement& element)
         return;
     }
     out += u'>';
-    appendText(out, cleaned(element.text));
+    appendEscaped(out, cleaned(element.text), false);
     for (const XmlElement& child : element.children)
         appendElement(out, child);
     out += QLatin1String("</");
