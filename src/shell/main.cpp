@@ -14,11 +14,10 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(kApplicationTitle);
     // The desktop entry's name lets the taskbar pair the window with the menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(LUMARINDA_APP_ID));
-    QIcon icon = QIcon::fromTheme(QStringLiteral(LUMARINDA_APP_ID));
-    if (icon.isNull()) {
-        for (int size : {16, 32, 48, 256})
-            icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
-    }
+    // The window carries its own copy: a theme lookup may find only the SVG, which needs a plugin.
+    QIcon icon;
+    for (int size : {16, 32, 48, 256})
+        icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
     QApplication::setWindowIcon(icon);
     installRussianTranslations(application);
     installApplicationFont();

@@ -10,13 +10,7 @@ binary=$(realpath "$1")
 caption='Фестиваль «Lumarinda» - Электронный паспорт работы (2015 / 2016) v.2.2.4'
 errorCaption='Электронный паспорт работы'
 
-if [ -z "${SMOKE_INSIDE_X:-}" ]; then
-    export SMOKE_INSIDE_X=1
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
-
-export QT_QPA_PLATFORM=xcb
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$(realpath "$0")")/x_session.sh"
 
 work=$(mktemp -d)
 export HOME=$work/home XDG_RUNTIME_DIR=$work/runtime
@@ -31,41 +25,15 @@ EOF
 chmod +x "$work/bin/xdg-open"
 export PATH=$work/bin:$PATH
 
-openbox --sm-disable >/dev/null 2>&1 &
-wm=$!
 cleanup() {
     kill $wm 2>/dev/null || true
     [ -n "${app:-}" ] && kill -9 $app 2>/dev/null || true
     rm -rf "$work"
 }
 trap cleanup EXIT
-for _ in $(seq 50); do wmctrl -m >/dev/null 2>&1 && break; sleep 0.1; done
-wmctrl -m >/dev/null 2>&1 || fail "window manager did not start"
 
-# The visible windows whose title is exactly the given text.
-windows_named() {
-    local id
-    for id in $(xdotool search --onlyvisible --name "$2" 2>/dev/null); do
-        [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$1" ] && echo "$id"
-    done
-    return 0
-}
-# Waits up to 10 s for a window of that title and prints its id.
-await_window() {
-    local found
-    for _ in $(seq 100); do
-        found=$(windows_named "$1" "$2" | head -n1)
-        [ -n "$found" ] && echo "$found" && return 0
-        sleep 0.1
-    done
-    return 1
-}
 click() { xdotool mousemove --window "$wid" "$1" "$2" click --repeat "${3:-1}" --delay 60 1; }
 close_box() { xdotool windowactivate --sync "$1" key --clearmodifiers Return; }
-await_gone() {
-    for _ in $(seq 50); do [ -z "$(windows_named "$1" "$2")" ] && return 0; sleep 0.1; done
-    return 1
-}
 
 "$binary" &
 app=$!
@@ -121,13 +89,6 @@ close_box "$box"
 [ -z "$(ls -A "$work/victim")" ] || fail "files written through the link: $(ls -A "$work/victim")"
 echo "ok: a temporary folder that is a link is refused"
 
-wmctrl -i -c "$wid"
-for _ in $(seq 100); do kill -0 $app 2>/dev/null || break; sleep 0.1; done
-kill -0 $app 2>/dev/null && fail "the editor did not end after the close request"
-set +e
-wait $app
-code=$?
-set -e
+close_and_expect_exit_0 "$wid" "$app"
 app=""
-[ "$code" = 0 ] || fail "exit code $code"
 echo "PASS: bad input in the real window"
