@@ -2,6 +2,7 @@
 
 #include "passport/Completeness.h"
 #include "passport/PassportDocument.h"
+#include "picture/PreviewPicture.h"
 #include "preview/PreviewPage.h"
 #include "preview/Preview_xslt.h"
 #include "sections/Subj.h"
@@ -19,7 +20,6 @@ namespace {
 constexpr int kConfirmAttempts = 10;
 constexpr int kConfirmWaitMs = 1000;
 
-const QString kPreviewPictureName = QStringLiteral("preview.qdx.jpg");
 
 // A file name holds at most 255 bytes, and a passport saved over an older one is first written
 // under its full name with a suffix of seven: a long title's name is cut to what can be saved.

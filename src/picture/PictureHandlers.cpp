@@ -4,6 +4,7 @@
 #include "picture/JpegEncode.h"
 #include "picture/JpegImport.h"
 #include "picture/PictureImage.h"
+#include "picture/PreviewPicture.h"
 #include "picture/ShownSize.h"
 #include "shell/DesktopServices.h"
 #include "shell/Failure.h"
@@ -18,7 +19,6 @@ namespace {
 // Qt shows the text before the last parentheses (the dialog hides the details) and matches the
 // patterns inside them.
 const QString kPictureFilter = QStringLiteral("JPEG Image File (*.jpg;*.jpeg) (*.jpg *.jpeg)");
-const QString kPreviewPictureName = QStringLiteral("preview.qdx.jpg");
 constexpr int kBase64GroupsPerLine = 19;
 // Far beyond any 300 x 300 JPEG: the file is read whole, never cut short.
 constexpr qint64 kReadBackLimit = 16 << 20;

@@ -14,6 +14,11 @@ fi
 export QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 NO_AT_BRIDGE=0
 /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
 bus=$!
+# Qt looks for the accessibility bus once, at start: start the editor only when the bus answers.
+for _ in $(seq 100); do
+    dbus-send --session --dest=org.a11y.Bus --print-reply /org/a11y/bus org.a11y.Bus.GetAddress >/dev/null 2>&1 && break
+    sleep 0.1
+done
 "$binary" >/dev/null 2>&1 &
 app=$!
 trap 'kill $app $bus 2>/dev/null || true' EXIT

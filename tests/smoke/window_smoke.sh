@@ -24,6 +24,8 @@ hints=$(xprop -id "$wid" WM_NORMAL_HINTS)
 grep -q 'minimum size: 787 by 502' <<<"$hints" || fail "no fixed minimum size: $hints"
 grep -q 'maximum size: 787 by 502' <<<"$hints" || fail "no fixed maximum size: $hints"
 
+# The icon property may follow the window's mapping by a moment.
+for _ in $(seq 50); do xprop -id "$wid" _NET_WM_ICON | grep -q 'Icon (' && break; sleep 0.1; done
 xprop -id "$wid" _NET_WM_ICON | grep -q 'Icon (' || fail "the window shows no icon"
 
 # Neither maximisable nor resizable: the window manager offers no maximise, and asking anyway
