@@ -3,6 +3,7 @@
 #include "shell/QtDesktopServices.h"
 #include "shell/Startup.h"
 #include "support/DialogScripts.h"
+#include "support/EditorTest.h"
 #include "support/FakeServices.h"
 #include "support/Typing.h"
 
@@ -16,7 +17,7 @@
 #include <QTimer>
 #include <memory>
 
-class IdentifierDialogTest : public QObject
+class IdentifierDialogTest : public EditorTest
 {
     Q_OBJECT
 
@@ -41,22 +42,16 @@ private slots:
 private:
     QLineEdit* field() const { return dialogChild<QLineEdit>(*m_windows->Form1, "AddID"); }
     QPushButton* button() const { return dialogChild<QPushButton>(*m_windows->Form1, "Button1"); }
-
-    std::unique_ptr<FakeServices> m_services;
-    std::unique_ptr<EditorWindows> m_windows;
 };
 
 void IdentifierDialogTest::init()
 {
-    m_services = std::make_unique<FakeServices>();
-    m_windows = std::make_unique<EditorWindows>(*m_services);
+    createEditor();
 }
 
 void IdentifierDialogTest::cleanup()
 {
-    VERIFY_SERVICES_SETTLED(*m_services);
-    m_windows.reset();
-    m_services.reset();
+    destroyEditor();
 }
 
 void IdentifierDialogTest::dialogFrame()

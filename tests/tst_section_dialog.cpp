@@ -4,6 +4,7 @@
 #include "shell/QtDesktopServices.h"
 #include "shell/Startup.h"
 #include "support/DialogScripts.h"
+#include "support/EditorTest.h"
 #include "support/FakeServices.h"
 #include "support/SectionClickCases.h"
 #include "support/Typing.h"
@@ -19,7 +20,7 @@
 #include <QTimer>
 #include <memory>
 
-class SectionDialogTest : public QObject
+class SectionDialogTest : public EditorTest
 {
     Q_OBJECT
 
@@ -48,9 +49,6 @@ private:
     void clickBox(int number) const;
     QStringList sectionLabels() const;
     QList<int> recordSlots() const;
-
-    std::unique_ptr<FakeServices> m_services;
-    std::unique_ptr<EditorWindows> m_windows;
 };
 
 void SectionDialogTest::initTestCase()
@@ -61,15 +59,12 @@ void SectionDialogTest::initTestCase()
 
 void SectionDialogTest::init()
 {
-    m_services = std::make_unique<FakeServices>();
-    m_windows = std::make_unique<EditorWindows>(*m_services);
+    createEditor();
 }
 
 void SectionDialogTest::cleanup()
 {
-    VERIFY_SERVICES_SETTLED(*m_services);
-    m_windows.reset();
-    m_services.reset();
+    destroyEditor();
 }
 
 QCheckBox* SectionDialogTest::box(int number) const
