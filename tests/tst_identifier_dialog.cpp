@@ -275,17 +275,16 @@ void IdentifierDialogTest::realModalLoop()
     windows.Pasport->show();
 
     bool seen = false;
-    std::function<void()> user = [&] {
-        if (QApplication::activeModalWidget() != windows.Form1) {
-            QTimer::singleShot(10, user);
+    whenModal([&](QWidget* modal) {
+        if (modal != windows.Form1) {
+            modal->close();
             return;
         }
         seen = true;
         auto* edit = windows.Form1->findChild<QLineEdit*>(QStringLiteral("AddID"));
         typeText(edit, QStringLiteral("100 018x 799"));
         QTest::keyClick(edit, Qt::Key_Return);
-    };
-    QTimer::singleShot(0, user);
+    });
     windows.Pasport->findChild<QPushButton*>(QStringLiteral("TeacherAdd"))->click();
 
     QVERIFY(seen);

@@ -6,6 +6,7 @@
 #include "shell/ImageCanvas.h"
 #include "shell/QtDesktopServices.h"
 #include "shell/Startup.h"
+#include "support/DialogScripts.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
 #include "support/JpegFixtures.h"
@@ -47,17 +48,6 @@ struct PageState
 
     bool operator==(const PageState&) const = default;
 };
-
-// Runs the action on the modal widget once its own loop shows it.
-void whenModal(const std::function<void(QWidget*)>& action)
-{
-    QTimer::singleShot(0, [action] {
-        if (QWidget* modal = QApplication::activeModalWidget())
-            action(modal);
-        else
-            whenModal(action);
-    });
-}
 
 } // namespace
 

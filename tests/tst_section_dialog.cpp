@@ -376,10 +376,9 @@ void SectionDialogTest::realModalLoop()
     windows.Pasport->show();
 
     bool seen = false;
-    std::function<void()> user = [&] {
-        QWidget* modal = QApplication::activeModalWidget();
+    whenModal([&](QWidget* modal) {
         if (modal != windows.Subjects) {
-            QTimer::singleShot(10, user);
+            modal->close();
             return;
         }
         seen = true;
@@ -388,8 +387,7 @@ void SectionDialogTest::realModalLoop()
             QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(6, target->height() / 2));
         }
         QTest::mouseClick(windows.Subjects->findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
-    };
-    QTimer::singleShot(0, user);
+    });
     windows.Pasport->findChild<QPushButton*>(QStringLiteral("Button3"))->click();
 
     QVERIFY(seen);

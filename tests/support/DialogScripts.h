@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QApplication>
 #include <QDialog>
+#include <QTimer>
+#include <QWidget>
 #include <QtGlobal>
 #include <functional>
 
@@ -24,4 +27,16 @@ T* dialogChild(const QDialog& dialog, const char* name)
     if (!child)
         qFatal("no control %s in %s", name, qPrintable(dialog.objectName()));
     return child;
+}
+
+// For the tests that run a real modal loop: runs the action on the modal widget once its own
+// event loop shows it, as a person would act on it.
+inline void whenModal(const std::function<void(QWidget*)>& action)
+{
+    QTimer::singleShot(0, [action] {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            action(modal);
+        else
+            whenModal(action);
+    });
 }

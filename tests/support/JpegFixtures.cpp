@@ -184,6 +184,25 @@ QImage quarters(int width, int height)
     return image;
 }
 
+namespace {
+
+// The quantisation tables in use, in table order.
+QVector<QVector<int>> quantTablesOf(JQUANT_TBL* const* tables)
+{
+    QVector<QVector<int>> result;
+    for (int t = 0; t < NUM_QUANT_TBLS; ++t) {
+        if (!tables[t])
+            continue;
+        QVector<int> table;
+        for (int k = 0; k < DCTSIZE2; ++k)
+            table.append(tables[t]->quantval[k]);
+        result.append(table);
+    }
+    return result;
+}
+
+} // namespace
+
 DecodedJpeg decodeJpeg(const QByteArray& jpeg)
 {
     DecodedJpeg result;
@@ -204,14 +223,7 @@ DecodedJpeg decodeJpeg(const QByteArray& jpeg)
     jpeg_read_header(&info, TRUE);
     result.components = info.num_components;
     result.colourSpace = info.jpeg_color_space;
-    for (int t = 0; t < NUM_QUANT_TBLS; ++t) {
-        if (!info.quant_tbl_ptrs[t])
-            continue;
-        QVector<int> table;
-        for (int k = 0; k < DCTSIZE2; ++k)
-            table.append(info.quant_tbl_ptrs[t]->quantval[k]);
-        result.quantTables.append(table);
-    }
+    result.quantTables = quantTablesOf(info.quant_tbl_ptrs);
     info.out_color_space = JCS_RGB;
     jpeg_start_decompress(&info);
     result.image = QImage(int(info.output_width), int(info.output_height), QImage::Format_RGB888);
@@ -234,15 +246,7 @@ QVector<QVector<int>> standardQuantTables(int quality)
     info.input_components = 3;
     jpeg_set_defaults(&info);
     jpeg_set_quality(&info, quality, TRUE);
-    QVector<QVector<int>> tables;
-    for (int t = 0; t < NUM_QUANT_TBLS; ++t) {
-        if (!info.quant_tbl_ptrs[t])
-            continue;
-        QVector<int> table;
-        for (int k = 0; k < DCTSIZE2; ++k)
-            table.append(info.quant_tbl_ptrs[t]->quantval[k]);
-        tables.append(table);
-    }
+    const QVector<QVector<int>> tables = quantTablesOf(info.quant_tbl_ptrs);
     jpeg_destroy_compress(&info);
     return tables;
 }
