@@ -5,6 +5,9 @@ FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 600
 JOBS ?= $(shell nproc)
 FUZZ_TARGETS = base64 participant_id passport_document jpeg_import
+# ccache keys on paths relative to the checkout, so every clone shares one cache.
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_NOHASHDIR := 1
 
 .PHONY: deps configure build run test test-sanitize fuzz install package clean
 

@@ -21,7 +21,8 @@ cpack -G DEB --config "$build_dir/CPackConfig.cmake" -B "$work/out" >"$work/cpac
     fail "cpack"
 }
 deb=$(ls "$work"/out/lumarinda-passport_*.deb)
-dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "dependencies were not computed"
+depends=$(dpkg-deb -f "$deb" Depends)
+grep -q 'libqt6widgets6' <<<"$depends" || fail "dependencies were not computed: $depends"
 
 if [ "$(id -u)" = 0 ]; then
     dpkg -i "$deb" >/dev/null
@@ -40,7 +41,8 @@ done
 for size in 16 22 24 32 48 64 128 256; do
     png="$prefix/share/icons/hicolor/${size}x${size}/apps/$app_id.png"
     [ -e "$png" ] || fail "missing $png"
-    file "$png" | grep -q "$size x $size" || fail "$png is not ${size}x${size}"
+    kind=$(file "$png")
+    grep -q "$size x $size" <<<"$kind" || fail "$png is not ${size}x${size}: $kind"
 done
 
 desktop-file-validate "$prefix/share/applications/$app_id.desktop" | { grep -v ': hint: ' || true; } >"$work/desktop.log"

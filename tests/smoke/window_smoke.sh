@@ -7,12 +7,12 @@ binary=$(realpath "$1")
 caption='Фестиваль «Lumarinda» - Электронный паспорт работы (2015 / 2016) v.2.2.4'
 
 source "$(dirname "$(realpath "$0")")/x_session.sh"
-trap 'kill $wm 2>/dev/null || true; [ -n "${app:-}" ] && kill $app 2>/dev/null || true' EXIT
+trap '[ -n "${app:-}" ] && kill $app 2>/dev/null; end_x_session' EXIT
 
 "$binary" &
 app=$!
 
-wid=$(await_window "$caption" Lumarinda 300) || fail "no window titled '$caption'"
+wid=$(await_window "$caption" Lumarinda) || fail "timed out after 30 s: a window titled '$caption'"
 echo "window $wid"
 
 info=$(xwininfo -id "$wid")
@@ -24,15 +24,28 @@ hints=$(xprop -id "$wid" WM_NORMAL_HINTS)
 grep -q 'minimum size: 787 by 502' <<<"$hints" || fail "no fixed minimum size: $hints"
 grep -q 'maximum size: 787 by 502' <<<"$hints" || fail "no fixed maximum size: $hints"
 
-# The icon property may follow the window's mapping by a moment.
-for _ in $(seq 50); do xprop -id "$wid" _NET_WM_ICON | grep -q 'Icon (' && break; sleep 0.1; done
-xprop -id "$wid" _NET_WM_ICON | grep -q 'Icon (' || fail "the window shows no icon"
+# The icon property may follow the window's mapping by a moment. Each property is read whole before
+# it is searched: grep -q leaving early would cut xprop off and fail the pipeline.
+has_icon() {
+    local icon
+    icon=$(xprop -id "$wid" _NET_WM_ICON)
+    grep -q 'Icon (' <<<"$icon"
+}
+await 30 "the window's icon" has_icon
 
 # Neither maximisable nor resizable: the window manager offers no maximise, and asking anyway
 # leaves the size as it is.
-xprop -id "$wid" _NET_WM_ALLOWED_ACTIONS | grep -q MAXIMIZE && fail "the window can be maximised"
+actions=$(xprop -id "$wid" _NET_WM_ALLOWED_ACTIONS)
+grep -q MAXIMIZE <<<"$actions" && fail "the window can be maximised: $actions"
 wmctrl -i -r "$wid" -b add,maximized_vert,maximized_horz
-sleep 0.3
+# The window manager takes requests in order: once a later one shows, the maximise was handled.
+wmctrl -i -r "$wid" -b add,above
+is_above() {
+    local state
+    state=$(xprop -id "$wid" _NET_WM_STATE)
+    grep -q ABOVE <<<"$state"
+}
+await 30 "the window manager to handle the maximise request" is_above
 info=$(xwininfo -id "$wid")
 [ "$(awk '/^  Width:/ {print $2}' <<<"$info")x$(awk '/^  Height:/ {print $2}' <<<"$info")" = 787x502 ] ||
     fail "the window changed its size when asked to maximise"
