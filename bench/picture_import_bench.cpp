@@ -3,10 +3,10 @@
 //
 //   lumarinda-bench-picture [runs]
 
-#include "picture/Base64.h"
-#include "picture/JpegEncode.h"
-#include "picture/JpegImport.h"
-#include "shell/Failure.h"
+#include "core/picture/Base64.h"
+#include "core/picture/JpegEncode.h"
+#include "core/picture/JpegImport.h"
+#include "core/shell/Failure.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -2,7 +2,7 @@
 // the encoder fills exactly the room it asks for, and its text decodes back to the input.
 
 #include "FuzzCheck.h"
-#include "picture/Base64.h"
+#include "core/picture/Base64.h"
 
 #include <cstdint>
 #include <cstring>

@@ -5,11 +5,11 @@
 // back to it. Memory stays bounded (libFuzzer's -rss_limit_mb and -malloc_limit_mb), nothing leaks.
 
 #include "FuzzCheck.h"
-#include "picture/Base64.h"
-#include "picture/JpegEncode.h"
-#include "picture/JpegImport.h"
-#include "picture/ShownSize.h"
-#include "shell/Failure.h"
+#include "core/picture/Base64.h"
+#include "core/picture/JpegEncode.h"
+#include "core/picture/JpegImport.h"
+#include "core/picture/ShownSize.h"
+#include "core/shell/Failure.h"
 
 #include <QString>
 #include <csetjmp>

@@ -2,7 +2,7 @@
 // characters with hyphens at positions 4 and 8, and normalises back to itself.
 
 #include "FuzzCheck.h"
-#include "participants/ParticipantId.h"
+#include "core/participants/ParticipantId.h"
 
 #include <QString>
 #include <cstdint>
@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The dialog's field holds at most 11 characters, but pasted text can be anything.
     const QString typed = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const QByteArray normal = NormalizeParticipantId(typed);
-    if (!IsAdmissibleParticipantId(normal))
+    if (!isAdmissibleParticipantId(normal))
         return 0;
     FUZZ_CHECK(normal.size() == 9);
     if (!IsParticipantIdValid(normal))

@@ -3,8 +3,9 @@
 // cannot carry.
 
 #include "FuzzCheck.h"
-#include "passport/PassportDocument.h"
-#include "shell/Text.h"
+#include "core/passport/PassportDocument.h"
+#include "core/shell/Trimming.h"
+#include "core/shell/Windows1251.h"
 #include "support/Xml.h"
 
 #include <QString>
@@ -84,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     passport.pictureCaption = fields.text();
 
     const auto kind = flags & 16 ? PassportDocumentKind::Preview : PassportDocumentKind::Saved;
-    const QByteArray file = SerializePassportDocument(BuildPassportDocument(passport, kind, 1450000000));
+    const QByteArray file = serializePassportDocument(BuildPassportDocument(passport, kind, 1450000000));
     const XmlDoc doc(file);
     FUZZ_CHECK(doc.ok());
 

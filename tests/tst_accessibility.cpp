@@ -1,7 +1,7 @@
-#include "participants/Add.h"
-#include "sections/Subj.h"
-#include "shell/Form.h"
-#include "shell/Startup.h"
+#include "windows/Add.h"
+#include "windows/Subj.h"
+#include "windows/Form.h"
+#include "windows/Startup.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
 

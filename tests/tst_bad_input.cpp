@@ -3,12 +3,12 @@
 // is gone or planted, a picture that vanishes after the dialog, buttons pressed twice, and long
 // runs of adding and removing with the memory they leave behind.
 
-#include "passport/PassportDocument.h"
-#include "shell/Failure.h"
-#include "shell/Form.h"
-#include "shell/MemoEdit.h"
-#include "shell/Startup.h"
-#include "shell/TempFolder.h"
+#include "core/passport/PassportDocument.h"
+#include "core/shell/Failure.h"
+#include "windows/Form.h"
+#include "windows/MemoEdit.h"
+#include "windows/Startup.h"
+#include "core/shell/TempFolder.h"
 #include "support/DialogScripts.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
@@ -635,7 +635,7 @@ void BadInputTest::refusedSaveKeepsTheOldPassport()
     const QString path = folder + QStringLiteral("Работа.qdx.xml");
     const QByteArray yesterday("the passport saved yesterday");
     QVERIFY(writeAll(path, yesterday));
-    const QByteArray bytes = SerializePassportDocument(
+    const QByteArray bytes = serializePassportDocument(
         BuildPassportDocument(m_windows->Pasport->passportSnapshot(), PassportDocumentKind::Saved, m_services->clock));
 
     const bool readOnly = refusal == QLatin1String("file") || refusal == QLatin1String("folder");

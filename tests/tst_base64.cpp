@@ -1,4 +1,4 @@
-#include "picture/Base64.h"
+#include "core/picture/Base64.h"
 
 #include <QRandomGenerator>
 #include <QTest>

@@ -1,5 +1,5 @@
-#include "passport/Completeness.h"
-#include "shell/Text.h"
+#include "core/passport/Completeness.h"
+#include "core/shell/Windows1251.h"
 
 #include <QTest>
 
@@ -114,7 +114,7 @@ void CompletenessTest::missingItems()
 
 void CompletenessTest::messageRightAfterStartUp()
 {
-    const QString text = IncompletePassportMessage(CheckCompleteness(PassportSnapshot()));
+    const QString text = incompletePassportMessage(CheckCompleteness(PassportSnapshot()));
     QCOMPARE(text.split(u'\n'), QStringList({
                                     "Для записи электронного паспорта в файл необходимо заполнить следующие поля:",
                                     "",

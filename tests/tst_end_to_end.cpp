@@ -2,8 +2,8 @@
 // keyboard only, then saves it and previews it; the saved file, the page a browser makes of it
 // and the preview are read back with a conforming parser.
 
-#include "shell/Form.h"
-#include "shell/Startup.h"
+#include "windows/Form.h"
+#include "windows/Startup.h"
 #include "support/DialogScripts.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"

@@ -1,5 +1,5 @@
-#include "participants/Md5.h"
-#include "participants/ParticipantId.h"
+#include "core/participants/Md5.h"
+#include "core/participants/ParticipantId.h"
 
 #include <QCryptographicHash>
 #include <QRandomGenerator>
@@ -105,7 +105,7 @@ void ParticipantIdTest::admissibility()
 {
     QFETCH(QByteArray, normal);
     QFETCH(bool, admissible);
-    QCOMPARE(IsAdmissibleParticipantId(normal), admissible);
+    QCOMPARE(isAdmissibleParticipantId(normal), admissible);
 }
 
 void ParticipantIdTest::checkCode_data()
@@ -150,7 +150,7 @@ void ParticipantIdTest::validityAndDisplayForm()
     QFETCH(bool, valid);
     QFETCH(QByteArray, display);
     const QByteArray normal = NormalizeParticipantId(typed);
-    QVERIFY(IsAdmissibleParticipantId(normal));
+    QVERIFY(isAdmissibleParticipantId(normal));
     QCOMPARE(IsParticipantIdValid(normal), valid);
     if (valid)
         QCOMPARE(FormatParticipantId(normal), display);

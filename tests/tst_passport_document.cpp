@@ -1,5 +1,6 @@
-#include "passport/PassportDocument.h"
-#include "shell/Text.h"
+#include "core/passport/PassportDocument.h"
+#include "core/shell/Trimming.h"
+#include "core/shell/Windows1251.h"
 #include "support/Xml.h"
 
 #include <QRegularExpression>
@@ -34,7 +35,7 @@ PassportSnapshot fullPassport()
 
 QByteArray build(const PassportSnapshot& passport, PassportDocumentKind kind = PassportDocumentKind::Saved)
 {
-    return SerializePassportDocument(BuildPassportDocument(passport, kind, kStored));
+    return serializePassportDocument(BuildPassportDocument(passport, kind, kStored));
 }
 
 // Where a field goes in the snapshot, where it comes back in the file, and whether it is trimmed.
@@ -173,9 +174,9 @@ void PassportDocumentTest::headerIsFixed()
 {
     const QString text = QString::fromUtf8(build(fullPassport()).mid(3));
     QCOMPARE(text.indexOf(QStringLiteral("\r\n")), 38);
-    QCOMPARE(PassportFileHeader().size(), 345);
-    QCOMPARE(PassportFileHeader().count(QStringLiteral("\r\n")), 11);
-    QCOMPARE(text.mid(40, 345), PassportFileHeader());
+    QCOMPARE(passportFileHeader().size(), 345);
+    QCOMPARE(passportFileHeader().count(QStringLiteral("\r\n")), 11);
+    QCOMPARE(text.mid(40, 345), passportFileHeader());
     QVERIFY(text.mid(40 + 345).startsWith(QStringLiteral("<lumarinda>")));
     QVERIFY(text.endsWith(QStringLiteral("</lumarinda>\r\n")));
     QVERIFY(!text.endsWith(QStringLiteral("\r\n\r\n")));

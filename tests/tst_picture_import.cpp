@@ -1,10 +1,10 @@
-#include "picture/Base64.h"
-#include "picture/ExifOrientation.h"
-#include "picture/JpegEncode.h"
-#include "picture/JpegImport.h"
-#include "picture/PictureImage.h"
-#include "picture/ShownSize.h"
-#include "shell/Failure.h"
+#include "core/picture/Base64.h"
+#include "core/picture/ExifOrientation.h"
+#include "core/picture/JpegEncode.h"
+#include "core/picture/JpegImport.h"
+#include "windows/PictureImage.h"
+#include "core/picture/ShownSize.h"
+#include "core/shell/Failure.h"
 #include "support/JpegFixtures.h"
 
 #include <QBuffer>

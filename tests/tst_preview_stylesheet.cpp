@@ -1,9 +1,9 @@
-#include "passport/PassportDocument.h"
-#include "preview/PreviewPage.h"
-#include "preview/PreviewStylesheetData.h"
-#include "preview/Preview_xslt.h"
-#include "shell/Failure.h"
-#include "shell/Text.h"
+#include "core/passport/PassportDocument.h"
+#include "core/preview/PreviewPage.h"
+#include "core/preview/PreviewStylesheetData.h"
+#include "core/preview/Preview_xslt.h"
+#include "core/shell/Failure.h"
+#include "core/shell/Windows1251.h"
 #include "support/FakeServices.h"
 #include "support/Xml.h"
 #include "support/Xsltproc.h"
@@ -52,7 +52,7 @@ QByteArray xsltproc(const QByteArray& document)
 {
     QTemporaryDir dir;
     writeAll(dir.filePath(QStringLiteral("work.qdx.xml")), document);
-    writeAll(dir.filePath(QStringLiteral("preview.qdx.xsl")), PreviewStylesheetBytes());
+    writeAll(dir.filePath(QStringLiteral("preview.qdx.xsl")), previewStylesheetBytes());
     return runXsltproc(dir.path(), QStringLiteral("work.qdx.xml"));
 }
 
@@ -91,7 +91,7 @@ PassportSnapshot richPassport()
 
 QByteArray richDocument(PassportDocumentKind kind = PassportDocumentKind::Saved)
 {
-    return SerializePassportDocument(BuildPassportDocument(richPassport(), kind, 1450000000));
+    return serializePassportDocument(BuildPassportDocument(richPassport(), kind, 1450000000));
 }
 
 QString simplified(QString text)
@@ -153,7 +153,7 @@ void PreviewStylesheetTest::carriedStylesheetIsTheSource()
 {
     const QByteArray source = readAll(QStringLiteral(LUMARINDA_STYLESHEET_SOURCE));
     QVERIFY(!source.isEmpty());
-    QCOMPARE(PreviewStylesheetBytes(), source);
+    QCOMPARE(previewStylesheetBytes(), source);
     QVERIFY(source.size() <= kStylesheetDecodeBuffer);
 
     const QByteArray base64(PreviewStylesheetBase64);
@@ -167,7 +167,7 @@ void PreviewStylesheetTest::carriedStylesheetIsTheSource()
 
 void PreviewStylesheetTest::stylesheetIsOrderedAsDescribed()
 {
-    const XmlDoc xsl(PreviewStylesheetBytes());
+    const XmlDoc xsl(previewStylesheetBytes());
     QVERIFY2(xsl.ok(), qPrintable(xsl.errors()));
     QCOMPARE(xsl.string(QStringLiteral("name(/*)")), QStringLiteral("xsl:stylesheet"));
     QCOMPARE(xsl.string(QStringLiteral("/*/@version")), QStringLiteral("1.0"));
@@ -191,7 +191,7 @@ void PreviewStylesheetTest::writeStylesheet()
 {
     const QString folder = m_services->folder();
     WritePreviewStylesheet(*m_services, folder);
-    QCOMPARE(readAll(folder + "preview.qdx.xsl"), PreviewStylesheetBytes());
+    QCOMPARE(readAll(folder + "preview.qdx.xsl"), previewStylesheetBytes());
     QCOMPARE(m_services->writtenFiles, QStringList{folder + "preview.qdx.xsl"});
 }
 
@@ -200,12 +200,12 @@ void PreviewStylesheetTest::writeStylesheetOverAnEarlierCopy()
     const QString path = m_services->folder() + "preview.qdx.xsl";
     writeAll(path, "old and longer than nothing");
     WritePreviewStylesheet(*m_services, m_services->folder());
-    QCOMPARE(readAll(path), PreviewStylesheetBytes());
+    QCOMPARE(readAll(path), previewStylesheetBytes());
 
     // A write that fails while a copy is there is no failure: the copy is the same constant.
     m_services->writeHook = [](const QString&, const QByteArray&) { throw Failure(QStringLiteral("disk full")); };
     WritePreviewStylesheet(*m_services, m_services->folder());
-    QCOMPARE(readAll(path), PreviewStylesheetBytes());
+    QCOMPARE(readAll(path), previewStylesheetBytes());
 }
 
 void PreviewStylesheetTest::writeStylesheetFailsWithoutAFile()
@@ -462,7 +462,7 @@ void PreviewStylesheetTest::untitledPreview()
     PassportSnapshot passport = richPassport();
     passport.title = QStringLiteral("  ");
     const QByteArray document =
-        SerializePassportDocument(BuildPassportDocument(passport, PassportDocumentKind::Preview, 1));
+        serializePassportDocument(BuildPassportDocument(passport, PassportDocumentKind::Preview, 1));
     const XmlDoc html(xsltproc(document));
     QCOMPARE(html.string(QStringLiteral("//h:head/h:title")),
              QStringLiteral("Без названия – Паспорт работы фестиваля «Lumarinda ученика»"));
@@ -506,7 +506,7 @@ void PreviewStylesheetTest::inProcessRenderingMatchesXsltproc()
 {
     for (auto kind : {PassportDocumentKind::Saved, PassportDocumentKind::Preview}) {
         const QByteArray document = richDocument(kind);
-        const QByteArray page = RenderPreviewPage(document, PreviewStylesheetBytes());
+        const QByteArray page = renderPreviewPage(document, previewStylesheetBytes());
         QVERIFY(!page.isEmpty());
         QCOMPARE(page, xsltproc(document));
     }
@@ -516,8 +516,8 @@ void PreviewStylesheetTest::renderingFailures_data()
 {
     QTest::addColumn<QByteArray>("document");
     QTest::addColumn<QByteArray>("stylesheet");
-    QTest::newRow("document not well-formed") << QByteArray("<lumarinda><work>") << PreviewStylesheetBytes();
-    QTest::newRow("empty document") << QByteArray() << PreviewStylesheetBytes();
+    QTest::newRow("document not well-formed") << QByteArray("<lumarinda><work>") << previewStylesheetBytes();
+    QTest::newRow("empty document") << QByteArray() << previewStylesheetBytes();
     QTest::newRow("stylesheet not XSLT") << workXml(QString()) << QByteArray("<not-a-stylesheet/>");
     QTest::newRow("stylesheet fails at run time")
         << workXml(QString())
@@ -531,7 +531,7 @@ void PreviewStylesheetTest::renderingFailures()
     QFETCH(QByteArray, document);
     QFETCH(QByteArray, stylesheet);
     try {
-        RenderPreviewPage(document, stylesheet);
+        renderPreviewPage(document, stylesheet);
         QFAIL("no failure");
     } catch (const Failure& failure) {
         QVERIFY2(failure.message().startsWith(QStringLiteral("Не удалось построить страницу предпросмотра")),
@@ -553,7 +553,7 @@ void PreviewStylesheetTest::renderingReadsNoOtherFiles()
             .toUtf8();
     QByteArray page;
     try {
-        page = RenderPreviewPage(workXml(QString()), stylesheet);
+        page = renderPreviewPage(workXml(QString()), stylesheet);
     } catch (const Failure&) {
     }
     QVERIFY(!page.contains("SECRET-MARKER"));

@@ -1,8 +1,9 @@
-#include "passport/PassportRecord.h"
-#include "sections/SectionCatalogue.h"
-#include "shell/Failure.h"
-#include "shell/TempFolder.h"
-#include "shell/Text.h"
+#include "core/passport/PassportRecord.h"
+#include "core/sections/SectionCatalogue.h"
+#include "core/shell/Failure.h"
+#include "core/shell/TempFolder.h"
+#include "core/shell/Trimming.h"
+#include "core/shell/Windows1251.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,12 +1,12 @@
-#include "passport/PassportDocument.h"
-#include "preview/Preview_xslt.h"
-#include "sections/Subj.h"
-#include "shell/Failure.h"
-#include "shell/Form.h"
-#include "shell/ImageCanvas.h"
-#include "shell/MemoEdit.h"
-#include "shell/Startup.h"
-#include "shell/Text.h"
+#include "core/passport/PassportDocument.h"
+#include "core/preview/Preview_xslt.h"
+#include "windows/Subj.h"
+#include "core/shell/Failure.h"
+#include "windows/Form.h"
+#include "windows/ImageCanvas.h"
+#include "windows/MemoEdit.h"
+#include "windows/Startup.h"
+#include "core/shell/Windows1251.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
 #include "support/Xml.h"
@@ -275,7 +275,7 @@ void SavePreviewTest::successfulSave()
     QCOMPARE(doc.string("//comment"), QStringLiteral("Записка 😀"));
     QCOMPARE(doc.childNames("/lumarinda/work").mid(6), QStringList({"img", "comment"}));
 
-    QCOMPARE(readAll(saveFolder() + "preview.qdx.xsl"), PreviewStylesheetBytes());
+    QCOMPARE(readAll(saveFolder() + "preview.qdx.xsl"), previewStylesheetBytes());
     QCOMPARE(QDir(saveFolder()).entryList(QDir::Files | QDir::Hidden),
              QStringList({"preview.qdx.xsl", "Мой проект.qdx.xml"}));
     QCOMPARE(previewFilesLeft(), QStringList());
@@ -444,7 +444,7 @@ void SavePreviewTest::previewOfAnEmptyPassport()
     QCOMPARE(doc.string("/lumarinda/work/@title"), QStringLiteral("Без названия"));
     QCOMPARE(doc.count("//img"), 0);
     QCOMPARE(doc.count("//person"), 0);
-    QCOMPARE(readAll(tempFolder() + "preview.qdx.xsl"), PreviewStylesheetBytes());
+    QCOMPARE(readAll(tempFolder() + "preview.qdx.xsl"), previewStylesheetBytes());
 
     // The page opened is the one the stylesheet makes of the document written beside it.
     const QByteArray page = readAll(tempFolder() + "preview.qdx.html");

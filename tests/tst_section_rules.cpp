@@ -1,4 +1,4 @@
-#include "sections/SectionRules.h"
+#include "core/sections/SectionRules.h"
 #include "support/SectionClickCases.h"
 
 #include <QTest>

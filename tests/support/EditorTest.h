@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/Startup.h"
+#include "windows/Startup.h"
 #include "support/FakeServices.h"
 
 #include <QApplication>

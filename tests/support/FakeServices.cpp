@@ -1,6 +1,6 @@
 #include "FakeServices.h"
 
-#include "shell/AppInfo.h"
+#include "core/shell/AppInfo.h"
 
 #include <QDir>
 

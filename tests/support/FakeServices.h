@@ -1,7 +1,7 @@
 #pragma once
 
-#include "shell/DesktopServices.h"
-#include "shell/QtDesktopServices.h"
+#include "core/shell/DesktopServices.h"
+#include "windows/QtDesktopServices.h"
 
 #include <QList>
 #include <QStringList>

@@ -1,0 +1,8 @@
+#include "core/shell/Failure.h"
+
+QString withFullStop(const QString& message)
+{
+    if (!message.isEmpty() && message.back().unicode() > u'.')
+        return message + u'.';
+    return message;
+}

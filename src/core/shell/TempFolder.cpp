@@ -1,0 +1,55 @@
+#include "core/shell/TempFolder.h"
+
+#include "core/shell/Failure.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString reason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
+
+} // namespace
+
+QString preparePrivateFolder(const QString& path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat info{};
+    if (::lstat(native.constData(), &info) != 0) {
+        if (errno != ENOENT)
+            throw Failure(QStringLiteral("Нет доступа к временной папке «%1»: %2").arg(shown(path), reason(errno)));
+        if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
+            throw Failure(QStringLiteral("Не удалось создать временную папку «%1»: %2").arg(shown(path), reason(errno)));
+        if (::lstat(native.constData(), &info) != 0)
+            throw Failure(QStringLiteral("Нет доступа к временной папке «%1»: %2").arg(shown(path), reason(errno)));
+    }
+    if (S_ISLNK(info.st_mode))
+        throw Failure(QStringLiteral("Временная папка «%1» является символической ссылкой и не будет использована")
+                          .arg(shown(path)));
+    if (!S_ISDIR(info.st_mode))
+        throw Failure(QStringLiteral("Временная папка «%1» не является папкой").arg(shown(path)));
+    if (info.st_uid != ::geteuid())
+        throw Failure(
+            QStringLiteral("Временная папка «%1» принадлежит другому пользователю и не будет использована")
+                .arg(shown(path)));
+    if ((info.st_mode & 0077) != 0 && ::chmod(native.constData(), 0700) != 0)
+        throw Failure(QStringLiteral("Не удалось закрыть доступ к временной папке «%1»: %2").arg(shown(path), reason(errno)));
+
+    return path.endsWith(u'/') ? path : path + u'/';
+}
+
+QString privateTempFolder()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir(runtime).exists())
+        return preparePrivateFolder(QDir(runtime).filePath(QStringLiteral("lumarinda-passport")));
+    const QString name = QStringLiteral("lumarinda-passport-%1").arg(::geteuid());
+    return preparePrivateFolder(QDir(QDir::tempPath()).filePath(name));
+}

@@ -1,0 +1,37 @@
+#include "core/shell/AppInfo.h"
+#include "windows/ErrorBox.h"
+#include "core/shell/Failure.h"
+#include "windows/Form.h"
+#include "windows/QtDesktopServices.h"
+#include "windows/Startup.h"
+
+#include <QApplication>
+#include <QIcon>
+
+int main(int argc, char** argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(kApplicationTitle);
+    // The desktop entry's name lets the taskbar pair the window with the menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(LUMARINDA_APP_ID));
+    // The window carries its own copy: a theme lookup may find only the SVG, which needs a plugin.
+    QIcon icon;
+    for (int size : {16, 32, 48, 256})
+        icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
+    installRussianTranslations(application);
+    installApplicationFont();
+
+    QtDesktopServices services;
+    try {
+        EditorWindows windows(services);
+        services.setOwner(windows.Pasport.get());
+        windows.Pasport->show();
+        QApplication::exec();
+    } catch (const Failure& failure) {
+        showStandardError(services, failure.message());
+    } catch (...) {
+        showStandardError(services, QString());
+    }
+    return 0;
+}

@@ -1,8 +1,0 @@
-#pragma once
-
-#include "RgbPicture.h"
-
-#include <QImage>
-
-// The picture as a bitmap for the screen.
-QImage toImage(const RgbPicture& picture);

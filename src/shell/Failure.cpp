@@ -1,8 +1,0 @@
-#include "Failure.h"
-
-QString withFullStop(const QString& message)
-{
-    if (!message.isEmpty() && message.back().unicode() > u'.')
-        return message + u'.';
-    return message;
-}

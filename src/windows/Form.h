@@ -1,0 +1,109 @@
+#pragma once
+
+#include "core/passport/PassportDocument.h"
+#include "core/passport/PassportRecord.h"
+#include "core/passport/PassportSnapshot.h"
+
+#include <QWidget>
+
+#include <map>
+#include <memory>
+
+class DesktopServices;
+class TForm1;
+class TSubjects;
+
+namespace Ui {
+class TPasport;
+}
+
+// The main window: the editor of one passport. Its parts lie side by side, one file each: Form.cpp
+// holds the layout and the initial state, FormHelp.cpp the help panel, and one part per command.
+class TPasport : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TPasport(DesktopServices& services, QWidget* parent = nullptr);
+    ~TPasport() override;
+
+    // The two dialogs are created after the main window and shown by its handlers.
+    void setDialogs(TSubjects* subjects, TForm1* form1);
+
+    const PassportRecord& record() const { return m_record; }
+
+    // Field help panel of the work page.
+    void titleClick();
+    void descriptionClick();
+    void tech_requestClick();
+    void manualClick();
+    void public_post_indexClick();
+
+    // Sections of the work.
+    void Button3Click();
+
+    // Authors and supervisors.
+    void AuthorAddClick();
+    void TeacherAddClick();
+    void AuthorSelectClick();
+    void TeacherSelectClick();
+    void AuthorsLastnameChange();
+    void AuthorsNameChange();
+    void AuthorsPatronymicChange();
+    void TeachersLastnameChange();
+    void TeachersNameChange();
+    void TeachersPatronymicChange();
+    void AuthorDeleteClick();
+    void TeacherDeleteClick();
+
+    // Passport file (FormSave.cpp) and preview (FormPreview.cpp).
+    void SaveButtonClick();
+    void PreviewClick();
+    // The passport as the controls, the record and the section dialog hold it now.
+    PassportSnapshot passportSnapshot() const;
+    // The document the last save or preview built.
+    const PassportDocument& workInfoXml() const { return WorkInfoXML; }
+    // Work picture (FormPicture.cpp).
+    void AddImgClick();
+    void DelImgClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    using Handler = void (TPasport::*)();
+
+    void setInitialState();
+    void connectHelpHandlers();
+    void connectPassportHandlers();
+    void connectPreviewHandlers();
+    void connectPictureHandlers();
+    void runHandler(Handler handler);
+
+    // Sections of the work.
+    void connectSectionHandlers();
+
+    // Authors and supervisors: each pair of twin handlers shares one implementation.
+    enum class Group
+    {
+        Authors,
+        Teachers,
+    };
+    struct GroupControls;
+    GroupControls controlsOf(Group group);
+    void connectParticipantHandlers();
+    void addParticipant(Group group);
+    void selectParticipant(Group group);
+    void storeName(Group group, int field);
+    void deleteParticipant(Group group);
+
+    DesktopServices& m_services;
+    std::unique_ptr<Ui::TPasport> m_ui;
+    PassportRecord m_record;
+    PassportDocument WorkInfoXML;
+    TSubjects* m_subjects = nullptr;
+    TForm1* m_form1 = nullptr;
+    std::map<const QObject*, Handler> m_helpHandlers;
+    bool m_placed = false;
+};

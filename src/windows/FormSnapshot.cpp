@@ -1,0 +1,41 @@
+// The passport as the main window holds it, which both the save and the preview build from.
+
+#include "windows/Form.h"
+#include "windows/Subj.h"
+#include "ui_Form.h"
+
+#include <algorithm>
+
+PassportSnapshot TPasport::passportSnapshot() const
+{
+    PassportSnapshot passport;
+    passport.title = m_ui->title->text();
+    passport.description = m_ui->description->text();
+    passport.techRequest = m_ui->tech_request->text();
+    passport.manual = m_ui->manual->text();
+    passport.postIndex = m_ui->public_post_index->text();
+    passport.postAddress = m_ui->public_post_address->text();
+    passport.phone = m_ui->public_phone->text();
+    passport.email = m_ui->public_email->text();
+    passport.notes = m_ui->Notes->text();
+
+    const int authors = std::min(m_ui->AuthorsListBox->count(), PassportRecord::kMaxAuthors);
+    for (int i = 0; i < authors; ++i)
+        passport.authors.append(m_record.Authors[i]);
+    const int teachers = std::min(m_ui->TeachersListBox->count(), PassportRecord::kMaxTeachers);
+    for (int i = 0; i < teachers; ++i)
+        passport.teachers.append(m_record.Teachers[i]);
+    passport.leaderIndex = m_ui->LeaderID->currentIndex();
+
+    passport.subjectSlots = m_record.SubjectSlots;
+    passport.seasonId = m_record.SeasonId;
+    if (m_subjects)
+        passport.languages = m_subjects->languageChoices();
+
+    passport.hasPicture = !m_ui->AddImg->isEnabled();
+    passport.pictureBase64 = m_ui->ImgBase64->text();
+    passport.pictureWidth = m_ui->WorkImg->bitmap().width();
+    passport.pictureHeight = m_ui->WorkImg->bitmap().height();
+    passport.pictureCaption = m_ui->WorkImgSign->text();
+    return passport;
+}

@@ -1,0 +1,191 @@
+#include "windows/QtDesktopServices.h"
+
+#include "core/shell/AppInfo.h"
+#include "core/shell/Failure.h"
+#include "core/shell/TempFolder.h"
+#include "core/picture/JpegImport.h"
+#include "windows/PictureImage.h"
+#include "core/picture/ShownSize.h"
+
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QSaveFile>
+#include <QThread>
+#include <QUrl>
+
+namespace {
+
+QMessageBox::Icon toQt(DesktopServices::Icon icon)
+{
+    switch (icon) {
+    case DesktopServices::Icon::Error:
+        return QMessageBox::Critical;
+    case DesktopServices::Icon::Warning:
+        return QMessageBox::Warning;
+    case DesktopServices::Icon::Information:
+        return QMessageBox::Information;
+    case DesktopServices::Icon::Question:
+        return QMessageBox::Question;
+    case DesktopServices::Icon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+Failure cannotCreate(const QString& path, const QString& reason)
+{
+    return Failure(QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), reason));
+}
+
+// A label beside the file list showing the picture under the cursor as it would be imported.
+void attachPicturePreview(QFileDialog& dialog)
+{
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    if (!grid)
+        return;
+    auto* preview = new QLabel(&dialog);
+    preview->setObjectName(QStringLiteral("picturePreview"));
+    preview->setFrameShape(QFrame::Box);
+    preview->setFixedSize(kPictureBox + 2, kPictureBox + 2);
+    preview->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    grid->addWidget(preview, 0, grid->columnCount(), grid->rowCount(), 1, Qt::AlignTop);
+    QObject::connect(&dialog, &QFileDialog::currentChanged, preview, [preview](const QString& path) {
+        preview->clear();
+        if (!QFileInfo(path).isFile())
+            return;
+        try {
+            preview->setPixmap(QPixmap::fromImage(toImage(importJpegFile(path))));
+        } catch (const Failure&) {
+            // Not a picture we can read: the preview stays empty; choosing it says why.
+        }
+    });
+}
+
+} // namespace
+
+DesktopServices::Answer QtDesktopServices::messageBox(const QString& text, const QString& caption, Icon icon,
+                                                      Buttons buttons)
+{
+    const auto standard = buttons == Buttons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok;
+    QMessageBox box(toQt(icon), caption, text, standard, m_owner);
+    const int pressed = box.exec();
+    if (buttons == Buttons::Ok)
+        return Answer::Ok;
+    return pressed == QMessageBox::Yes ? Answer::Yes : Answer::No;
+}
+
+void QtDesktopServices::plainMessage(const QString& text)
+{
+    messageBox(text, kApplicationTitle, Icon::None, Buttons::Ok);
+}
+
+bool QtDesktopServices::showModal(QDialog& dialog)
+{
+    return dialog.exec() == QDialog::Accepted;
+}
+
+QString QtDesktopServices::openPictureFile(const QString& filter)
+{
+    // Qt's own dialog on every desktop: it has room for the preview, matches the patterns without
+    // regard to case (cameras write ".JPG") and shows the filter's name exactly as given.
+    QFileDialog dialog(m_owner);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(filter);
+    attachPicturePreview(dialog);
+    // Room for the list, the preview and the whole filter name.
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(860, 460)));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QString QtDesktopServices::saveFile(const SaveDialogRequest& request)
+{
+    QFileDialog dialog(m_owner, request.title);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(QStringLiteral("%1 (%2)").arg(request.filterDescription, request.filterPattern));
+    dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog.selectFile(request.proposedName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QString QtDesktopServices::tempFolder()
+{
+    return privateTempFolder();
+}
+
+void QtDesktopServices::openDocument(const QString& folder, const QString& fileName)
+{
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QDir(folder).filePath(fileName)));
+}
+
+void QtDesktopServices::wait(int milliseconds)
+{
+    QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
+
+qint64 QtDesktopServices::now()
+{
+    return QDateTime::currentSecsSinceEpoch();
+}
+
+bool QtDesktopServices::fileExists(const QString& path)
+{
+    return QFileInfo(path).isFile();
+}
+
+void QtDesktopServices::deleteFile(const QString& path)
+{
+    QFile::remove(path);
+}
+
+void QtDesktopServices::writeFile(const QString& path, const QByteArray& bytes)
+{
+    // Written beside the target and renamed over it, so a failure never leaves half a file. A
+    // symbolic link at the path is replaced, never followed: QSaveFile would write through it.
+    if (QFileInfo(path).isSymLink())
+        QFile::remove(path);
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        throw cannotCreate(path, file.errorString());
+    const auto writeFailure = [&] {
+        return Failure(
+            QStringLiteral("Ошибка записи файла \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+    };
+    // A short write (a full disk) is no error to Qt, and commit() would then put a truncated file
+    // in place of the old one: write until everything is out, and flush before committing. A
+    // flush that got only part of the buffer out fails without a reason; its retry names it.
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 written = file.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0)
+            throw writeFailure();
+        done += written;
+    }
+    if (!file.flush() && !file.flush())
+        throw writeFailure();
+    if (!file.commit())
+        throw writeFailure();
+}
+
+QByteArray QtDesktopServices::readFile(const QString& path, qint64 maxBytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.read(maxBytes);
+}

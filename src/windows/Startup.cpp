@@ -1,0 +1,60 @@
+#include "windows/Startup.h"
+
+#include "windows/Form.h"
+#include "windows/WholeCharacters.h"
+#include "windows/Add.h"
+#include "windows/Subj.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFontDatabase>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+namespace {
+
+const char* const kTahomaFiles[] = {
+    "/usr/share/wine/fonts/tahoma.ttf",
+    "/usr/share/wine/fonts/tahomabd.ttf",
+};
+
+} // namespace
+
+void installRussianTranslations(QApplication& application)
+{
+    auto* translator = new QTranslator(&application);
+    if (translator->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(translator);
+    else
+        delete translator;
+}
+
+QString installApplicationFont()
+{
+    QString family;
+    for (const char* path : kTahomaFiles) {
+        if (!QFile::exists(QString::fromLatin1(path)))
+            continue;
+        const int id = QFontDatabase::addApplicationFont(QString::fromLatin1(path));
+        const QStringList families = QFontDatabase::applicationFontFamilies(id);
+        if (family.isEmpty() && !families.isEmpty())
+            family = families.constFirst();
+    }
+    QFont font = family.isEmpty() ? QFontDatabase::systemFont(QFontDatabase::GeneralFont) : QFont(family);
+    font.setPixelSize(11);
+    QApplication::setFont(font);
+    return font.family();
+}
+
+EditorWindows::EditorWindows(DesktopServices& services)
+    : Pasport(std::make_unique<TPasport>(services))
+{
+    Subjects = new TSubjects(Pasport.get());
+    Form1 = new TForm1(Pasport.get());
+    Pasport->setDialogs(Subjects, Form1);
+    keepCharactersWhole(*Pasport);
+}
+
+EditorWindows::~EditorWindows() = default;
