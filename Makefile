@@ -9,7 +9,7 @@ FUZZ_TARGETS = base64 participant_id passport_document jpeg_import
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
 
-.PHONY: deps configure build run test test-sanitize fuzz install package clean
+.PHONY: deps configure build run test test-sanitize format format-check fuzz install package clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -24,7 +24,7 @@ run: build
 	./$(BUILD_DIR)/src/lumarinda-passport
 
 # The suite twice: the ordinary build, then every test again under the sanitizers.
-test: build test-sanitize
+test: format-check build test-sanitize
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 test-sanitize: deps
@@ -35,6 +35,14 @@ test-sanitize: deps
 		LSAN_OPTIONS=suppressions=$(CURDIR)/tests/sanitizer/lsan.supp:print_suppressions=0 \
 		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --output-on-failure -j $(JOBS) -LE real-window
+
+# Every C++ file as .clang-format lays it out: `make format` rewrites, `make format-check` only looks.
+CXX_SOURCES = find src tests fuzz bench -name '*.cpp' -o -name '*.h'
+format: deps
+	$(CXX_SOURCES) | xargs clang-format -i
+
+format-check: deps
+	$(CXX_SOURCES) | xargs clang-format --dry-run --Werror
 
 # Runs each fuzzer for FUZZ_SECONDS on a working copy of its corpus; new crashes land in $(FUZZ_DIR).
 fuzz:

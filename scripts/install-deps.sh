@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake pkg-config ccache
+    build-essential cmake pkg-config ccache clang-format
     qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
     qt6-translations-l10n qt6-qpa-plugins libgl-dev
     libjpeg62-turbo-dev libxslt1-dev libxml2-dev

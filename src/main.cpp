@@ -1,6 +1,6 @@
 #include "core/shell/AppInfo.h"
-#include "windows/ErrorBox.h"
 #include "core/shell/Failure.h"
+#include "windows/ErrorBox.h"
 #include "windows/Form.h"
 #include "windows/QtDesktopServices.h"
 #include "windows/Startup.h"

@@ -1,9 +1,9 @@
-#include "windows/Add.h"
-#include "windows/Subj.h"
-#include "windows/Form.h"
-#include "windows/Startup.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
+#include "windows/Add.h"
+#include "windows/Form.h"
+#include "windows/Startup.h"
+#include "windows/Subj.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

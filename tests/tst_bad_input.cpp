@@ -5,9 +5,6 @@
 
 #include "core/passport/PassportDocument.h"
 #include "core/shell/Failure.h"
-#include "windows/Form.h"
-#include "windows/MemoEdit.h"
-#include "windows/Startup.h"
 #include "core/shell/TempFolder.h"
 #include "support/DialogScripts.h"
 #include "support/EditorTest.h"
@@ -15,6 +12,9 @@
 #include "support/JpegFixtures.h"
 #include "support/Typing.h"
 #include "support/Xml.h"
+#include "windows/Form.h"
+#include "windows/MemoEdit.h"
+#include "windows/Startup.h"
 
 #include <QCheckBox>
 #include <QClipboard>

@@ -17,8 +17,8 @@ Decoded decode(const QByteArray& text)
     const int room = 3 * (static_cast<int>(text.size()) / 4);
     QByteArray buffer(room + 16, '\xAA');
     Decoded decoded;
-    decoded.result = Base64Decode(text.constData(), static_cast<int>(text.size()),
-                                  reinterpret_cast<unsigned char*>(buffer.data()));
+    decoded.result =
+        Base64Decode(text.constData(), static_cast<int>(text.size()), reinterpret_cast<unsigned char*>(buffer.data()));
     for (int i = room; i < buffer.size(); ++i) {
         if (buffer.at(i) != '\xAA')
             qFatal("decoder wrote past its room");

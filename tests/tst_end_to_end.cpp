@@ -2,14 +2,14 @@
 // keyboard only, then saves it and previews it; the saved file, the page a browser makes of it
 // and the preview are read back with a conforming parser.
 
-#include "windows/Form.h"
-#include "windows/Startup.h"
 #include "support/DialogScripts.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
 #include "support/Typing.h"
 #include "support/Xml.h"
 #include "support/Xsltproc.h"
+#include "windows/Form.h"
+#include "windows/Startup.h"
 
 #include <QCheckBox>
 #include <QComboBox>

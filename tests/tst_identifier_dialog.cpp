@@ -1,11 +1,11 @@
-#include "windows/Add.h"
-#include "windows/Form.h"
-#include "windows/QtDesktopServices.h"
-#include "windows/Startup.h"
 #include "support/DialogScripts.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
 #include "support/Typing.h"
+#include "windows/Add.h"
+#include "windows/Form.h"
+#include "windows/QtDesktopServices.h"
+#include "windows/Startup.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,16 +1,16 @@
-#include "windows/Add.h"
-#include "windows/Subj.h"
 #include "core/shell/AppInfo.h"
-#include "windows/ErrorBox.h"
 #include "core/shell/Failure.h"
-#include "windows/Form.h"
 #include "core/shell/HelpTexts.h"
-#include "windows/ImageCanvas.h"
-#include "windows/MemoEdit.h"
-#include "windows/Startup.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
 #include "support/Typing.h"
+#include "windows/Add.h"
+#include "windows/ErrorBox.h"
+#include "windows/Form.h"
+#include "windows/ImageCanvas.h"
+#include "windows/MemoEdit.h"
+#include "windows/Startup.h"
+#include "windows/Subj.h"
 
 #include <QClipboard>
 #include <QComboBox>

@@ -71,7 +71,9 @@ void ParticipantIdTest::normalisation_data()
     QTest::newRow("tab inside stays") << "1234\t56798" << QByteArray("1234\t56798");
     QTest::newRow("dot stays") << "123.456.798" << QByteArray("123.456.798");
     QTest::newRow("letter stays") << "12345679a" << QByteArray("12345679a");
-    QTest::newRow("cyrillic to cp1251") << "б12" << QByteArray("\xE1" "12");
+    QTest::newRow("cyrillic to cp1251") << "б12"
+                                        << QByteArray("\xE1"
+                                                      "12");
     QTest::newRow("only separators") << "- - -" << QByteArray();
     QTest::newRow("empty") << "" << QByteArray();
 }

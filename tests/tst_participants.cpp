@@ -1,11 +1,11 @@
 #include "core/participants/ParticipantId.h"
-#include "windows/Form.h"
-#include "windows/Startup.h"
 #include "core/shell/Windows1251.h"
 #include "support/DialogScripts.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
 #include "support/Typing.h"
+#include "windows/Form.h"
+#include "windows/Startup.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -2,10 +2,10 @@
 #include "core/picture/ExifOrientation.h"
 #include "core/picture/JpegEncode.h"
 #include "core/picture/JpegImport.h"
-#include "windows/PictureImage.h"
 #include "core/picture/ShownSize.h"
 #include "core/shell/Failure.h"
 #include "support/JpegFixtures.h"
+#include "windows/PictureImage.h"
 
 #include <QBuffer>
 #include <QMap>

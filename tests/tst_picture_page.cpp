@@ -1,16 +1,16 @@
 #include "core/picture/JpegImport.h"
-#include "windows/PictureImage.h"
 #include "core/shell/AppInfo.h"
 #include "core/shell/Failure.h"
-#include "windows/Form.h"
-#include "windows/ImageCanvas.h"
-#include "windows/QtDesktopServices.h"
-#include "windows/Startup.h"
 #include "support/DialogScripts.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
 #include "support/JpegFixtures.h"
 #include "support/Typing.h"
+#include "windows/Form.h"
+#include "windows/ImageCanvas.h"
+#include "windows/PictureImage.h"
+#include "windows/QtDesktopServices.h"
+#include "windows/Startup.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -130,12 +129,17 @@ void RecordTest::trimmingRemovesControlsAtTheEndsOnly_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("trimmed");
-    QTest::newRow("blanks") << "  a b  " << "a b";
-    QTest::newRow("line breaks") << "\r\n\r\n" << "";
+    QTest::newRow("blanks") << "  a b  "
+                            << "a b";
+    QTest::newRow("line breaks") << "\r\n\r\n"
+                                 << "";
     QTest::newRow("controls") << QString("\x01\t a\x1f") << "a";
-    QTest::newRow("inner kept") << "a\r\nb" << "a\r\nb";
-    QTest::newRow("no-break space kept") << "\u00a0a\u00a0" << "\u00a0a\u00a0";
-    QTest::newRow("del kept") << "\x7f" << "\x7f";
+    QTest::newRow("inner kept") << "a\r\nb"
+                                << "a\r\nb";
+    QTest::newRow("no-break space kept") << "\u00a0a\u00a0"
+                                         << "\u00a0a\u00a0";
+    QTest::newRow("del kept") << "\x7f"
+                              << "\x7f";
 }
 
 void RecordTest::trimmingRemovesControlsAtTheEndsOnly()
@@ -151,7 +155,8 @@ void RecordTest::privateFolderIsCreatedClosed()
     QTemporaryDir base;
     const QString path = base.filePath(QStringLiteral("lumarinda"));
     QCOMPARE(preparePrivateFolder(path), path + u'/');
-    struct stat info{};
+    struct stat info
+    {};
     QCOMPARE(::lstat(QFile::encodeName(path).constData(), &info), 0);
     QVERIFY(S_ISDIR(info.st_mode));
     QCOMPARE(info.st_mode & 0777, 0700u);

@@ -1,16 +1,16 @@
 #include "core/passport/PassportDocument.h"
 #include "core/preview/Preview_xslt.h"
-#include "windows/Subj.h"
 #include "core/shell/Failure.h"
-#include "windows/Form.h"
-#include "windows/ImageCanvas.h"
-#include "windows/MemoEdit.h"
-#include "windows/Startup.h"
 #include "core/shell/Windows1251.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
 #include "support/Xml.h"
 #include "support/Xsltproc.h"
+#include "windows/Form.h"
+#include "windows/ImageCanvas.h"
+#include "windows/MemoEdit.h"
+#include "windows/Startup.h"
+#include "windows/Subj.h"
 
 #include <QCheckBox>
 #include <QComboBox>

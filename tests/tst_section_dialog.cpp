@@ -1,13 +1,13 @@
 #include "core/sections/SectionRules.h"
-#include "windows/Subj.h"
-#include "windows/Form.h"
-#include "windows/QtDesktopServices.h"
-#include "windows/Startup.h"
 #include "support/DialogScripts.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
 #include "support/SectionClickCases.h"
 #include "support/Typing.h"
+#include "windows/Form.h"
+#include "windows/QtDesktopServices.h"
+#include "windows/Startup.h"
+#include "windows/Subj.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -2,10 +2,10 @@
 
 #include "core/shell/AppInfo.h"
 #include "core/shell/DesktopServices.h"
-#include "windows/ErrorBox.h"
-#include "windows/FieldColours.h"
 #include "core/shell/HelpTexts.h"
 #include "ui_Form.h"
+#include "windows/ErrorBox.h"
+#include "windows/FieldColours.h"
 
 #include <QEvent>
 #include <QScreen>

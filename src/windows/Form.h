@@ -5,7 +5,6 @@
 #include "core/passport/PassportSnapshot.h"
 
 #include <QWidget>
-
 #include <map>
 #include <memory>
 

@@ -1,8 +1,8 @@
 // The work page's help panel follows the user from field to field.
 
-#include "windows/Form.h"
 #include "core/shell/HelpTexts.h"
 #include "ui_Form.h"
+#include "windows/Form.h"
 
 #include <QEvent>
 

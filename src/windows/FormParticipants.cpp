@@ -1,13 +1,13 @@
 // Authors and supervisors: adding by identifier, selecting, naming and deleting. The twin
 // handlers of the two groups differ only in the controls and texts of GroupControls.
 
-#include "core/shell/DesktopServices.h"
-#include "windows/FieldColours.h"
-#include "windows/Form.h"
-#include "windows/Add.h"
 #include "core/participants/ParticipantId.h"
+#include "core/shell/DesktopServices.h"
 #include "core/shell/Windows1251.h"
 #include "ui_Form.h"
+#include "windows/Add.h"
+#include "windows/FieldColours.h"
+#include "windows/Form.h"
 
 #include <QSignalBlocker>
 #include <algorithm>

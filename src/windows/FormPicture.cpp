@@ -3,14 +3,14 @@
 #include "core/picture/Base64.h"
 #include "core/picture/JpegEncode.h"
 #include "core/picture/JpegImport.h"
-#include "windows/PictureImage.h"
-#include "core/shell/TempFolder.h"
 #include "core/picture/ShownSize.h"
 #include "core/shell/DesktopServices.h"
 #include "core/shell/Failure.h"
+#include "core/shell/TempFolder.h"
+#include "ui_Form.h"
 #include "windows/FieldColours.h"
 #include "windows/Form.h"
-#include "ui_Form.h"
+#include "windows/PictureImage.h"
 
 #include <limits>
 

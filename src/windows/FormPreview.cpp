@@ -4,11 +4,11 @@
 #include "core/preview/PreviewPage.h"
 #include "core/preview/Preview_xslt.h"
 #include "core/shell/DesktopServices.h"
-#include "windows/ErrorBox.h"
 #include "core/shell/Failure.h"
 #include "core/shell/TempFolder.h"
-#include "windows/Form.h"
 #include "ui_Form.h"
+#include "windows/ErrorBox.h"
+#include "windows/Form.h"
 
 #include <exception>
 

@@ -2,13 +2,13 @@
 
 #include "core/passport/Completeness.h"
 #include "core/passport/PassportDocument.h"
-#include "core/shell/TempFolder.h"
 #include "core/preview/PreviewPage.h"
 #include "core/preview/Preview_xslt.h"
 #include "core/shell/DesktopServices.h"
 #include "core/shell/Failure.h"
-#include "windows/Form.h"
+#include "core/shell/TempFolder.h"
 #include "ui_Form.h"
+#include "windows/Form.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
 // The sections of the work: the main window's side of the section dialog.
 
-#include "core/shell/DesktopServices.h"
-#include "windows/Form.h"
 #include "core/sections/SectionRules.h"
-#include "windows/Subj.h"
+#include "core/shell/DesktopServices.h"
 #include "core/shell/Windows1251.h"
 #include "ui_Form.h"
+#include "windows/Form.h"
+#include "windows/Subj.h"
 
 void TPasport::connectSectionHandlers()
 {

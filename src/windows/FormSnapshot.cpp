@@ -1,8 +1,8 @@
 // The passport as the main window holds it, which both the save and the preview build from.
 
+#include "ui_Form.h"
 #include "windows/Form.h"
 #include "windows/Subj.h"
-#include "ui_Form.h"
 
 #include <algorithm>
 

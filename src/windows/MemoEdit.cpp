@@ -6,9 +6,15 @@
 
 namespace {
 
-bool isBreak(QChar c) { return c == QChar::ParagraphSeparator || c == QChar::LineSeparator; }
+bool isBreak(QChar c)
+{
+    return c == QChar::ParagraphSeparator || c == QChar::LineSeparator;
+}
 
-int weight(QChar c) { return isBreak(c) ? 2 : 1; }
+int weight(QChar c)
+{
+    return isBreak(c) ? 2 : 1;
+}
 
 // The document's own text: toPlainText() would turn no-break spaces into blanks.
 QString rawText(const QTextDocument* document)

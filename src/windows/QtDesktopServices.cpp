@@ -1,11 +1,11 @@
 #include "windows/QtDesktopServices.h"
 
+#include "core/picture/JpegImport.h"
+#include "core/picture/ShownSize.h"
 #include "core/shell/AppInfo.h"
 #include "core/shell/Failure.h"
 #include "core/shell/TempFolder.h"
-#include "core/picture/JpegImport.h"
 #include "windows/PictureImage.h"
-#include "core/picture/ShownSize.h"
 
 #include <QDateTime>
 #include <QDesktopServices>

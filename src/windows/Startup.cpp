@@ -1,9 +1,9 @@
 #include "windows/Startup.h"
 
-#include "windows/Form.h"
-#include "windows/WholeCharacters.h"
 #include "windows/Add.h"
+#include "windows/Form.h"
 #include "windows/Subj.h"
+#include "windows/WholeCharacters.h"
 
 #include <QApplication>
 #include <QFile>
@@ -48,8 +48,7 @@ QString installApplicationFont()
     return font.family();
 }
 
-EditorWindows::EditorWindows(DesktopServices& services)
-    : Pasport(std::make_unique<TPasport>(services))
+EditorWindows::EditorWindows(DesktopServices& services) : Pasport(std::make_unique<TPasport>(services))
 {
     Subjects = new TSubjects(Pasport.get());
     Form1 = new TForm1(Pasport.get());

@@ -1,7 +1,7 @@
 #include "windows/Subj.h"
 
-#include "windows/FieldColours.h"
 #include "ui_Subj.h"
+#include "windows/FieldColours.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "windows/Startup.h"
 #include "support/FakeServices.h"
+#include "windows/Form.h"
+#include "windows/Startup.h"
 
 #include <QApplication>
 #include <QObject>

@@ -6,7 +6,6 @@
 #include <QList>
 #include <QStringList>
 #include <QTemporaryDir>
-
 #include <deque>
 #include <functional>
 #include <optional>
@@ -30,15 +29,15 @@ public:
     FakeServices();
 
     // --- scripting -------------------------------------------------------------------------
-    std::deque<Answer> answers;                                 // for Yes/No boxes
-    std::deque<std::function<bool(QDialog&)>> modalScripts;     // fill the dialog, return accepted
-    std::deque<QString> openFileAnswers;                        // "" = cancel
-    std::deque<QString> saveFileAnswers;                        // "" = cancel
-    std::optional<QString> tempFolderOverride;                  // a folder path ending in "/"
-    std::function<void()> tempFolderFailure;                    // throws to refuse the folder
-    std::function<bool(const QString&)> existsOverride;         // replaces the real test
+    std::deque<Answer> answers;                                       // for Yes/No boxes
+    std::deque<std::function<bool(QDialog&)>> modalScripts;           // fill the dialog, return accepted
+    std::deque<QString> openFileAnswers;                              // "" = cancel
+    std::deque<QString> saveFileAnswers;                              // "" = cancel
+    std::optional<QString> tempFolderOverride;                        // a folder path ending in "/"
+    std::function<void()> tempFolderFailure;                          // throws to refuse the folder
+    std::function<bool(const QString&)> existsOverride;               // replaces the real test
     std::function<void(const QString&, const QByteArray&)> writeHook; // runs before each write
-    std::function<void(int)> waitHook;                          // runs in each wait
+    std::function<void(int)> waitHook;                                // runs in each wait
     std::function<void()> whileModal; // runs while a box or dialog is up, as its own loop would
     qint64 clock = 1450000000;
 
@@ -76,11 +75,11 @@ private:
 };
 
 // For a test's cleanup(): nothing unscripted happened and every scripted answer was used.
-#define VERIFY_SERVICES_SETTLED(services)                                                                  \
-    do {                                                                                                   \
-        QVERIFY2((services).unexpected.isEmpty(), qPrintable((services).unexpected.join(QLatin1String("; ")))); \
-        QVERIFY2((services).answers.empty(), "unused message box answers");                              \
-        QVERIFY2((services).modalScripts.empty(), "unused dialog scripts");                              \
-        QVERIFY2((services).openFileAnswers.empty(), "unused open-dialog answers");                      \
-        QVERIFY2((services).saveFileAnswers.empty(), "unused save-dialog answers");                      \
+#define VERIFY_SERVICES_SETTLED(services)                                                                              \
+    do {                                                                                                               \
+        QVERIFY2((services).unexpected.isEmpty(), qPrintable((services).unexpected.join(QLatin1String("; "))));        \
+        QVERIFY2((services).answers.empty(), "unused message box answers");                                            \
+        QVERIFY2((services).modalScripts.empty(), "unused dialog scripts");                                            \
+        QVERIFY2((services).openFileAnswers.empty(), "unused open-dialog answers");                                    \
+        QVERIFY2((services).saveFileAnswers.empty(), "unused save-dialog answers");                                    \
     } while (false)

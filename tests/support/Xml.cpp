@@ -1,7 +1,6 @@
 #include "Xml.h"
 
 #include <QStringDecoder>
-
 #include <libxml/parser.h>
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>

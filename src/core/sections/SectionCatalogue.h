@@ -36,7 +36,10 @@ QString checkBoxCaption(int box);
 // What kind of choice check box (or identifier) 1..28 is.
 Kind kindOf(int box);
 
-inline bool isMain(int id) { return id >= 1 && id <= kLastMain; }
+inline bool isMain(int id)
+{
+    return id >= 1 && id <= kLastMain;
+}
 
 // The languages ticked under linguistics, as the section dialog holds them.
 struct LanguageChoices

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <exception>
 
 // The program's own failure: carries the Russian message the user is shown. A silent failure

@@ -4,7 +4,6 @@
 
 #include <QDir>
 #include <QFile>
-
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
@@ -12,21 +11,29 @@
 
 namespace {
 
-QString reason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+QString reason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
-QString shown(const QString& path) { return QDir::toNativeSeparators(path); }
+QString shown(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
 
 } // namespace
 
 QString preparePrivateFolder(const QString& path)
 {
     const QByteArray native = QFile::encodeName(path);
-    struct stat info{};
+    struct stat info
+    {};
     if (::lstat(native.constData(), &info) != 0) {
         if (errno != ENOENT)
             throw Failure(QStringLiteral("Нет доступа к временной папке «%1»: %2").arg(shown(path), reason(errno)));
         if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
-            throw Failure(QStringLiteral("Не удалось создать временную папку «%1»: %2").arg(shown(path), reason(errno)));
+            throw Failure(
+                QStringLiteral("Не удалось создать временную папку «%1»: %2").arg(shown(path), reason(errno)));
         if (::lstat(native.constData(), &info) != 0)
             throw Failure(QStringLiteral("Нет доступа к временной папке «%1»: %2").arg(shown(path), reason(errno)));
     }
@@ -36,11 +43,11 @@ QString preparePrivateFolder(const QString& path)
     if (!S_ISDIR(info.st_mode))
         throw Failure(QStringLiteral("Временная папка «%1» не является папкой").arg(shown(path)));
     if (info.st_uid != ::geteuid())
-        throw Failure(
-            QStringLiteral("Временная папка «%1» принадлежит другому пользователю и не будет использована")
-                .arg(shown(path)));
+        throw Failure(QStringLiteral("Временная папка «%1» принадлежит другому пользователю и не будет использована")
+                          .arg(shown(path)));
     if ((info.st_mode & 0077) != 0 && ::chmod(native.constData(), 0700) != 0)
-        throw Failure(QStringLiteral("Не удалось закрыть доступ к временной папке «%1»: %2").arg(shown(path), reason(errno)));
+        throw Failure(
+            QStringLiteral("Не удалось закрыть доступ к временной папке «%1»: %2").arg(shown(path), reason(errno)));
 
     return path.endsWith(u'/') ? path : path + u'/';
 }

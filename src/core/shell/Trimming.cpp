@@ -2,7 +2,10 @@
 
 namespace {
 
-bool isControlOrBlank(uint code) { return code <= 32; }
+bool isControlOrBlank(uint code)
+{
+    return code <= 32;
+}
 
 } // namespace
 
