@@ -108,7 +108,7 @@ std::size_t importPicture(const std::string& path)
 {
     const RgbPicture picture = importJpegFile(QString::fromStdString(path));
     const QByteArray jpeg = encodePreviewJpeg(picture);
-    return static_cast<std::size_t>(Base64EncodeBytes(jpeg, 19).size());
+    return static_cast<std::size_t>(Base64Encode(jpeg, 19).size());
 }
 
 // Peak resident memory in KiB since the last reset, from the kernel's high-water mark.

@@ -125,10 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const RgbPicture back = importJpegFile(file.hold(jpeg.constData(), static_cast<std::size_t>(jpeg.size())));
     FUZZ_CHECK(back.width == picture.width && back.height == picture.height);
 
-    const QByteArray text = Base64EncodeBytes(jpeg, 19);
-    QByteArray decoded(3 * (text.size() / 4), Qt::Uninitialized);
-    const int length =
-        Base64Decode(text.constData(), static_cast<int>(text.size()), reinterpret_cast<unsigned char*>(decoded.data()));
-    FUZZ_CHECK(length == jpeg.size() && decoded.left(length) == jpeg);
+    const QByteArray text = Base64Encode(jpeg, 19);
+    FUZZ_CHECK(Base64Decode(text) == jpeg);
     return 0;
 }

@@ -5,29 +5,6 @@
 
 namespace {
 
-// Decodes into a buffer with a guard zone, so a write past 3 * floor(L / 4) bytes is caught.
-struct Decoded
-{
-    int result = 0;
-    QByteArray bytes;
-};
-
-Decoded decode(const QByteArray& text)
-{
-    const int room = 3 * (static_cast<int>(text.size()) / 4);
-    QByteArray buffer(room + 16, '\xAA');
-    Decoded decoded;
-    decoded.result =
-        Base64Decode(text.constData(), static_cast<int>(text.size()), reinterpret_cast<unsigned char*>(buffer.data()));
-    for (int i = room; i < buffer.size(); ++i) {
-        if (buffer.at(i) != '\xAA')
-            qFatal("decoder wrote past its room");
-    }
-    if (decoded.result > 0)
-        decoded.bytes = buffer.left(decoded.result);
-    return decoded;
-}
-
 QByteArray randomBytes(int length, quint32 seed)
 {
     QRandomGenerator random(seed);
@@ -74,8 +51,7 @@ void Base64Test::encoding()
     QFETCH(QByteArray, input);
     QFETCH(int, groupsPerLine);
     QFETCH(QByteArray, text);
-    QCOMPARE(Base64EncodeBytes(input, groupsPerLine), text);
-    QVERIFY(Base64EncodedCapacity(static_cast<int>(input.size()), groupsPerLine) >= text.size());
+    QCOMPARE(Base64Encode(input, groupsPerLine), text);
 }
 
 void Base64Test::lineLayout_data()
@@ -93,7 +69,7 @@ void Base64Test::lineLayout()
 {
     QFETCH(int, length);
     QFETCH(QList<int>, lineLengths);
-    const QByteArray text = Base64EncodeBytes(randomBytes(length, 57), 19);
+    const QByteArray text = Base64Encode(randomBytes(length, 57), 19);
     QList<int> actual;
     for (const QByteArray& line : text.split('\n'))
         actual.append(static_cast<int>(line.size()));
@@ -106,16 +82,14 @@ void Base64Test::everyLengthRoundTripsAndMatchesQt()
     for (int length = 0; length <= 200; ++length) {
         const QByteArray bytes = randomBytes(length, static_cast<quint32>(length) + 1);
         for (int groups : {19, 1, 0}) {
-            const QByteArray text = Base64EncodeBytes(bytes, groups);
+            const QByteArray text = Base64Encode(bytes, groups);
             QCOMPARE(QByteArray(text).replace('\n', ""), bytes.toBase64());
-            QCOMPARE(text.size(), Base64EncodedCapacity(length, groups));
-            const Decoded decoded = decode(text);
-            QCOMPARE(decoded.result, length);
-            QCOMPARE(decoded.bytes, bytes);
+            QCOMPARE(Base64Decode(text), bytes);
         }
     }
 }
 
+// A result of -1 stands for a group begun and not completed.
 void Base64Test::decoding_data()
 {
     QTest::addColumn<QByteArray>("text");
@@ -143,10 +117,12 @@ void Base64Test::decoding()
     QFETCH(QByteArray, text);
     QFETCH(int, result);
     QFETCH(QByteArray, bytes);
-    const Decoded decoded = decode(text);
-    QCOMPARE(decoded.result, result);
-    if (result > 0)
-        QCOMPARE(decoded.bytes, bytes);
+    const std::optional<QByteArray> decoded = Base64Decode(text);
+    QCOMPARE(decoded.has_value(), result >= 0);
+    if (decoded) {
+        QCOMPARE(decoded->size(), result);
+        QCOMPARE(*decoded, bytes);
+    }
 }
 
 QTEST_APPLESS_MAIN(Base64Test)

@@ -103,7 +103,7 @@ void PictureImportTest::base64LineLayout()
     QByteArray bytes(length, Qt::Uninitialized);
     for (int i = 0; i < length; ++i)
         bytes[i] = char(i * 7 + i / 251);
-    const QByteArray text = Base64EncodeBytes(bytes, 19);
+    const QByteArray text = Base64Encode(bytes, 19);
 
     const QList<QByteArray> lines = text.split('\n');
     const bool multipleOf57 = length % 57 == 0;

@@ -77,7 +77,7 @@ void TPasport::AddImgClick()
         const QByteArray stored = m_services.readFile(tempPath, kReadBackLimit + 1);
         if (stored.isEmpty() || stored.size() > kReadBackLimit)
             throw Failure(kReadFailed);
-        m_ui->ImgBase64->setText(QString::fromLatin1(Base64EncodeBytes(stored, kBase64GroupsPerLine)));
+        m_ui->ImgBase64->setText(QString::fromLatin1(Base64Encode(stored, kBase64GroupsPerLine)));
     } catch (...) {
         // A present picture without its encoded text would reach the passport as garbage, so the
         // page goes back to how it was.

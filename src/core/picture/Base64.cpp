@@ -2,8 +2,6 @@
 
 namespace {
 
-constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
 constexpr int kIgnored = -1;
 constexpr int kPad = -2;
 
@@ -26,78 +24,50 @@ int valueOf(unsigned char c)
 
 } // namespace
 
-int Base64EncodedCapacity(int n, int groupsPerLine)
+QByteArray Base64Encode(const QByteArray& bytes, int groupsPerLine)
 {
-    const int groups = 4 * ((n + 2) / 3);
-    return groupsPerLine > 0 ? groups + n / (3 * groupsPerLine) : groups;
+    const QByteArray plain = bytes.toBase64();
+    if (groupsPerLine <= 0)
+        return plain;
+    const qsizetype lineLength = 4 * qsizetype(groupsPerLine);
+    const qsizetype fullGroups = 4 * (bytes.size() / 3);
+    QByteArray text;
+    text.reserve(plain.size() + fullGroups / lineLength);
+    qsizetype at = 0;
+    for (; at + lineLength <= fullGroups; at += lineLength)
+        text.append(plain.constData() + at, lineLength).append('\n');
+    return text.append(plain.constData() + at, plain.size() - at);
 }
 
-int Base64Encode(const unsigned char* input, int n, int groupsPerLine, char* output)
+// Qt's decoder treats stray pads and a short tail differently from the rules the program has always
+// kept, so the group rules stay here.
+std::optional<QByteArray> Base64Decode(const QByteArray& text)
 {
-    int written = 0;
-    int groupsOnLine = 0;
-    int i = 0;
-    for (; n - i >= 3; i += 3) {
-        const unsigned b0 = input[i], b1 = input[i + 1], b2 = input[i + 2];
-        output[written++] = kAlphabet[b0 >> 2];
-        output[written++] = kAlphabet[((b0 & 3) << 4) | (b1 >> 4)];
-        output[written++] = kAlphabet[((b1 & 15) << 2) | (b2 >> 6)];
-        output[written++] = kAlphabet[b2 & 63];
-        if (groupsPerLine > 0 && ++groupsOnLine == groupsPerLine) {
-            output[written++] = '\n';
-            groupsOnLine = 0;
-        }
-    }
-    if (n - i == 1) {
-        const unsigned b0 = input[i];
-        output[written++] = kAlphabet[b0 >> 2];
-        output[written++] = kAlphabet[(b0 & 3) << 4];
-        output[written++] = '=';
-        output[written++] = '=';
-    } else if (n - i == 2) {
-        const unsigned b0 = input[i], b1 = input[i + 1];
-        output[written++] = kAlphabet[b0 >> 2];
-        output[written++] = kAlphabet[((b0 & 3) << 4) | (b1 >> 4)];
-        output[written++] = kAlphabet[(b1 & 15) << 2];
-        output[written++] = '=';
-    }
-    return written;
-}
-
-int Base64Decode(const char* input, int length, unsigned char* output)
-{
-    int written = 0;
-    int p = 0;
+    QByteArray bytes;
+    bytes.reserve(3 * (text.size() / 4));
+    const qsizetype length = text.size();
+    qsizetype p = 0;
     while (p + 3 < length) {
         int places[4];
         for (int& place : places) {
             int value = kIgnored;
-            while (p < length && (value = valueOf(static_cast<unsigned char>(input[p++]))) == kIgnored) {
+            while (p < length && (value = valueOf(static_cast<unsigned char>(text.at(p++)))) == kIgnored) {
             }
             if (value == kIgnored)
-                return -1;
+                return std::nullopt;
             place = value;
         }
         const int c1 = places[0], c2 = places[1], c3 = places[2], c4 = places[3];
         if (c1 != kPad && c2 != kPad) {
-            output[written++] = static_cast<unsigned char>((c1 << 2) | (c2 >> 4));
+            bytes.append(static_cast<char>((c1 << 2) | (c2 >> 4)));
             if (c3 != kPad) {
-                output[written++] = static_cast<unsigned char>(((c2 << 4) | (c3 >> 2)) & 255);
+                bytes.append(static_cast<char>(((c2 << 4) | (c3 >> 2)) & 255));
                 if (c4 != kPad)
-                    output[written++] = static_cast<unsigned char>(((c3 << 6) | c4) & 255);
+                    bytes.append(static_cast<char>(((c3 << 6) | c4) & 255));
             }
         }
         if (c4 == kPad)
             break;
     }
-    return written;
-}
-
-QByteArray Base64EncodeBytes(const QByteArray& bytes, int groupsPerLine)
-{
-    QByteArray text(Base64EncodedCapacity(static_cast<int>(bytes.size()), groupsPerLine), Qt::Uninitialized);
-    const int written = Base64Encode(reinterpret_cast<const unsigned char*>(bytes.constData()),
-                                     static_cast<int>(bytes.size()), groupsPerLine, text.data());
-    text.truncate(written);
-    return text;
+    return bytes;
 }

@@ -2,18 +2,14 @@
 // Usage: lumarinda_embed_stylesheet <stylesheet.xsl> <output header>
 
 #include "core/picture/Base64.h"
+#include "core/preview/Preview_xslt.h"
 
+#include <QFile>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
 
 namespace {
 
-// The program decodes the constant into a buffer of this size.
-constexpr std::size_t kDecodeBuffer = 64000;
-constexpr std::size_t kLiteralPiece = 100;
+constexpr qsizetype kLiteralPiece = 100;
 
 } // namespace
 
@@ -23,34 +19,31 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s <stylesheet.xsl> <output.h>\n", argv[0]);
         return 2;
     }
-    std::ifstream input(argv[1], std::ios::binary);
-    if (!input) {
+    QFile input(QString::fromLocal8Bit(argv[1]));
+    if (!input.open(QIODevice::ReadOnly)) {
         std::fprintf(stderr, "%s: cannot read %s\n", argv[0], argv[1]);
         return 1;
     }
-    const std::vector<unsigned char> bytes{std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>()};
-    if (bytes.size() > kDecodeBuffer) {
-        std::fprintf(stderr, "%s: %s is %zu bytes, more than the %zu the program can decode\n", argv[0], argv[1],
-                     bytes.size(), kDecodeBuffer);
+    const QByteArray bytes = input.readAll();
+    if (bytes.size() > kStylesheetDecodeBuffer) {
+        std::fprintf(stderr, "%s: %s is %lld bytes, more than the %d the program can decode\n", argv[0], argv[1],
+                     static_cast<long long>(bytes.size()), kStylesheetDecodeBuffer);
         return 1;
     }
+    const QByteArray text = Base64Encode(bytes, 0);
 
-    const int size = static_cast<int>(bytes.size());
-    std::string text(static_cast<std::size_t>(Base64EncodedCapacity(size, 0)), '\0');
-    text.resize(static_cast<std::size_t>(Base64Encode(bytes.data(), size, 0, text.data())));
-
-    std::ofstream output(argv[2], std::ios::binary | std::ios::trunc);
-    output << "// Generated from preview.qdx.xsl by lumarinda_embed_stylesheet. Do not edit.\n"
-              "#pragma once\n\n"
-              "// The preview stylesheet as one line of Base64 text.\n"
-              "inline constexpr char PreviewStylesheetBase64[] =\n";
-    for (std::size_t at = 0; at < text.size(); at += kLiteralPiece)
-        output << "    \"" << text.substr(at, kLiteralPiece) << "\"\n";
-    if (text.empty())
-        output << "    \"\"\n";
-    output << "    ;\n";
-    output.close();
-    if (!output) {
+    QByteArray header = "// Generated from preview.qdx.xsl by lumarinda_embed_stylesheet. Do not edit.\n"
+                        "#pragma once\n\n"
+                        "// The preview stylesheet as one line of Base64 text.\n"
+                        "inline constexpr char PreviewStylesheetBase64[] =\n";
+    for (qsizetype at = 0; at < text.size(); at += kLiteralPiece)
+        header += "    \"" + text.mid(at, kLiteralPiece) + "\"\n";
+    if (text.isEmpty())
+        header += "    \"\"\n";
+    header += "    ;\n";
+    QFile output(QString::fromLocal8Bit(argv[2]));
+    if (!output.open(QIODevice::WriteOnly | QIODevice::Truncate) || output.write(header) != header.size() ||
+        !output.flush()) {
         std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[2]);
         return 1;
     }

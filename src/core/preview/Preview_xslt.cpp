@@ -8,18 +8,14 @@
 
 namespace {
 
-constexpr int kBase64Length = static_cast<int>(sizeof(PreviewStylesheetBase64) - 1);
+constexpr qsizetype kBase64Length = sizeof(PreviewStylesheetBase64) - 1;
 static_assert(3 * (kBase64Length / 4) <= kStylesheetDecodeBuffer, "the stylesheet must fit the decoding buffer");
 
 } // namespace
 
 QByteArray previewStylesheetBytes()
 {
-    QByteArray buffer(kStylesheetDecodeBuffer, Qt::Uninitialized);
-    const int decoded =
-        Base64Decode(PreviewStylesheetBase64, kBase64Length, reinterpret_cast<unsigned char*>(buffer.data()));
-    buffer.truncate(decoded < 0 ? 0 : decoded);
-    return buffer;
+    return Base64Decode(QByteArray::fromRawData(PreviewStylesheetBase64, kBase64Length)).value_or(QByteArray());
 }
 
 void WritePreviewStylesheet(DesktopServices& services, const QString& folder)
