@@ -20,7 +20,6 @@ bus_answers() {
     dbus-send --session --dest=org.a11y.Bus --print-reply /org/a11y/bus org.a11y.Bus.GetAddress >/dev/null 2>&1
 }
 await 30 "the accessibility bus to answer" bus_answers
-"$binary" >/dev/null 2>&1 &
-x_session_pids+=($!)
+start_editor "$binary"
 
 /usr/bin/python3 "$here/atspi_check.py"

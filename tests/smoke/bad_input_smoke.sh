@@ -35,8 +35,7 @@ trap cleanup EXIT
 click() { xdotool mousemove --window "$wid" "$1" "$2" click --repeat "${3:-1}" --delay 60 1; }
 close_box() { xdotool windowactivate --sync "$1" key --clearmodifiers Return; }
 
-"$binary" &
-app=$!
+start_editor "$binary"
 wid=$(await_window "$caption" Lumarinda) || fail "timed out after 30 s: the main window"
 xdotool windowactivate --sync "$wid"
 

@@ -9,8 +9,7 @@ caption='Фестиваль «Lumarinda» - Электронный паспор�
 source "$(dirname "$(realpath "$0")")/x_session.sh"
 trap '[ -n "${app:-}" ] && kill $app 2>/dev/null; end_x_session' EXIT
 
-"$binary" &
-app=$!
+start_editor "$binary"
 
 wid=$(await_window "$caption" Lumarinda) || fail "timed out after 30 s: a window titled '$caption'"
 echo "window $wid"

@@ -7,7 +7,19 @@
 # start together never share one.
 
 export QT_QPA_PLATFORM=xcb
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# A failure says what the editor printed and whether it still runs.
+fail() {
+    echo "FAIL: $*" >&2
+    if [ -n "${app:-}" ]; then
+        if kill -0 "$app" 2>/dev/null; then echo "the editor still runs" >&2; else echo "the editor has ended" >&2; fi
+        [ -s "$x_session_dir/editor.log" ] && sed 's/^/editor: /' "$x_session_dir/editor.log" >&2
+    fi
+    local log
+    for log in xvfb wm; do
+        [ -s "$x_session_dir/$log.log" ] && sed "s/^/$log: /" "$x_session_dir/$log.log" >&2
+    done
+    exit 1
+}
 
 # await SECONDS STEP COMMAND...: runs COMMAND every tenth of a second until it succeeds; fails the
 # check naming STEP when SECONDS pass first.
@@ -23,29 +35,63 @@ await() {
 
 x_session_dir=$(mktemp -d)
 x_session_pids=()
-# Ends what this session started; a check that sets its own EXIT trap calls it from there.
+# Ends what this session started and waits for it, so that a server still shutting down never meets
+# the next session; a check that sets its own EXIT trap calls it from there.
 end_x_session() {
     local pid
     for pid in "${x_session_pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${x_session_pids[@]}"; do wait "$pid" 2>/dev/null || true; done
     rm -rf "$x_session_dir"
 }
 trap end_x_session EXIT
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$x_session_dir/display" \
-    >"$x_session_dir/xvfb.log" 2>&1 &
-x_session_pids+=($!)
-# Xvfb writes its display number, then a line end, once it accepts clients.
-display_written() { grep -q '^[0-9][0-9]*$' "$x_session_dir/display" 2>/dev/null; }
-await 30 "Xvfb to accept clients" display_written
-DISPLAY=:$(cat "$x_session_dir/display")
-export DISPLAY
-unset XAUTHORITY
+# Xvfb writes its display number, then a line end, once it listens; a server that ends before a
+# client gets through (another one shutting down on the same number) is replaced by a new one.
+start_x_server() {
+    local attempt server
+    for attempt in 1 2 3 4 5; do
+        : >"$x_session_dir/display"
+        Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$x_session_dir/display" \
+            >"$x_session_dir/xvfb.log" 2>&1 &
+        server=$!
+        x_session_pids+=("$server")
+        server_reported() { grep -q '^[0-9][0-9]*$' "$x_session_dir/display" 2>/dev/null || ! kill -0 "$server" 2>/dev/null; }
+        await 30 "Xvfb to listen" server_reported
+        DISPLAY=:$(cat "$x_session_dir/display")
+        export DISPLAY
+        server_answers() { xdpyinfo >/dev/null 2>&1 || ! kill -0 "$server" 2>/dev/null; }
+        await 30 "Xvfb on $DISPLAY to answer" server_answers
+        kill -0 "$server" 2>/dev/null && return 0
+        echo "Xvfb on $DISPLAY ended at once (attempt $attempt); starting another" >&2
+    done
+    fail "Xvfb did not start in five attempts"
+}
 
-openbox --sm-disable >/dev/null 2>&1 &
-x_session_pids+=($!)
-wm=$!
-wm_running() { wmctrl -m >/dev/null 2>&1; }
-await 30 "the window manager to start on $DISPLAY" wm_running
+# The same for the window manager: one that cannot open the display is started again.
+start_window_manager() {
+    local attempt
+    for attempt in 1 2 3 4 5; do
+        openbox --sm-disable >"$x_session_dir/wm.log" 2>&1 &
+        wm=$!
+        x_session_pids+=("$wm")
+        wm_reported() { wmctrl -m >/dev/null 2>&1 || ! kill -0 "$wm" 2>/dev/null; }
+        await 30 "the window manager to start on $DISPLAY" wm_reported
+        kill -0 "$wm" 2>/dev/null && return 0
+        echo "the window manager ended at once on $DISPLAY (attempt $attempt): $(cat "$x_session_dir/wm.log")" >&2
+    done
+    fail "the window manager did not start in five attempts"
+}
+
+unset XAUTHORITY
+start_x_server
+start_window_manager
+
+# Starts the editor with the given arguments, its output kept for a failure report; sets $app.
+start_editor() {
+    "$@" >>"$x_session_dir/editor.log" 2>&1 &
+    app=$!
+    x_session_pids+=("$app")
+}
 
 # The visible windows whose title is exactly $1; xdotool takes a regular expression, so it searches
 # by the plain part $2 and the whole title is compared here.
