@@ -51,7 +51,7 @@ start_x_server() {
     local attempt server
     for attempt in 1 2 3 4 5; do
         : >"$x_session_dir/display"
-        Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$x_session_dir/display" \
+        Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$x_session_dir/display" \
             >"$x_session_dir/xvfb.log" 2>&1 &
         server=$!
         x_session_pids+=("$server")
