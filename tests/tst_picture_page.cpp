@@ -77,7 +77,6 @@ private:
     PageState page() const;
     QString pictureFile(const QImage& image, const JpegOptions& options = {},
                         const QString& name = QStringLiteral("photo.jpg"));
-    void addPicture(const QString& path);
     QString tempPicture() const { return m_services->tempFolder() + QStringLiteral("preview.qdx.jpg"); }
     static QByteArray readAll(const QString& path);
     void verifyEncodedTextIsTheTemporaryFile();
@@ -118,12 +117,6 @@ QString PicturePageTest::pictureFile(const QImage& image, const JpegOptions& opt
     return path;
 }
 
-void PicturePageTest::addPicture(const QString& path)
-{
-    m_services->openFileAnswers.push_back(path);
-    find<QPushButton>("AddImg")->click();
-}
-
 QByteArray PicturePageTest::readAll(const QString& path)
 {
     QFile file(path);
@@ -148,8 +141,7 @@ void PicturePageTest::verifyEncodedTextIsTheTemporaryFile()
 void PicturePageTest::cancelChangesNothing()
 {
     const PageState before = page();
-    m_services->openFileAnswers.push_back(QString());
-    find<QPushButton>("AddImg")->click();
+    user().addPicture(QString()); // the dialog cancelled
 
     QCOMPARE(m_services->openFilters, QStringList{kFilter});
     QVERIFY(page() == before);
@@ -160,7 +152,7 @@ void PicturePageTest::cancelChangesNothing()
 void PicturePageTest::addShowsAndStoresThePicture()
 {
     const QString path = pictureFile(photoLike(600, 400));
-    addPicture(path);
+    user().addPicture(path);
     QVERIFY(m_services->messages.isEmpty());
 
     // Shown in the top left corner of the area, scaled, and present.
@@ -193,7 +185,7 @@ void PicturePageTest::addShowsAndStoresThePicture()
 
 void PicturePageTest::removalReturnsToNoPicture()
 {
-    addPicture(pictureFile(photoLike(600, 400)));
+    user().addPicture(pictureFile(photoLike(600, 400)));
     typeText(find<QLineEdit>("WorkImgSign"), QStringLiteral("Макет моста"));
     find<QPushButton>("DelImg")->click();
 
@@ -217,10 +209,10 @@ void PicturePageTest::removalReturnsToNoPicture()
 
 void PicturePageTest::addAfterRemovalReplacesTheTemporaryFile()
 {
-    addPicture(pictureFile(photoLike(600, 400), {}, QStringLiteral("first.jpg")));
+    user().addPicture(pictureFile(photoLike(600, 400), {}, QStringLiteral("first.jpg")));
     const QByteArray first = readAll(tempPicture());
     find<QPushButton>("DelImg")->click();
-    addPicture(pictureFile(photoLike(250, 1000, 99), {}, QStringLiteral("second.jpeg")));
+    user().addPicture(pictureFile(photoLike(250, 1000, 99), {}, QStringLiteral("second.jpeg")));
 
     QVERIFY(m_services->messages.isEmpty());
     QCOMPARE(m_services->deletedFiles, QStringList{tempPicture()});
@@ -237,7 +229,7 @@ void PicturePageTest::sidewaysPhonePhotoStandsUpright()
     JpegOptions options;
     options.exifOrientation = 6;
     options.hSampling = options.vSampling = 2;
-    addPicture(pictureFile(quarters(3000, 4000).transformed(QTransform().rotate(-90)), options));
+    user().addPicture(pictureFile(quarters(3000, 4000).transformed(QTransform().rotate(-90)), options));
 
     const PageState state = page();
     QCOMPARE(state.geometry, QRect(23, 30, 225, 300));
@@ -280,7 +272,7 @@ void PicturePageTest::refusedPictureLeavesThePageUnchanged()
     writeFileBytes(path, bytes);
 
     const PageState before = page();
-    addPicture(path);
+    user().addPicture(path);
     QCOMPARE(m_services->messages.size(), 1);
     const FakeServices::Message box = m_services->messages.constFirst();
     QVERIFY2(QRegularExpression(message).match(box.text).hasMatch(), qPrintable(box.text));
@@ -315,7 +307,7 @@ void PicturePageTest::temporaryFileFailureLeavesNoPicture()
     // A picture on the page without its encoded text would reach the passport as garbage: the
     // page stays without a picture, as it was.
     const PageState before = page();
-    addPicture(pictureFile(photoLike(600, 400)));
+    user().addPicture(pictureFile(photoLike(600, 400)));
     QCOMPARE(m_services->messages.size(), 1);
     QVERIFY2(QRegularExpression(message).match(m_services->messages.constFirst().text).hasMatch(),
              qPrintable(m_services->messages.constFirst().text));
@@ -333,7 +325,7 @@ void PicturePageTest::readBackIsNotCutAt300000Bytes()
             file.write(QByteArray(kLength - file.size(), '\x5A'));
         return QFileInfo(path).isFile();
     };
-    addPicture(pictureFile(photoLike(600, 400)));
+    user().addPicture(pictureFile(photoLike(600, 400)));
 
     QVERIFY(m_services->messages.isEmpty());
     QCOMPARE(QFileInfo(tempPicture()).size(), kLength);
@@ -355,7 +347,7 @@ void PicturePageTest::plantedLinkIsReplacedNotFollowed()
         writeFileBytes(target, "keep me");
     QVERIFY(QFile::link(target, tempPicture()));
 
-    addPicture(pictureFile(photoLike(600, 400)));
+    user().addPicture(pictureFile(photoLike(600, 400)));
     QVERIFY(m_services->messages.isEmpty());
     QCOMPARE(QFileInfo::exists(target), targetExists);
     if (targetExists)
