@@ -9,6 +9,7 @@
 #include "support/DialogScripts.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
+#include "support/Files.h"
 #include "support/JpegFixtures.h"
 #include "support/Typing.h"
 #include "support/Xml.h"
@@ -57,18 +58,6 @@
 #endif
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
 
 bool setImmutable(const QString& path, bool on)
 {
@@ -234,7 +223,6 @@ private:
 
     QString pictureFile();
     void prepareCompletePassport(bool withPicture = false);
-    QString saveFolder() const;
     // Saves under the name and returns the file's bytes; the save must be confirmed.
     QByteArray save(const QString& name);
     void queueClick(const char* button);
@@ -302,13 +290,6 @@ void BadInputTest::prepareCompletePassport(bool withPicture)
     find<QLineEdit>("title")->setText(QStringLiteral("Работа"));
     find<MemoEdit>("description")->setText(QStringLiteral("Описание"));
     QVERIFY(m_services->messages.isEmpty());
-}
-
-QString BadInputTest::saveFolder() const
-{
-    const QString folder = m_services->folder() + QStringLiteral("saved/");
-    QDir().mkpath(folder);
-    return folder;
 }
 
 QByteArray BadInputTest::save(const QString& name)

@@ -5,6 +5,7 @@
 #include "support/DialogScripts.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
+#include "support/Files.h"
 #include "support/Typing.h"
 #include "support/Xml.h"
 #include "support/Xsltproc.h"
@@ -58,12 +59,6 @@ const QString kTypedManual = QStringLiteral("Открыть index.html\nНажа
 const QString kManual = QStringLiteral("Открыть index.html\r\nНажать «Старт»");
 const QString kTypedComment = QStringLiteral("  Записка для оргкомитета\nвторая строка\n\n");
 const QString kComment = QStringLiteral("Записка для оргкомитета\r\nвторая строка");
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // The string values of every node the expression selects, in document order.
 QStringList allStrings(const XmlDoc& doc, const QString& xpath)
@@ -122,7 +117,6 @@ private slots:
 private:
     void nameSelectedEntry(const PeopleGroup& group, const Person& person);
     void typeSmallCompletePassport();
-    QString saveFolder() const;
     void verifySavedPassport(const XmlDoc& doc, qint64 stored) const;
     void verifyPage(const QByteArray& bytes) const;
 };
@@ -148,13 +142,6 @@ void EndToEndTest::nameSelectedEntry(const PeopleGroup& group, const Person& per
     }
     user().typeNames(group, {QString::fromUtf8(person.typedNames[0]), QString::fromUtf8(person.typedNames[1]),
                              QString::fromUtf8(person.typedNames[2])});
-}
-
-QString EndToEndTest::saveFolder() const
-{
-    const QString folder = m_services->folder() + QStringLiteral("saved/");
-    QDir().mkpath(folder);
-    return folder;
 }
 
 // Every value of the passport typed in wholePassportSavedThenPreviewed, as the file must hold it.

@@ -4,6 +4,7 @@
 #include "support/DialogScripts.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
+#include "support/Files.h"
 #include "support/JpegFixtures.h"
 #include "support/Typing.h"
 #include "windows/Form.h"
@@ -78,7 +79,6 @@ private:
     QString pictureFile(const QImage& image, const JpegOptions& options = {},
                         const QString& name = QStringLiteral("photo.jpg"));
     QString tempPicture() const { return m_services->tempFolder() + QStringLiteral("preview.qdx.jpg"); }
-    static QByteArray readAll(const QString& path);
     void verifyEncodedTextIsTheTemporaryFile();
 
     std::unique_ptr<QTemporaryDir> m_files;
@@ -115,14 +115,6 @@ QString PicturePageTest::pictureFile(const QImage& image, const JpegOptions& opt
     const QString path = m_files->filePath(name);
     writeFileBytes(path, makeJpeg(image, options));
     return path;
-}
-
-QByteArray PicturePageTest::readAll(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
 }
 
 void PicturePageTest::verifyEncodedTextIsTheTemporaryFile()

@@ -3,6 +3,8 @@
 #include "core/shell/Failure.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
+#include "support/Files.h"
+#include "support/IncompleteMessage.h"
 #include "support/JpegFixtures.h"
 #include "support/Xml.h"
 #include "support/Xsltproc.h"
@@ -27,18 +29,6 @@
 namespace {
 
 const QStringList kPreviewFiles = {"preview.qdx.jpg", "preview.qdx.xml", "preview.qdx.xsl", "preview.qdx.html"};
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
 
 } // namespace
 
@@ -74,7 +64,6 @@ private:
     void addPicture(const QImage& image = photoLike(120, 80));
     void save() { find<QPushButton>("SaveButton")->click(); }
     void preview() { find<QPushButton>("Preview")->click(); }
-    QString saveFolder() const;
     QString tempFolder() const { return m_services->folder() + "temp/"; }
     void plantPreviewFiles();
     QStringList previewFilesLeft() const;
@@ -124,13 +113,6 @@ void SavePreviewTest::addPicture(const QImage& image)
     user().typeInto("WorkImgSign", QStringLiteral("Подпись"));
 }
 
-QString SavePreviewTest::saveFolder() const
-{
-    const QString folder = m_services->folder() + "saved/";
-    QDir().mkpath(folder);
-    return folder;
-}
-
 void SavePreviewTest::plantPreviewFiles()
 {
     QDir().mkpath(tempFolder());
@@ -153,17 +135,7 @@ void SavePreviewTest::incompletePassportRightAfterStartUp()
     save();
     QCOMPARE(m_services->messages.size(), 1);
     const FakeServices::Message& box = m_services->messages.constFirst();
-    QCOMPARE(box.text.split(u'\n'), QStringList({
-                                        "Для записи электронного паспорта в файл необходимо заполнить следующие поля:",
-                                        "",
-                                        " - Название работы",
-                                        " - Описание работы",
-                                        " - Не задан ни один раздел",
-                                        " - Не указан ни один автор",
-                                        " - Не указан ни один руководитель",
-                                        "",
-                                        "Паспорт работы не сохранен.",
-                                    }));
+    QCOMPARE(box.text.split(u'\n'), kIncompleteAtStartUpLines);
     QCOMPARE(box.caption, QStringLiteral("Неполная информация"));
     QCOMPARE(box.icon, DesktopServices::Icon::Warning);
     QCOMPARE(box.buttons, DesktopServices::Buttons::Ok);

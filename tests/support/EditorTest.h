@@ -8,6 +8,7 @@
 #include "windows/Startup.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QObject>
 #include <QTest>
 #include <QWidget>
@@ -38,6 +39,14 @@ protected:
     T* find(const char* name) const
     {
         return namedChild<T>(*m_windows->Pasport, name);
+    }
+
+    // A folder of the test's own for saved passports.
+    QString saveFolder() const
+    {
+        const QString folder = m_services->folder() + QStringLiteral("saved/");
+        QDir().mkpath(folder);
+        return folder;
     }
 
     // What a person does on the main window, with the dialogs answered by scripts.
