@@ -2,26 +2,17 @@
 // keyboard only, then saves it and previews it; the saved file, the page a browser makes of it
 // and the preview are read back with a conforming parser.
 
-#include "support/DialogScripts.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
 #include "support/Files.h"
-#include "support/Typing.h"
 #include "support/Xml.h"
 #include "support/Xsltproc.h"
 #include "windows/Form.h"
 #include "windows/Startup.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTabBar>
-#include <QTabWidget>
 #include <QTest>
 #include <array>
 #include <memory>

@@ -1,6 +1,5 @@
 #include "core/participants/ParticipantId.h"
 #include "core/shell/Windows1251.h"
-#include "support/DialogScripts.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
 #include "support/Typing.h"
