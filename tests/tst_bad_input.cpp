@@ -9,6 +9,7 @@
 #include "support/DialogScripts.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
+#include "support/Files.h"
 #include "support/JpegFixtures.h"
 #include "support/Typing.h"
 #include "support/Xml.h"
@@ -57,18 +58,6 @@
 #endif
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
 
 bool setImmutable(const QString& path, bool on)
 {
@@ -232,11 +221,8 @@ private:
     QString textOf(const QString& name) const;
     void paste(const QString& name, const QString& text);
 
-    void addPerson(const char* addButton, const QString& id);
     QString pictureFile();
-    void addPicture(const QString& path);
     void prepareCompletePassport(bool withPicture = false);
-    QString saveFolder() const;
     // Saves under the name and returns the file's bytes; the save must be confirmed.
     QByteArray save(const QString& name);
     void queueClick(const char* button);
@@ -278,15 +264,6 @@ void BadInputTest::paste(const QString& name, const QString& text)
     QTest::keySequence(control, QKeySequence::Paste);
 }
 
-void BadInputTest::addPerson(const char* addButton, const QString& id)
-{
-    m_services->modalScripts.push_back(dialogScript([id](QDialog& dialog) {
-        typeText(dialogChild<QLineEdit>(dialog, "AddID"), id);
-        dialogChild<QPushButton>(dialog, "Button1")->click();
-    }));
-    find<QPushButton>(addButton)->click();
-}
-
 QString BadInputTest::pictureFile()
 {
     const QString path = m_files->filePath(QStringLiteral("photo.jpg"));
@@ -294,43 +271,25 @@ QString BadInputTest::pictureFile()
     return path;
 }
 
-void BadInputTest::addPicture(const QString& path)
-{
-    m_services->openFileAnswers.push_back(path);
-    find<QPushButton>("AddImg")->click();
-}
-
 // Every field in reach: linguistics with "другое" ticked, an author and a supervisor with their
 // names, and when asked a picture, for its caption.
 void BadInputTest::prepareCompletePassport(bool withPicture)
 {
-    m_services->modalScripts.push_back(dialogScript([](QDialog& dialog) {
-        auto* other = dialogChild<QCheckBox>(dialog, "CheckBox28");
-        QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(6, other->height() / 2));
-        dialogChild<QPushButton>(dialog, "Button1")->click();
-    }));
-    find<QPushButton>("Button3")->click();
+    user().chooseSections({kOtherLanguage});
     QVERIFY(find<QLineEdit>("subjectLingvoOtherEdit")->isEnabled());
 
-    addPerson("AuthorAdd", QStringLiteral("123-456-798"));
-    addPerson("TeacherAdd", QStringLiteral("100-018-305"));
+    user().addPerson(kAuthors, QStringLiteral("123-456-798"));
+    user().addPerson(kTeachers, QStringLiteral("100-018-305"));
     for (const char* name : {"AuthorsLastname", "AuthorsName", "AuthorsPatronymic", "TeachersLastname", "TeachersName",
                              "TeachersPatronymic"})
         find<QLineEdit>(name)->setText(QStringLiteral("Имя"));
     if (withPicture) {
-        addPicture(pictureFile());
+        user().addPicture(pictureFile());
         QVERIFY(!find<QPushButton>("AddImg")->isEnabled());
     }
     find<QLineEdit>("title")->setText(QStringLiteral("Работа"));
     find<MemoEdit>("description")->setText(QStringLiteral("Описание"));
     QVERIFY(m_services->messages.isEmpty());
-}
-
-QString BadInputTest::saveFolder() const
-{
-    const QString folder = m_services->folder() + QStringLiteral("saved/");
-    QDir().mkpath(folder);
-    return folder;
 }
 
 QByteArray BadInputTest::save(const QString& name)
@@ -759,7 +718,7 @@ void BadInputTest::unusableTemporaryFolder()
     QCOMPARE(m_services->openedDocuments.size(), previewError.isEmpty() ? 1 : 0);
 
     const QString encodedBefore = find<QLineEdit>("ImgBase64")->text();
-    addPicture(pictureFile());
+    user().addPicture(pictureFile());
     verifyMessage(pictureError);
     QCOMPARE(find<QPushButton>("AddImg")->isEnabled(), !pictureError.isEmpty());
     QCOMPARE(find<QLineEdit>("ImgBase64")->text() == encodedBefore, !pictureError.isEmpty());
@@ -821,7 +780,7 @@ void BadInputTest::pictureGoneAfterTheDialog()
     };
     const QString encodedBefore = find<QLineEdit>("ImgBase64")->text();
     PipeWatchdog watchdog(path);
-    addPicture(path);
+    user().addPicture(path);
     QVERIFY2(!watchdog.finish(), "the import waited for someone to write into the pipe");
 
     QCOMPARE(m_services->messages.size(), 1);
@@ -940,17 +899,16 @@ void BadInputTest::addRemoveCyclesKeepMemoryFlat()
     }
     const auto cycle = [&] {
         if (picture) {
-            addPicture(photo);
+            user().addPicture(photo);
             find<QLineEdit>("WorkImgSign")->setText(QStringLiteral("Подпись"));
             find<QPushButton>("DelImg")->click();
         } else {
-            addPerson("AuthorAdd", QStringLiteral("123-456-798"));
+            user().addPerson(kAuthors, QStringLiteral("123-456-798"));
             find<QLineEdit>("AuthorsLastname")->setText(QStringLiteral("Иванов"));
-            addPerson("TeacherAdd", QStringLiteral("100-018-305"));
+            user().addPerson(kTeachers, QStringLiteral("100-018-305"));
             find<QLineEdit>("TeachersLastname")->setText(QStringLiteral("Петров"));
-            m_services->answers = {DesktopServices::Answer::Yes, DesktopServices::Answer::Yes};
-            find<QPushButton>("AuthorDelete")->click();
-            find<QPushButton>("TeacherDelete")->click();
+            user().deleteEntry(kAuthors);
+            user().deleteEntry(kTeachers);
         }
         // The scripted desktop's own records would grow otherwise.
         m_services->messages.clear();

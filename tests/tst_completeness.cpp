@@ -1,5 +1,6 @@
 #include "core/passport/Completeness.h"
 #include "core/shell/Windows1251.h"
+#include "support/IncompleteMessage.h"
 
 #include <QTest>
 
@@ -115,17 +116,7 @@ void CompletenessTest::missingItems()
 void CompletenessTest::messageRightAfterStartUp()
 {
     const QString text = incompletePassportMessage(CheckCompleteness(PassportSnapshot()));
-    QCOMPARE(text.split(u'\n'), QStringList({
-                                    "Для записи электронного паспорта в файл необходимо заполнить следующие поля:",
-                                    "",
-                                    " - Название работы",
-                                    " - Описание работы",
-                                    " - Не задан ни один раздел",
-                                    " - Не указан ни один автор",
-                                    " - Не указан ни один руководитель",
-                                    "",
-                                    "Паспорт работы не сохранен.",
-                                }));
+    QCOMPARE(text.split(u'\n'), kIncompleteAtStartUpLines);
     QCOMPARE(kIncompletePassportCaption, QStringLiteral("Неполная информация"));
 }
 

@@ -2,44 +2,22 @@
 // keyboard only, then saves it and previews it; the saved file, the page a browser makes of it
 // and the preview are read back with a conforming parser.
 
-#include "support/DialogScripts.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
-#include "support/Typing.h"
+#include "support/Files.h"
 #include "support/Xml.h"
 #include "support/Xsltproc.h"
 #include "windows/Form.h"
 #include "windows/Startup.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTabBar>
-#include <QTabWidget>
 #include <QTest>
 #include <array>
 #include <memory>
 
 namespace {
-
-// The controls of one group on the authors' page.
-struct GroupControls
-{
-    const char* list;
-    const char* add;
-    const char* remove;
-    std::array<const char*, 3> names;
-};
-
-const GroupControls kAuthors{
-    "AuthorsListBox", "AuthorAdd", "AuthorDelete", {"AuthorsLastname", "AuthorsName", "AuthorsPatronymic"}};
-const GroupControls kTeachers{
-    "TeachersListBox", "TeacherAdd", "TeacherDelete", {"TeachersLastname", "TeachersName", "TeachersPatronymic"}};
 
 // A participant as typed (the identifier with stray separators, names with stray blanks) and as
 // the passport file must hold it.
@@ -62,19 +40,6 @@ const Person kPeople[] = {
     {"100 024700-", "100-024-700", {"Кузнецов", "Олег", "Андреевич"}, {"Кузнецов", "Олег", "Андреевич"}},
 };
 
-// A box of the section dialog, named by the caption the user reads.
-struct SectionBox
-{
-    const char* objectName;
-    const char* caption;
-};
-
-const SectionBox kEnglish{"CheckBox26", "английский язык"};
-const SectionBox kOtherLanguage{"CheckBox28", "другое"};
-const SectionBox kBiology{"CheckBox2", "Биология"};
-const SectionBox kForTeachers{"CheckBox22", "В помощь учителю"};
-const SectionBox kPhysics{"CheckBox11", "Физика"};
-
 // The work page as the person types it.
 const QString kTypedTitle = QStringLiteral("  Сказка о \"Золотой рыбке\", часть 1/2  ");
 const QString kTitle = QStringLiteral("Сказка о \"Золотой рыбке\", часть 1/2");
@@ -85,12 +50,6 @@ const QString kTypedManual = QStringLiteral("Открыть index.html\nНажа
 const QString kManual = QStringLiteral("Открыть index.html\r\nНажать «Старт»");
 const QString kTypedComment = QStringLiteral("  Записка для оргкомитета\nвторая строка\n\n");
 const QString kComment = QStringLiteral("Записка для оргкомитета\r\nвторая строка");
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // The string values of every node the expression selects, in document order.
 QStringList allStrings(const XmlDoc& doc, const QString& xpath)
@@ -147,19 +106,8 @@ private slots:
     void deletionsBeforeSaving();
 
 private:
-    // What a person does.
-    void openPage(const char* page);
-    void typeInto(const char* control, const QString& text);
-    void chooseSections(const QList<SectionBox>& boxes, const QString& otherLanguage = QString());
-    void addPerson(const GroupControls& group, const Person& person);
-    void pickEntry(const GroupControls& group, int row);
-    void nameSelectedEntry(const GroupControls& group, const Person& person);
-    void chooseRecipient(int position);
-    void deleteSelectedEntry(const GroupControls& group);
-    void press(const char* button);
-
+    void nameSelectedEntry(const PeopleGroup& group, const Person& person);
     void typeSmallCompletePassport();
-    QString saveFolder() const;
     void verifySavedPassport(const XmlDoc& doc, qint64 stored) const;
     void verifyPage(const QByteArray& bytes) const;
 };
@@ -175,104 +123,16 @@ void EndToEndTest::cleanup()
     destroyEditor();
 }
 
-// A click on the page's tab.
-void EndToEndTest::openPage(const char* page)
+// A new entry shows empty names, open for typing; the person types them.
+void EndToEndTest::nameSelectedEntry(const PeopleGroup& group, const Person& person)
 {
-    auto* tabs = find<QTabWidget>("SectionsTabs");
-    const int index = tabs->indexOf(find<QWidget>(page));
-    QVERIFY(index >= 0);
-    QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(index).center());
-    QCOMPARE(tabs->currentIndex(), index);
-}
-
-void EndToEndTest::typeInto(const char* control, const QString& text)
-{
-    typeText(find<QWidget>(control), text);
-}
-
-void EndToEndTest::press(const char* button)
-{
-    auto* target = find<QPushButton>(button);
-    QVERIFY2(target->isEnabled(), button);
-    QTest::mouseClick(target, Qt::LeftButton);
-}
-
-// "Выбрать" on the work page; in the dialog the boxes are clicked in the order given, the
-// "другое" text typed, and the dialog's own "Выбрать" pressed.
-void EndToEndTest::chooseSections(const QList<SectionBox>& boxes, const QString& otherLanguage)
-{
-    m_services->modalScripts.push_back(dialogScript([boxes, otherLanguage](QDialog& dialog) {
-        QCOMPARE(dialog.objectName(), QStringLiteral("Subjects"));
-        for (const SectionBox& box : boxes) {
-            auto* checkBox = dialogChild<QCheckBox>(dialog, box.objectName);
-            QCOMPARE(checkBox->text(), QString::fromUtf8(box.caption));
-            QVERIFY2(checkBox->isEnabled(), box.caption);
-            QTest::mouseClick(checkBox, Qt::LeftButton, {}, QPoint(6, checkBox->height() / 2));
-        }
-        if (!otherLanguage.isEmpty())
-            typeText(dialogChild<QLineEdit>(dialog, "subjectLingvoOtherEdit"), otherLanguage);
-        auto* choose = dialogChild<QPushButton>(dialog, "Button1");
-        QCOMPARE(choose->text(), QStringLiteral("Выбрать"));
-        QTest::mouseClick(choose, Qt::LeftButton);
-    }));
-    press("Button3");
-}
-
-// "Добавить" under the group; the identifier typed into the dialog and its button pressed.
-void EndToEndTest::addPerson(const GroupControls& group, const Person& person)
-{
-    m_services->modalScripts.push_back(dialogScript([typed = QString::fromUtf8(person.typedId)](QDialog& dialog) {
-        QCOMPARE(dialog.objectName(), QStringLiteral("Form1"));
-        typeText(dialogChild<QLineEdit>(dialog, "AddID"), typed);
-        auto* add = dialogChild<QPushButton>(dialog, "Button1");
-        QVERIFY2(add->isEnabled(), qPrintable(typed));
-        QTest::mouseClick(add, Qt::LeftButton);
-    }));
-    press(group.add);
-}
-
-// A mouse click on an entry of the group's list.
-void EndToEndTest::pickEntry(const GroupControls& group, int row)
-{
-    auto* list = find<QListWidget>(group.list);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
-}
-
-// The three names typed into the edits, which show the selected entry.
-void EndToEndTest::nameSelectedEntry(const GroupControls& group, const Person& person)
-{
-    for (std::size_t i = 0; i < group.names.size(); ++i) {
-        auto* edit = find<QLineEdit>(group.names[i]);
-        QVERIFY2(!edit->isReadOnly(), group.names[i]);
+    for (const char* name : group.names) {
+        const auto* edit = find<QLineEdit>(name);
+        QVERIFY2(!edit->isReadOnly(), name);
         QVERIFY2(edit->text().isEmpty(), qPrintable(edit->text()));
-        typeText(edit, QString::fromUtf8(person.typedNames[i]));
     }
-}
-
-// The invoice recipient picked with the arrow keys in the drop-down list.
-void EndToEndTest::chooseRecipient(int position)
-{
-    auto* recipients = find<QComboBox>("LeaderID");
-    QVERIFY(recipients->isEnabled());
-    while (recipients->currentIndex() < position) {
-        const int before = recipients->currentIndex();
-        QTest::keyClick(recipients, Qt::Key_Down);
-        QVERIFY(recipients->currentIndex() > before);
-    }
-    QCOMPARE(recipients->currentIndex(), position);
-}
-
-void EndToEndTest::deleteSelectedEntry(const GroupControls& group)
-{
-    m_services->answers.push_back(DesktopServices::Answer::Yes);
-    press(group.remove);
-}
-
-QString EndToEndTest::saveFolder() const
-{
-    const QString folder = m_services->folder() + QStringLiteral("saved/");
-    QDir().mkpath(folder);
-    return folder;
+    user().typeNames(group, {QString::fromUtf8(person.typedNames[0]), QString::fromUtf8(person.typedNames[1]),
+                             QString::fromUtf8(person.typedNames[2])});
 }
 
 // Every value of the passport typed in wholePassportSavedThenPreviewed, as the file must hold it.
@@ -348,40 +208,40 @@ void EndToEndTest::verifyPage(const QByteArray& bytes) const
 
 void EndToEndTest::wholePassportSavedThenPreviewed()
 {
-    openPage("WorksTSh");
-    typeInto("title", kTypedTitle);
-    typeInto("description", kTypedDescription);
-    typeInto("tech_request", kTechRequest);
-    typeInto("manual", kTypedManual);
-    typeInto("public_post_index", QStringLiteral(" 101000 "));
-    typeInto("public_post_address", QStringLiteral("г. Москва, ул. Школьная, д. 1"));
-    typeInto("public_phone", QStringLiteral("+7 (495) 111-22-33"));
-    typeInto("public_email", QStringLiteral("  school@example.ru"));
+    user().openPage("WorksTSh");
+    user().typeInto("title", kTypedTitle);
+    user().typeInto("description", kTypedDescription);
+    user().typeInto("tech_request", kTechRequest);
+    user().typeInto("manual", kTypedManual);
+    user().typeInto("public_post_index", QStringLiteral(" 101000 "));
+    user().typeInto("public_post_address", QStringLiteral("г. Москва, ул. Школьная, д. 1"));
+    user().typeInto("public_phone", QStringLiteral("+7 (495) 111-22-33"));
+    user().typeInto("public_email", QStringLiteral("  school@example.ru"));
     // A language first, which ticks linguistics; then the other sections.
-    chooseSections({kEnglish, kOtherLanguage, kBiology, kForTeachers}, QStringLiteral(" латынь "));
+    user().chooseSections({kEnglish, kOtherLanguage, kBiology, kForTeachers}, QStringLiteral(" латынь "));
     QCOMPARE(find<QLabel>("subj1")->text(), QStringLiteral("Биология"));
     QCOMPARE(find<QLabel>("subj2")->text(), QStringLiteral("Лингвистика"));
     QCOMPARE(find<QLabel>("subj3")->text(), QStringLiteral("В помощь учителю"));
     QCOMPARE(find<QLabel>("subj4")->text(), QString());
 
-    openPage("Authors_n_teacheersTSh");
+    user().openPage("Authors_n_teacheersTSh");
     // Added out of identifier order, named afterwards entry by entry.
     const QList<int> authors = {1, 0};
     const QList<int> teachers = {3, 2};
     for (int index : authors)
-        addPerson(kAuthors, kPeople[index]);
+        user().addPerson(kAuthors, QString::fromUtf8(kPeople[index].typedId));
     for (int index : teachers)
-        addPerson(kTeachers, kPeople[index]);
+        user().addPerson(kTeachers, QString::fromUtf8(kPeople[index].typedId));
     for (int row = 0; row < 2; ++row) {
-        pickEntry(kAuthors, row);
+        user().pickEntry(kAuthors, row);
         nameSelectedEntry(kAuthors, kPeople[authors.at(row)]);
-        pickEntry(kTeachers, row);
+        user().pickEntry(kTeachers, row);
         nameSelectedEntry(kTeachers, kPeople[teachers.at(row)]);
     }
-    chooseRecipient(1);
+    user().chooseRecipient(1);
 
-    openPage("CommentsTSh");
-    typeInto("Notes", kTypedComment);
+    user().openPage("CommentsTSh");
+    user().typeInto("Notes", kTypedComment);
 
     const QString path = saveFolder() + QStringLiteral("Сказка о рыбке.qdx.xml");
     m_services->saveFileAnswers = {path};
@@ -392,7 +252,7 @@ void EndToEndTest::wholePassportSavedThenPreviewed()
             looks.append({m_services->waits.size(), m_services->messages.size()});
         return QFile::exists(tested);
     };
-    press("SaveButton");
+    user().press("SaveButton");
     m_services->existsOverride = nullptr;
 
     QCOMPARE(m_services->saveRequests.size(), 1);
@@ -416,7 +276,7 @@ void EndToEndTest::wholePassportSavedThenPreviewed()
 
     // Later, the same passport in the browser.
     m_services->clock += 90;
-    press("Preview");
+    user().press("Preview");
     QCOMPARE(m_services->messages.size(), 1);
     const QString temp = m_services->tempFolder();
     QCOMPARE(m_services->openedDocuments, (QList<QPair<QString, QString>>{{temp, "preview.qdx.html"}}));
@@ -432,11 +292,11 @@ void EndToEndTest::wholePassportSavedThenPreviewed()
 // A complete passport with one section, ready for its people.
 void EndToEndTest::typeSmallCompletePassport()
 {
-    openPage("WorksTSh");
-    typeInto("title", QStringLiteral("Маятник"));
-    typeInto("description", QStringLiteral("Опыт\nс маятником"));
-    chooseSections({kPhysics});
-    openPage("Authors_n_teacheersTSh");
+    user().openPage("WorksTSh");
+    user().typeInto("title", QStringLiteral("Маятник"));
+    user().typeInto("description", QStringLiteral("Опыт\nс маятником"));
+    user().chooseSections({kPhysics});
+    user().openPage("Authors_n_teacheersTSh");
 }
 
 void EndToEndTest::deletionsBeforeSaving_data()
@@ -475,19 +335,19 @@ void EndToEndTest::deletionsBeforeSaving()
     typeSmallCompletePassport();
     for (const auto& [group, people] : {std::pair{&kAuthors, authors}, std::pair{&kTeachers, teachers}}) {
         for (int index : people) {
-            addPerson(*group, kPeople[index]);
+            user().addPerson(*group, QString::fromUtf8(kPeople[index].typedId));
             nameSelectedEntry(*group, kPeople[index]);
         }
     }
-    chooseRecipient(recipient);
-    pickEntry(kAuthors, deletedAuthor);
-    deleteSelectedEntry(kAuthors);
-    pickEntry(kTeachers, deletedTeacher);
-    deleteSelectedEntry(kTeachers);
+    user().chooseRecipient(recipient);
+    user().pickEntry(kAuthors, deletedAuthor);
+    user().deleteEntry(kAuthors);
+    user().pickEntry(kTeachers, deletedTeacher);
+    user().deleteEntry(kTeachers);
 
     const QString path = saveFolder() + QStringLiteral("Маятник.qdx.xml");
     m_services->saveFileAnswers = {path};
-    press("SaveButton");
+    user().press("SaveButton");
     QCOMPARE(m_services->messages.size(), 3); // two questions, then the confirmation
     QCOMPARE(m_services->messages.constLast().caption, QStringLiteral("Паспорт сохранен"));
 

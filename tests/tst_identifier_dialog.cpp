@@ -269,27 +269,21 @@ void IdentifierDialogTest::everyOpeningStartsEmpty()
 
 void IdentifierDialogTest::realModalLoop()
 {
-    QtDesktopServices services;
-    EditorWindows windows(services);
-    services.setOwner(windows.Pasport.get());
-    windows.Pasport->show();
+    RealDesktopEditor editor;
+    const EditorWindows& windows = editor.windows;
 
     bool seen = false;
-    whenModal([&](QWidget* modal) {
-        if (modal != windows.Form1) {
-            modal->close();
-            return;
-        }
+    whenModalIs(windows.Form1, [&] {
         seen = true;
-        auto* edit = windows.Form1->findChild<QLineEdit*>(QStringLiteral("AddID"));
+        auto* edit = dialogChild<QLineEdit>(*windows.Form1, "AddID");
         typeText(edit, QStringLiteral("100 018x 799"));
         QTest::keyClick(edit, Qt::Key_Return);
     });
-    windows.Pasport->findChild<QPushButton*>(QStringLiteral("TeacherAdd"))->click();
+    namedChild<QPushButton>(*windows.Pasport, "TeacherAdd")->click();
 
     QVERIFY(seen);
     QVERIFY(!windows.Form1->isVisible());
-    const auto* list = windows.Pasport->findChild<QListWidget*>(QStringLiteral("TeachersListBox"));
+    const auto* list = namedChild<QListWidget>(*windows.Pasport, "TeachersListBox");
     QCOMPARE(list->count(), 1);
     QCOMPARE(list->item(0)->text(), QStringLiteral("100-018-799"));
 }

@@ -1,6 +1,5 @@
 #include "core/participants/ParticipantId.h"
 #include "core/shell/Windows1251.h"
-#include "support/DialogScripts.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
 #include "support/Typing.h"
@@ -19,33 +18,6 @@
 #include <memory>
 
 namespace {
-
-// The controls of one group on the authors' page.
-struct GroupNames
-{
-    const char* list;
-    const char* add;
-    const char* remove;
-    const char* box;
-    std::array<const char*, 3> names;
-    const char* caption;
-    int limit;
-};
-
-const GroupNames kAuthors{"AuthorsListBox",
-                          "AuthorAdd",
-                          "AuthorDelete",
-                          "AuthorsGroup",
-                          {"AuthorsLastname", "AuthorsName", "AuthorsPatronymic"},
-                          "Авторы (%1)",
-                          10};
-const GroupNames kTeachers{"TeachersListBox",
-                           "TeacherAdd",
-                           "TeacherDelete",
-                           "TeachersGroup",
-                           {"TeachersLastname", "TeachersName", "TeachersPatronymic"},
-                           "Руководители (%1)",
-                           3};
 
 // A valid identifier in display form built from a seven-digit base.
 QString validId(int base)
@@ -86,17 +58,13 @@ private slots:
     void listKeepsItsSelection();
 
 private:
-    static const GroupNames& group(const QString& name) { return name == u"authors" ? kAuthors : kTeachers; }
-    static const GroupNames& other(const QString& name) { return name == u"authors" ? kTeachers : kAuthors; }
-    const ParticipantEntry& entry(const GroupNames& g, int place) const;
+    static const PeopleGroup& group(const QString& name) { return name == u"authors" ? kAuthors : kTeachers; }
+    static const PeopleGroup& other(const QString& name) { return name == u"authors" ? kTeachers : kAuthors; }
+    const ParticipantEntry& entry(const PeopleGroup& g, int place) const;
 
-    void add(const GroupNames& g, const QString& typed, bool accept = true);
-    void pick(const GroupNames& g, int row, Qt::KeyboardModifiers modifiers = {});
-    void typeNames(const GroupNames& g, const QStringList& names);
-    void remove(const GroupNames& g, DesktopServices::Answer answer = DesktopServices::Answer::Yes);
-    QStringList shownNames(const GroupNames& g) const;
-    QStringList items(const GroupNames& g) const;
-    int selectedRow(const GroupNames& g) const;
+    QStringList shownNames(const PeopleGroup& g) const;
+    QStringList items(const PeopleGroup& g) const;
+    int selectedRow(const PeopleGroup& g) const;
     QStringList describe() const;
 };
 
@@ -112,50 +80,13 @@ void ParticipantsTest::cleanup()
     destroyEditor();
 }
 
-const ParticipantEntry& ParticipantsTest::entry(const GroupNames& g, int place) const
+const ParticipantEntry& ParticipantsTest::entry(const PeopleGroup& g, int place) const
 {
     const PassportRecord& record = m_windows->Pasport->record();
     return &g == &kAuthors ? record.Authors.at(place) : record.Teachers.at(place);
 }
 
-// The user presses Add, types into the dialog and presses its button, or closes the dialog.
-void ParticipantsTest::add(const GroupNames& g, const QString& typed, bool accept)
-{
-    m_services->modalScripts.push_back(dialogScript([typed, accept](QDialog& dialog) {
-        typeText(dialogChild<QLineEdit>(dialog, "AddID"), typed);
-        if (accept) {
-            dialogChild<QPushButton>(dialog, "Button1")->click();
-        } else {
-            dialog.show();
-            dialog.close();
-        }
-    }));
-    find<QPushButton>(g.add)->click();
-}
-
-// A mouse click on an item of the list.
-void ParticipantsTest::pick(const GroupNames& g, int row, Qt::KeyboardModifiers modifiers)
-{
-    auto* list = find<QListWidget>(g.list);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, list->visualItemRect(list->item(row)).center());
-}
-
-void ParticipantsTest::typeNames(const GroupNames& g, const QStringList& names)
-{
-    for (int i = 0; i < 3; ++i) {
-        auto* edit = find<QLineEdit>(g.names[i]);
-        edit->selectAll();
-        typeText(edit, names.at(i));
-    }
-}
-
-void ParticipantsTest::remove(const GroupNames& g, DesktopServices::Answer answer)
-{
-    m_services->answers.push_back(answer);
-    find<QPushButton>(g.remove)->click();
-}
-
-QStringList ParticipantsTest::shownNames(const GroupNames& g) const
+QStringList ParticipantsTest::shownNames(const PeopleGroup& g) const
 {
     QStringList names;
     for (const char* name : g.names)
@@ -163,7 +94,7 @@ QStringList ParticipantsTest::shownNames(const GroupNames& g) const
     return names;
 }
 
-QStringList ParticipantsTest::items(const GroupNames& g) const
+QStringList ParticipantsTest::items(const PeopleGroup& g) const
 {
     QStringList texts;
     const auto* list = find<QListWidget>(g.list);
@@ -172,7 +103,7 @@ QStringList ParticipantsTest::items(const GroupNames& g) const
     return texts;
 }
 
-int ParticipantsTest::selectedRow(const GroupNames& g) const
+int ParticipantsTest::selectedRow(const PeopleGroup& g) const
 {
     const auto* list = find<QListWidget>(g.list);
     const QList<QListWidgetItem*> selected = list->selectedItems();
@@ -183,7 +114,7 @@ int ParticipantsTest::selectedRow(const GroupNames& g) const
 QStringList ParticipantsTest::describe() const
 {
     QStringList lines;
-    for (const GroupNames* g : {&kAuthors, &kTeachers}) {
+    for (const PeopleGroup* g : {&kAuthors, &kTeachers}) {
         lines << QStringLiteral("%1: %2 selected %3")
                      .arg(g->list, items(*g).join(u','), QString::number(selectedRow(*g)));
         lines << find<QGroupBox>(g->box)->title();
@@ -244,8 +175,8 @@ void ParticipantsTest::addShowsTheDisplayForm()
     QFETCH(QString, groupName);
     QFETCH(QString, typed);
     QFETCH(QString, display);
-    const GroupNames& g = group(groupName);
-    add(g, typed);
+    const PeopleGroup& g = group(groupName);
+    user().addPerson(g, typed);
 
     QCOMPARE(items(g), QStringList{display});
     QCOMPARE(selectedRow(g), 0);
@@ -298,17 +229,17 @@ void ParticipantsTest::refusedAddsChangeNothing()
     QFETCH(QString, typed);
     QFETCH(bool, accept);
     QFETCH(bool, refused);
-    add(kAuthors, QStringLiteral("123456798"));
-    add(kAuthors, QStringLiteral("765432193"));
-    typeNames(kAuthors, {QStringLiteral("Петров"), QStringLiteral("Пётр"), QString()});
-    pick(kAuthors, 0);
-    add(kTeachers, QStringLiteral("100018799"));
-    add(kTeachers, QStringLiteral("100024700"));
+    user().addPerson(kAuthors, QStringLiteral("123456798"));
+    user().addPerson(kAuthors, QStringLiteral("765432193"));
+    user().typeNames(kAuthors, {QStringLiteral("Петров"), QStringLiteral("Пётр"), QString()});
+    user().pickEntry(kAuthors, 0);
+    user().addPerson(kTeachers, QStringLiteral("100018799"));
+    user().addPerson(kTeachers, QStringLiteral("100024700"));
     find<QComboBox>("LeaderID")->setCurrentIndex(1);
-    pick(kTeachers, 0);
+    user().pickEntry(kTeachers, 0);
     const QStringList before = describe();
 
-    add(group(groupName), typed, accept);
+    user().addPerson(group(groupName), typed, accept);
 
     QCOMPARE(describe(), before);
     if (refused) {
@@ -333,16 +264,16 @@ void ParticipantsTest::repeatInOwnListSelectsIt_data()
 void ParticipantsTest::repeatInOwnListSelectsIt()
 {
     QFETCH(QString, groupName);
-    const GroupNames& g = group(groupName);
-    add(g, QStringLiteral("123456798"));
-    typeNames(g, {QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович")});
-    add(g, QStringLiteral("765432193"));
-    typeNames(g, {QStringLiteral("Петров"), QStringLiteral("Пётр"), QStringLiteral("Петрович")});
+    const PeopleGroup& g = group(groupName);
+    user().addPerson(g, QStringLiteral("123456798"));
+    user().typeNames(g, {QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович")});
+    user().addPerson(g, QStringLiteral("765432193"));
+    user().typeNames(g, {QStringLiteral("Петров"), QStringLiteral("Пётр"), QStringLiteral("Петрович")});
     const QStringList listed = items(g);
     const ParticipantEntry first = entry(g, 0);
     const ParticipantEntry second = entry(g, 1);
 
-    add(g, QStringLiteral("12 3456 798"));
+    user().addPerson(g, QStringLiteral("12 3456 798"));
 
     QCOMPARE(selectedRow(g), 0);
     QCOMPARE(shownNames(g), (QStringList{"Иванов", "Иван", "Иванович"}));
@@ -368,19 +299,19 @@ void ParticipantsTest::repeatInOtherListSelectsThereWithMessage()
 {
     QFETCH(QString, groupName);
     QFETCH(QString, message);
-    const GroupNames& own = group(groupName);
-    const GroupNames& theirs = other(groupName);
-    add(theirs, QStringLiteral("123456798"));
-    typeNames(theirs, {QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович")});
-    add(theirs, QStringLiteral("765432193"));
-    typeNames(theirs, {QStringLiteral("Петров"), QStringLiteral("Пётр"), QStringLiteral("Петрович")});
-    add(own, QStringLiteral("100018305"));
-    add(own, QStringLiteral("100018799"));
-    typeNames(own, {QStringLiteral("Сидоров"), QStringLiteral("Сидор"), QString()});
+    const PeopleGroup& own = group(groupName);
+    const PeopleGroup& theirs = other(groupName);
+    user().addPerson(theirs, QStringLiteral("123456798"));
+    user().typeNames(theirs, {QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович")});
+    user().addPerson(theirs, QStringLiteral("765432193"));
+    user().typeNames(theirs, {QStringLiteral("Петров"), QStringLiteral("Пётр"), QStringLiteral("Петрович")});
+    user().addPerson(own, QStringLiteral("100018305"));
+    user().addPerson(own, QStringLiteral("100018799"));
+    user().typeNames(own, {QStringLiteral("Сидоров"), QStringLiteral("Сидор"), QString()});
     const QStringList ownBefore = items(own);
     const QString leaderBefore = describe().constLast();
 
-    add(own, QStringLiteral("123-456798"));
+    user().addPerson(own, QStringLiteral("123-456798"));
 
     QCOMPARE(selectedRow(theirs), 0);
     QCOMPARE(shownNames(theirs), (QStringList{"Иванов", "Иван", "Иванович"}));
@@ -408,11 +339,11 @@ void ParticipantsTest::limits_data()
 void ParticipantsTest::limits()
 {
     QFETCH(QString, groupName);
-    const GroupNames& g = group(groupName);
+    const PeopleGroup& g = group(groupName);
     auto* addButton = find<QPushButton>(g.add);
     for (int i = 0; i < g.limit; ++i) {
         QVERIFY(addButton->isEnabled());
-        add(g, validId(1234567 + 1111 * i));
+        user().addPerson(g, validId(1234567 + 1111 * i));
     }
     QCOMPARE(items(g).size(), g.limit);
     QCOMPARE(find<QGroupBox>(g.box)->title(), QString::fromUtf8(g.caption).arg(g.limit));
@@ -421,11 +352,11 @@ void ParticipantsTest::limits()
     addButton->click();
     QCOMPARE(m_services->modalShown, shown);
 
-    pick(g, 1);
-    remove(g);
+    user().pickEntry(g, 1);
+    user().deleteEntry(g);
     QVERIFY(addButton->isEnabled());
     QCOMPARE(find<QGroupBox>(g.box)->title(), QString::fromUtf8(g.caption).arg(g.limit - 1));
-    add(g, validId(7654321));
+    user().addPerson(g, validId(7654321));
     QCOMPARE(items(g).constLast(), validId(7654321));
     QVERIFY(!addButton->isEnabled());
 }
@@ -447,18 +378,18 @@ void ParticipantsTest::deletion()
     QFETCH(QString, groupName);
     QFETCH(int, removed);
     QFETCH(int, selected);
-    const GroupNames& g = group(groupName);
+    const PeopleGroup& g = group(groupName);
     const QStringList ids = {QStringLiteral("123-456-798"), QStringLiteral("765-432-193"),
                              QStringLiteral("100-018-305")};
     const QStringList surnames = {QStringLiteral("Первый"), QStringLiteral("Второй"), QStringLiteral("Третий")};
     for (int i = 0; i < 3; ++i) {
-        add(g, ids.at(i));
-        typeNames(g, {surnames.at(i), QStringLiteral("Имя %1").arg(i), QString()});
+        user().addPerson(g, ids.at(i));
+        user().typeNames(g, {surnames.at(i), QStringLiteral("Имя %1").arg(i), QString()});
     }
     auto* leader = find<QComboBox>("LeaderID");
     leader->setCurrentIndex(2);
-    pick(g, removed);
-    remove(g);
+    user().pickEntry(g, removed);
+    user().deleteEntry(g);
 
     QCOMPARE(m_services->messages.size(), 1);
     const FakeServices::Message& question = m_services->messages.constFirst();
@@ -494,7 +425,7 @@ void ParticipantsTest::deletion()
     }
 
     // A new entry starts with empty names, whatever moved.
-    add(g, QStringLiteral("100018799"));
+    user().addPerson(g, QStringLiteral("100018799"));
     QCOMPARE(shownNames(g), (QStringList{"", "", ""}));
     QCOMPARE(entry(g, 2), (ParticipantEntry{"100-018-799", {}, {}, {}}));
 }
@@ -507,21 +438,21 @@ void ParticipantsTest::deletionAnsweredNo_data()
 void ParticipantsTest::deletionAnsweredNo()
 {
     QFETCH(QString, groupName);
-    const GroupNames& g = group(groupName);
-    add(g, QStringLiteral("123456798"));
-    add(g, QStringLiteral("765432193"));
-    typeNames(g, {QStringLiteral("Петров"), QString(), QString()});
+    const PeopleGroup& g = group(groupName);
+    user().addPerson(g, QStringLiteral("123456798"));
+    user().addPerson(g, QStringLiteral("765432193"));
+    user().typeNames(g, {QStringLiteral("Петров"), QString(), QString()});
     const QStringList before = describe();
-    remove(g, DesktopServices::Answer::No);
+    user().deleteEntry(g, DesktopServices::Answer::No);
     QCOMPARE(describe(), before);
     QCOMPARE(m_services->messages.size(), 1);
 }
 
 void ParticipantsTest::deletingTheOnlyAuthor()
 {
-    add(kAuthors, QStringLiteral("123456798"));
-    typeNames(kAuthors, {QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович")});
-    remove(kAuthors);
+    user().addPerson(kAuthors, QStringLiteral("123456798"));
+    user().typeNames(kAuthors, {QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович")});
+    user().deleteEntry(kAuthors);
 
     QVERIFY(items(kAuthors).isEmpty());
     QCOMPARE(find<QGroupBox>("AuthorsGroup")->title(), QStringLiteral("Авторы (0)"));
@@ -536,22 +467,22 @@ void ParticipantsTest::deletingTheOnlyAuthor()
     QCOMPARE(entry(kAuthors, 0), ParticipantEntry());
 
     // Typing with no author stores nothing anywhere.
-    typeNames(kAuthors, {QStringLiteral("Никто"), QStringLiteral("Ничей"), QStringLiteral("Ниоткуда")});
+    user().typeNames(kAuthors, {QStringLiteral("Никто"), QStringLiteral("Ничей"), QStringLiteral("Ниоткуда")});
     for (int place = 0; place < kAuthors.limit; ++place)
         QCOMPARE(entry(kAuthors, place), ParticipantEntry());
     for (int place = 0; place < kTeachers.limit; ++place)
         QCOMPARE(entry(kTeachers, place), ParticipantEntry());
 
-    add(kAuthors, QStringLiteral("765432193"));
+    user().addPerson(kAuthors, QStringLiteral("765432193"));
     QCOMPARE(shownNames(kAuthors), (QStringList{"", "", ""}));
     QCOMPARE(entry(kAuthors, 0), (ParticipantEntry{"765-432-193", {}, {}, {}}));
 }
 
 void ParticipantsTest::deletingTheOnlySupervisor()
 {
-    add(kTeachers, QStringLiteral("123456798"));
-    typeNames(kTeachers, {QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович")});
-    remove(kTeachers);
+    user().addPerson(kTeachers, QStringLiteral("123456798"));
+    user().typeNames(kTeachers, {QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович")});
+    user().deleteEntry(kTeachers);
 
     auto* leader = find<QComboBox>("LeaderID");
     QVERIFY(items(kTeachers).isEmpty());
@@ -568,7 +499,7 @@ void ParticipantsTest::deletingTheOnlySupervisor()
     QVERIFY(!find<QLabel>("LeaderID_Label")->isEnabled());
     QCOMPARE(entry(kTeachers, 0), ParticipantEntry());
 
-    add(kTeachers, QStringLiteral("765432193"));
+    user().addPerson(kTeachers, QStringLiteral("765432193"));
     QCOMPARE(leader->count(), 1);
     QCOMPARE(leader->currentIndex(), 0);
     QVERIFY(leader->isEnabled());
@@ -580,33 +511,33 @@ void ParticipantsTest::deletingTheOnlySupervisor()
 void ParticipantsTest::recipientFollowsDeletionsAndAdditions()
 {
     auto* leader = find<QComboBox>("LeaderID");
-    add(kTeachers, QStringLiteral("123456798"));
-    add(kTeachers, QStringLiteral("765432193"));
+    user().addPerson(kTeachers, QStringLiteral("123456798"));
+    user().addPerson(kTeachers, QStringLiteral("765432193"));
     QCOMPARE(leader->currentIndex(), 0);
     leader->setCurrentIndex(1);
-    add(kTeachers, QStringLiteral("100018305"));
+    user().addPerson(kTeachers, QStringLiteral("100018305"));
     QCOMPARE(leader->currentText(), QStringLiteral("765-432-193"));
 
     // Choosing in the list is not choosing the recipient.
     leader->setCurrentIndex(2);
-    pick(kTeachers, 0);
+    user().pickEntry(kTeachers, 0);
     QCOMPARE(leader->currentIndex(), 2);
 
     // With the third as recipient, deleting the first makes the new first the recipient.
-    remove(kTeachers);
+    user().deleteEntry(kTeachers);
     QCOMPARE(leader->currentText(), QStringLiteral("765-432-193"));
     QCOMPARE(selectedRow(kTeachers), 0);
 
     // Adding authors leaves the recipient alone.
-    add(kAuthors, QStringLiteral("100018799"));
+    user().addPerson(kAuthors, QStringLiteral("100018799"));
     QCOMPARE(leader->currentText(), QStringLiteral("765-432-193"));
 
     leader->setCurrentIndex(0);
-    pick(kTeachers, 1);
-    remove(kTeachers);
+    user().pickEntry(kTeachers, 1);
+    user().deleteEntry(kTeachers);
     QCOMPARE(leader->count(), 1);
     QCOMPARE(leader->currentText(), QStringLiteral("765-432-193"));
-    add(kTeachers, QStringLiteral("100024700"));
+    user().addPerson(kTeachers, QStringLiteral("100024700"));
     QCOMPARE(leader->currentText(), QStringLiteral("765-432-193"));
 }
 
@@ -618,17 +549,17 @@ void ParticipantsTest::namesStayWithTheirEntry_data()
 void ParticipantsTest::namesStayWithTheirEntry()
 {
     QFETCH(QString, groupName);
-    const GroupNames& g = group(groupName);
-    add(g, QStringLiteral("123456798"));
-    typeNames(g, {QStringLiteral("Ёлкин😀"), QStringLiteral("Ян"), QStringLiteral(" Андреевич ")});
-    add(g, QStringLiteral("765432193"));
-    typeNames(g, {QStringLiteral("Smith"), QStringLiteral("John"), QString()});
+    const PeopleGroup& g = group(groupName);
+    user().addPerson(g, QStringLiteral("123456798"));
+    user().typeNames(g, {QStringLiteral("Ёлкин😀"), QStringLiteral("Ян"), QStringLiteral(" Андреевич ")});
+    user().addPerson(g, QStringLiteral("765432193"));
+    user().typeNames(g, {QStringLiteral("Smith"), QStringLiteral("John"), QString()});
 
-    pick(g, 0);
+    user().pickEntry(g, 0);
     QCOMPARE(shownNames(g), (QStringList{"Ёлкин?", "Ян", " Андреевич "}));
     find<QLineEdit>(g.names[1])->end(false);
     typeText(find<QLineEdit>(g.names[1]), QStringLiteral("ис"));
-    pick(g, 1);
+    user().pickEntry(g, 1);
     QCOMPARE(shownNames(g), (QStringList{"Smith", "John", ""}));
 
     // Windows-1251 in the record, untrimmed, "?" for what the code page lacks.
@@ -641,11 +572,11 @@ void ParticipantsTest::namesStayWithTheirEntry()
 
 void ParticipantsTest::listKeepsItsSelection()
 {
-    add(kAuthors, QStringLiteral("123456798"));
-    add(kAuthors, QStringLiteral("765432193"));
-    pick(kAuthors, 1, Qt::ControlModifier);
+    user().addPerson(kAuthors, QStringLiteral("123456798"));
+    user().addPerson(kAuthors, QStringLiteral("765432193"));
+    user().pickEntry(kAuthors, 1, Qt::ControlModifier);
     QCOMPARE(selectedRow(kAuthors), 1);
-    typeNames(kAuthors, {QStringLiteral("Петров"), QString(), QString()});
+    user().typeNames(kAuthors, {QStringLiteral("Петров"), QString(), QString()});
     QCOMPARE(entry(kAuthors, 1).surname, toCp1251(QStringLiteral("Петров")));
     QVERIFY(find<QPushButton>("AuthorDelete")->isEnabled());
 }

@@ -4,6 +4,7 @@
 #include "support/DialogScripts.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
+#include "support/Files.h"
 #include "support/JpegFixtures.h"
 #include "support/Typing.h"
 #include "windows/Form.h"
@@ -77,9 +78,7 @@ private:
     PageState page() const;
     QString pictureFile(const QImage& image, const JpegOptions& options = {},
                         const QString& name = QStringLiteral("photo.jpg"));
-    void addPicture(const QString& path);
     QString tempPicture() const { return m_services->tempFolder() + QStringLiteral("preview.qdx.jpg"); }
-    static QByteArray readAll(const QString& path);
     void verifyEncodedTextIsTheTemporaryFile();
 
     std::unique_ptr<QTemporaryDir> m_files;
@@ -118,20 +117,6 @@ QString PicturePageTest::pictureFile(const QImage& image, const JpegOptions& opt
     return path;
 }
 
-void PicturePageTest::addPicture(const QString& path)
-{
-    m_services->openFileAnswers.push_back(path);
-    find<QPushButton>("AddImg")->click();
-}
-
-QByteArray PicturePageTest::readAll(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
 void PicturePageTest::verifyEncodedTextIsTheTemporaryFile()
 {
     const QByteArray file = readAll(tempPicture());
@@ -148,8 +133,7 @@ void PicturePageTest::verifyEncodedTextIsTheTemporaryFile()
 void PicturePageTest::cancelChangesNothing()
 {
     const PageState before = page();
-    m_services->openFileAnswers.push_back(QString());
-    find<QPushButton>("AddImg")->click();
+    user().addPicture(QString()); // the dialog cancelled
 
     QCOMPARE(m_services->openFilters, QStringList{kFilter});
     QVERIFY(page() == before);
@@ -160,7 +144,7 @@ void PicturePageTest::cancelChangesNothing()
 void PicturePageTest::addShowsAndStoresThePicture()
 {
     const QString path = pictureFile(photoLike(600, 400));
-    addPicture(path);
+    user().addPicture(path);
     QVERIFY(m_services->messages.isEmpty());
 
     // Shown in the top left corner of the area, scaled, and present.
@@ -193,7 +177,7 @@ void PicturePageTest::addShowsAndStoresThePicture()
 
 void PicturePageTest::removalReturnsToNoPicture()
 {
-    addPicture(pictureFile(photoLike(600, 400)));
+    user().addPicture(pictureFile(photoLike(600, 400)));
     typeText(find<QLineEdit>("WorkImgSign"), QStringLiteral("Макет моста"));
     find<QPushButton>("DelImg")->click();
 
@@ -217,10 +201,10 @@ void PicturePageTest::removalReturnsToNoPicture()
 
 void PicturePageTest::addAfterRemovalReplacesTheTemporaryFile()
 {
-    addPicture(pictureFile(photoLike(600, 400), {}, QStringLiteral("first.jpg")));
+    user().addPicture(pictureFile(photoLike(600, 400), {}, QStringLiteral("first.jpg")));
     const QByteArray first = readAll(tempPicture());
     find<QPushButton>("DelImg")->click();
-    addPicture(pictureFile(photoLike(250, 1000, 99), {}, QStringLiteral("second.jpeg")));
+    user().addPicture(pictureFile(photoLike(250, 1000, 99), {}, QStringLiteral("second.jpeg")));
 
     QVERIFY(m_services->messages.isEmpty());
     QCOMPARE(m_services->deletedFiles, QStringList{tempPicture()});
@@ -237,7 +221,7 @@ void PicturePageTest::sidewaysPhonePhotoStandsUpright()
     JpegOptions options;
     options.exifOrientation = 6;
     options.hSampling = options.vSampling = 2;
-    addPicture(pictureFile(quarters(3000, 4000).transformed(QTransform().rotate(-90)), options));
+    user().addPicture(pictureFile(quarters(3000, 4000).transformed(QTransform().rotate(-90)), options));
 
     const PageState state = page();
     QCOMPARE(state.geometry, QRect(23, 30, 225, 300));
@@ -280,7 +264,7 @@ void PicturePageTest::refusedPictureLeavesThePageUnchanged()
     writeFileBytes(path, bytes);
 
     const PageState before = page();
-    addPicture(path);
+    user().addPicture(path);
     QCOMPARE(m_services->messages.size(), 1);
     const FakeServices::Message box = m_services->messages.constFirst();
     QVERIFY2(QRegularExpression(message).match(box.text).hasMatch(), qPrintable(box.text));
@@ -315,7 +299,7 @@ void PicturePageTest::temporaryFileFailureLeavesNoPicture()
     // A picture on the page without its encoded text would reach the passport as garbage: the
     // page stays without a picture, as it was.
     const PageState before = page();
-    addPicture(pictureFile(photoLike(600, 400)));
+    user().addPicture(pictureFile(photoLike(600, 400)));
     QCOMPARE(m_services->messages.size(), 1);
     QVERIFY2(QRegularExpression(message).match(m_services->messages.constFirst().text).hasMatch(),
              qPrintable(m_services->messages.constFirst().text));
@@ -333,7 +317,7 @@ void PicturePageTest::readBackIsNotCutAt300000Bytes()
             file.write(QByteArray(kLength - file.size(), '\x5A'));
         return QFileInfo(path).isFile();
     };
-    addPicture(pictureFile(photoLike(600, 400)));
+    user().addPicture(pictureFile(photoLike(600, 400)));
 
     QVERIFY(m_services->messages.isEmpty());
     QCOMPARE(QFileInfo(tempPicture()).size(), kLength);
@@ -355,7 +339,7 @@ void PicturePageTest::plantedLinkIsReplacedNotFollowed()
         writeFileBytes(target, "keep me");
     QVERIFY(QFile::link(target, tempPicture()));
 
-    addPicture(pictureFile(photoLike(600, 400)));
+    user().addPicture(pictureFile(photoLike(600, 400)));
     QVERIFY(m_services->messages.isEmpty());
     QCOMPARE(QFileInfo::exists(target), targetExists);
     if (targetExists)

@@ -5,6 +5,7 @@
 #include "core/shell/Failure.h"
 #include "core/shell/Windows1251.h"
 #include "support/FakeServices.h"
+#include "support/Files.h"
 #include "support/Xml.h"
 #include "support/Xsltproc.h"
 
@@ -17,19 +18,6 @@
 namespace {
 
 const QString kSite = QStringLiteral("https://www.lumarinda.ru");
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 // A passport document as a browser finds it: the stylesheet named by the instruction.
 QByteArray passportXml(const QString& work)
@@ -51,8 +39,8 @@ QByteArray workXml(const QString& inner, const QString& attributes = QStringLite
 QByteArray xsltproc(const QByteArray& document)
 {
     QTemporaryDir dir;
-    writeAll(dir.filePath(QStringLiteral("work.qdx.xml")), document);
-    writeAll(dir.filePath(QStringLiteral("preview.qdx.xsl")), previewStylesheetBytes());
+    writeFileBytes(dir.filePath(QStringLiteral("work.qdx.xml")), document);
+    writeFileBytes(dir.filePath(QStringLiteral("preview.qdx.xsl")), previewStylesheetBytes());
     return runXsltproc(dir.path(), QStringLiteral("work.qdx.xml"));
 }
 
@@ -198,7 +186,7 @@ void PreviewStylesheetTest::writeStylesheet()
 void PreviewStylesheetTest::writeStylesheetOverAnEarlierCopy()
 {
     const QString path = m_services->folder() + "preview.qdx.xsl";
-    writeAll(path, "old and longer than nothing");
+    QVERIFY(writeAll(path, "old and longer than nothing"));
     WritePreviewStylesheet(*m_services, m_services->folder());
     QCOMPARE(readAll(path), previewStylesheetBytes());
 

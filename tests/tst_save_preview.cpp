@@ -1,24 +1,21 @@
 #include "core/passport/PassportDocument.h"
 #include "core/preview/Preview_xslt.h"
 #include "core/shell/Failure.h"
-#include "core/shell/Windows1251.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
+#include "support/Files.h"
+#include "support/IncompleteMessage.h"
+#include "support/JpegFixtures.h"
 #include "support/Xml.h"
 #include "support/Xsltproc.h"
 #include "windows/Form.h"
-#include "windows/ImageCanvas.h"
 #include "windows/MemoEdit.h"
 #include "windows/Startup.h"
-#include "windows/Subj.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <cerrno>
@@ -32,29 +29,6 @@
 namespace {
 
 const QStringList kPreviewFiles = {"preview.qdx.jpg", "preview.qdx.xml", "preview.qdx.xsl", "preview.qdx.html"};
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
-// The section dialog's language boxes, whether its own layout has them yet or not.
-template <typename T>
-T* childOf(QWidget* parent, const char* name)
-{
-    if (auto* child = parent->findChild<T*>(QLatin1String(name)))
-        return child;
-    auto* child = new T(parent);
-    child->setObjectName(QLatin1String(name));
-    return child;
-}
 
 } // namespace
 
@@ -85,14 +59,11 @@ private slots:
     void previewNeverFollowsPlantedLinks();
 
 private:
-    // Authors and supervisors as their handlers leave them: list items and record entries.
-    void addPerson(bool teacher, const char* id, const QString& surname, const QString& name,
-                   const QString& patronymic);
     void fillCompletePassport();
-    void addPicture();
+    // A picture of the given size, captioned.
+    void addPicture(const QImage& image = photoLike(120, 80));
     void save() { find<QPushButton>("SaveButton")->click(); }
     void preview() { find<QPushButton>("Preview")->click(); }
-    QString saveFolder() const;
     QString tempFolder() const { return m_services->folder() + "temp/"; }
     void plantPreviewFiles();
     QStringList previewFilesLeft() const;
@@ -108,19 +79,6 @@ void SavePreviewTest::cleanup()
     destroyEditor();
 }
 
-void SavePreviewTest::addPerson(bool teacher, const char* id, const QString& surname, const QString& name,
-                                const QString& patronymic)
-{
-    // The record belongs to the window; its editing handlers are not under test here.
-    auto& record = const_cast<PassportRecord&>(m_windows->Pasport->record());
-    auto* list = find<QListWidget>(teacher ? "TeachersListBox" : "AuthorsListBox");
-    ParticipantEntry& entry = teacher ? record.Teachers[list->count()] : record.Authors[list->count()];
-    entry = {QByteArray(id), toCp1251(surname), toCp1251(name), toCp1251(patronymic)};
-    list->addItem(QString::fromLatin1(id));
-    if (teacher)
-        find<QComboBox>("LeaderID")->addItem(QString::fromLatin1(id));
-}
-
 void SavePreviewTest::fillCompletePassport()
 {
     find<QLineEdit>("title")->setText(QStringLiteral("  Мой \"проект\": 1/2 "));
@@ -133,35 +91,26 @@ void SavePreviewTest::fillCompletePassport()
     find<QLineEdit>("public_email")->setText(QStringLiteral("school@example.ru"));
     find<MemoEdit>("Notes")->setText(QStringLiteral("Записка 😀\r\n\r\n"));
 
-    addPerson(false, "123-456-789", QStringLiteral(" Иванов "), QStringLiteral("Иван"), QStringLiteral("Иванович"));
-    addPerson(false, "100-000-002", QStringLiteral("Антонова"), QStringLiteral("Анна"), QStringLiteral("Антоновна"));
-    addPerson(true, "900-000-001", QStringLiteral("Петров"), QStringLiteral("Пётр"), QStringLiteral("Петрович"));
-    addPerson(true, "900-000-002", QStringLiteral("Сидорова"), QStringLiteral("Мария"), QStringLiteral("Ильинична"));
-    find<QComboBox>("LeaderID")->setCurrentIndex(1);
+    user().addPerson(kAuthors, QStringLiteral("123-456-798"));
+    user().typeNames(kAuthors, {QStringLiteral(" Иванов "), QStringLiteral("Иван"), QStringLiteral("Иванович")});
+    user().addPerson(kAuthors, QStringLiteral("765-432-193"));
+    user().typeNames(kAuthors, {QStringLiteral("Антонова"), QStringLiteral("Анна"), QStringLiteral("Антоновна")});
+    user().addPerson(kTeachers, QStringLiteral("100-018-305"));
+    user().typeNames(kTeachers, {QStringLiteral("Петров"), QStringLiteral("Пётр"), QStringLiteral("Петрович")});
+    user().addPerson(kTeachers, QStringLiteral("100-018-799"));
+    user().typeNames(kTeachers, {QStringLiteral("Сидорова"), QStringLiteral("Мария"), QStringLiteral("Ильинична")});
+    user().chooseRecipient(1);
 
-    auto& record = const_cast<PassportRecord&>(m_windows->Pasport->record());
-    record.SubjectSlots = {6, 2, 0, 0, 0};
-    childOf<QCheckBox>(m_windows->Subjects, "CheckBox25")->setChecked(true);
-    childOf<QCheckBox>(m_windows->Subjects, "CheckBox28")->setChecked(true);
-    childOf<QLineEdit>(m_windows->Subjects, "subjectLingvoOtherEdit")->setText(QStringLiteral(" латынь "));
+    // Russian ticks linguistics, the first main section; physics is the second.
+    user().chooseSections({kRussian, kOtherLanguage, kPhysics}, QStringLiteral(" латынь "));
 }
 
-void SavePreviewTest::addPicture()
+void SavePreviewTest::addPicture(const QImage& image)
 {
-    find<QPushButton>("AddImg")->setEnabled(false);
-    find<QLineEdit>("ImgBase64")->setText(QStringLiteral("/9j/4AAQ\nSkZJRg=="));
-    QImage picture(120, 80, QImage::Format_RGB32);
-    picture.fill(Qt::darkMagenta);
-    find<ImageCanvas>("WorkImg")->setBitmap(picture);
-    find<QLineEdit>("WorkImgSign")->setEnabled(true);
-    find<QLineEdit>("WorkImgSign")->setText(QStringLiteral("Подпись"));
-}
-
-QString SavePreviewTest::saveFolder() const
-{
-    const QString folder = m_services->folder() + "saved/";
-    QDir().mkpath(folder);
-    return folder;
+    const QString path = m_services->folder() + "picture.jpg";
+    writeFileBytes(path, makeJpeg(image));
+    user().addPicture(path);
+    user().typeInto("WorkImgSign", QStringLiteral("Подпись"));
 }
 
 void SavePreviewTest::plantPreviewFiles()
@@ -186,17 +135,7 @@ void SavePreviewTest::incompletePassportRightAfterStartUp()
     save();
     QCOMPARE(m_services->messages.size(), 1);
     const FakeServices::Message& box = m_services->messages.constFirst();
-    QCOMPARE(box.text.split(u'\n'), QStringList({
-                                        "Для записи электронного паспорта в файл необходимо заполнить следующие поля:",
-                                        "",
-                                        " - Название работы",
-                                        " - Описание работы",
-                                        " - Не задан ни один раздел",
-                                        " - Не указан ни один автор",
-                                        " - Не указан ни один руководитель",
-                                        "",
-                                        "Паспорт работы не сохранен.",
-                                    }));
+    QCOMPARE(box.text.split(u'\n'), kIncompleteAtStartUpLines);
     QCOMPARE(box.caption, QStringLiteral("Неполная информация"));
     QCOMPARE(box.icon, DesktopServices::Icon::Warning);
     QCOMPARE(box.buttons, DesktopServices::Buttons::Ok);
@@ -257,21 +196,24 @@ void SavePreviewTest::successfulSave()
     QCOMPARE(doc.string("//specification"), QStringLiteral("Браузер"));
     QCOMPARE(doc.string("//manual"), QStringLiteral("Открыть\r\nindex.html"));
     QCOMPARE(doc.outline("//subjects"),
-             QStringLiteral("subjects(subject[sb_id=6](subject[sb_id=25];subject[title=латынь]);subject[sb_id=2])"));
+             QStringLiteral("subjects(subject[sb_id=6](subject[sb_id=25];subject[title=латынь]);subject[sb_id=11])"));
     QCOMPARE(
         doc.outline("//authors"),
         QStringLiteral("authors("
-                       "person[p_id_full=123-456-789,p_type=student,surname=Иванов,name=Иван,patronymic=Иванович];"
-                       "person[p_id_full=100-000-002,p_type=student,surname=Антонова,name=Анна,patronymic=Антоновна];"
-                       "person[p_id_full=900-000-001,p_type=teacher,surname=Петров,name=Пётр,patronymic=Петрович];"
-                       "person[p_id_full=900-000-002,p_type=teacher,surname=Сидорова,name=Мария,patronymic=Ильинична,"
+                       "person[p_id_full=123-456-798,p_type=student,surname=Иванов,name=Иван,patronymic=Иванович];"
+                       "person[p_id_full=765-432-193,p_type=student,surname=Антонова,name=Анна,patronymic=Антоновна];"
+                       "person[p_id_full=100-018-305,p_type=teacher,surname=Петров,name=Пётр,patronymic=Петрович];"
+                       "person[p_id_full=100-018-799,p_type=teacher,surname=Сидорова,name=Мария,patronymic=Ильинична,"
                        "status=leader])"));
     QCOMPARE(doc.string("//postal_code"), QStringLiteral("101000"));
     QCOMPARE(doc.string("//address"), QStringLiteral("Москва"));
     QCOMPARE(doc.string("//phone"), QStringLiteral("(495) 111-22-33"));
     QCOMPARE(doc.string("//email"), QStringLiteral("school@example.ru"));
-    QCOMPARE(doc.outline("//img"), QStringLiteral("img[src=data:image/jpeg;base64,/9j/4AAQ\nSkZJRg==,width=120,"
-                                                  "height=80,title=Подпись]"));
+    // The encoded picture as the page holds it, line breaks and all.
+    const QString encoded = find<QLineEdit>("ImgBase64")->text();
+    QVERIFY(encoded.startsWith(QLatin1String("/9j/")) && encoded.contains(u'\n'));
+    QCOMPARE(doc.outline("//img"),
+             "img[src=data:image/jpeg;base64," + encoded + QStringLiteral(",width=120,height=80,title=Подпись]"));
     QCOMPARE(doc.string("//comment"), QStringLiteral("Записка 😀"));
     QCOMPARE(doc.childNames("/lumarinda/work").mid(6), QStringList({"img", "comment"}));
 
@@ -332,7 +274,7 @@ void SavePreviewTest::saveWhereNoFileCanBeCreated()
 void SavePreviewTest::failedWriteKeepsTheOldPassport_data()
 {
     // Qt buffers a small write and hands a large one straight to the system.
-    QTest::addColumn<int>("pictureSize");
+    QTest::addColumn<int>("pictureSize"); // of the encoded picture, at least
     QTest::newRow("small passport") << 0;
     QTest::newRow("large picture") << 30000;
 }
@@ -344,8 +286,8 @@ void SavePreviewTest::failedWriteKeepsTheOldPassport()
     QFETCH(int, pictureSize);
     fillCompletePassport();
     if (pictureSize > 0) {
-        addPicture();
-        find<QLineEdit>("ImgBase64")->setText(QString(pictureSize, u'A'));
+        addPicture(photoLike(300, 300));
+        QVERIFY(find<QLineEdit>("ImgBase64")->text().size() >= pictureSize);
     }
     const QString path = saveFolder() + "Работа.qdx.xml";
     QVERIFY(writeAll(path, "the passport saved yesterday"));

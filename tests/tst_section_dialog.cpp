@@ -370,32 +370,25 @@ void SectionDialogTest::confirmationReplacesEarlierChoice()
 
 void SectionDialogTest::realModalLoop()
 {
-    QtDesktopServices services;
-    EditorWindows windows(services);
-    services.setOwner(windows.Pasport.get());
-    windows.Pasport->show();
+    RealDesktopEditor editor;
+    const EditorWindows& windows = editor.windows;
 
     bool seen = false;
-    whenModal([&](QWidget* modal) {
-        if (modal != windows.Subjects) {
-            modal->close();
-            return;
-        }
+    whenModalIs(windows.Subjects, [&] {
         seen = true;
         for (const char* name : {"CheckBox11", "CheckBox26", "CheckBox24"}) {
-            QCheckBox* target = windows.Subjects->findChild<QCheckBox*>(QLatin1String(name));
+            QCheckBox* target = dialogChild<QCheckBox>(*windows.Subjects, name);
             QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(6, target->height() / 2));
         }
-        QTest::mouseClick(windows.Subjects->findChild<QPushButton*>(QStringLiteral("Button1")), Qt::LeftButton);
+        QTest::mouseClick(dialogChild<QPushButton>(*windows.Subjects, "Button1"), Qt::LeftButton);
     });
-    windows.Pasport->findChild<QPushButton*>(QStringLiteral("Button3"))->click();
+    namedChild<QPushButton>(*windows.Pasport, "Button3")->click();
 
     QVERIFY(seen);
     QVERIFY(!windows.Subjects->isVisible());
     const auto& chosen = windows.Pasport->record().SubjectSlots;
     QCOMPARE(QList<int>(chosen.begin(), chosen.end()), (QList<int>{6, 11, 24, 0, 0}));
-    QCOMPARE(windows.Pasport->findChild<QLabel*>(QStringLiteral("subj3"))->text(),
-             QStringLiteral("Конкурс «Учебный проект»"));
+    QCOMPARE(namedChild<QLabel>(*windows.Pasport, "subj3")->text(), QStringLiteral("Конкурс «Учебный проект»"));
 }
 
 QTEST_MAIN(SectionDialogTest)

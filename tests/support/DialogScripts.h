@@ -19,14 +19,20 @@ inline std::function<bool(QDialog&)> dialogScript(std::function<void(QDialog&)> 
     };
 }
 
-// The named control of a dialog; a missing one ends the test run at once.
+// The named control of a window or dialog; a missing one ends the test run at once.
+template <typename T>
+T* namedChild(const QWidget& window, const char* name)
+{
+    T* child = window.findChild<T*>(QLatin1String(name));
+    if (!child)
+        qFatal("no control %s in %s", name, qPrintable(window.objectName()));
+    return child;
+}
+
 template <typename T>
 T* dialogChild(const QDialog& dialog, const char* name)
 {
-    T* child = dialog.findChild<T*>(QLatin1String(name));
-    if (!child)
-        qFatal("no control %s in %s", name, qPrintable(dialog.objectName()));
-    return child;
+    return namedChild<T>(dialog, name);
 }
 
 // For the tests that run a real modal loop: runs the action on the modal widget once its own
@@ -38,5 +44,18 @@ inline void whenModal(const std::function<void(QWidget*)>& action)
             action(modal);
         else
             whenModal(action);
+    });
+}
+
+// Runs the steps once a real modal loop shows this dialog; any other modal widget is closed, so
+// that the wrong one fails the test instead of hanging it.
+inline void whenModalIs(const QWidget* dialog, const std::function<void()>& steps)
+{
+    whenModal([dialog, steps](QWidget* modal) {
+        if (modal != dialog) {
+            modal->close();
+            return;
+        }
+        steps();
     });
 }

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "support/DialogScripts.h"
 #include "support/FakeServices.h"
+#include "support/UserActions.h"
 #include "windows/Form.h"
+#include "windows/QtDesktopServices.h"
 #include "windows/Startup.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QObject>
 #include <QTest>
 #include <QWidget>
@@ -34,12 +38,34 @@ protected:
     template <typename T>
     T* find(const char* name) const
     {
-        T* child = m_windows->Pasport->findChild<T*>(QLatin1String(name));
-        if (!child)
-            qFatal("no control %s", name);
-        return child;
+        return namedChild<T>(*m_windows->Pasport, name);
     }
+
+    // A folder of the test's own for saved passports.
+    QString saveFolder() const
+    {
+        const QString folder = m_services->folder() + QStringLiteral("saved/");
+        QDir().mkpath(folder);
+        return folder;
+    }
+
+    // What a person does on the main window, with the dialogs answered by scripts.
+    UserActions user() const { return UserActions(*m_services, *m_windows->Pasport); }
 
     std::unique_ptr<FakeServices> m_services;
     std::unique_ptr<EditorWindows> m_windows;
+};
+
+// The three windows on the real desktop, the main window shown: for the tests that run a real
+// modal loop.
+struct RealDesktopEditor
+{
+    RealDesktopEditor()
+    {
+        services.setOwner(windows.Pasport.get());
+        windows.Pasport->show();
+    }
+
+    QtDesktopServices services;
+    EditorWindows windows{services};
 };

@@ -4,6 +4,23 @@
 
 #include <QDir>
 
+namespace {
+
+// The next scripted answer; none left is recorded, and answered as a cancel would be.
+template <typename T>
+T takeAnswer(std::deque<T>& queue, QStringList& unexpected, const QString& what, T cancel)
+{
+    if (queue.empty()) {
+        unexpected.append(QStringLiteral("unscripted ") + what);
+        return cancel;
+    }
+    T answer = std::move(queue.front());
+    queue.pop_front();
+    return answer;
+}
+
+} // namespace
+
 FakeServices::FakeServices() = default;
 
 DesktopServices::Answer FakeServices::messageBox(const QString& text, const QString& caption, Icon icon,
@@ -14,13 +31,7 @@ DesktopServices::Answer FakeServices::messageBox(const QString& text, const QStr
         whileModal();
     if (buttons == Buttons::Ok)
         return Answer::Ok;
-    if (answers.empty()) {
-        unexpected.append(QStringLiteral("unscripted question: ") + text);
-        return Answer::No;
-    }
-    const Answer answer = answers.front();
-    answers.pop_front();
-    return answer;
+    return takeAnswer(answers, unexpected, QStringLiteral("question: ") + text, Answer::No);
 }
 
 void FakeServices::plainMessage(const QString& text)
@@ -35,12 +46,8 @@ bool FakeServices::showModal(QDialog& dialog)
     ++modalShown;
     if (whileModal)
         whileModal();
-    if (modalScripts.empty()) {
-        unexpected.append(QStringLiteral("unscripted modal dialog"));
-        return false;
-    }
-    auto script = std::move(modalScripts.front());
-    modalScripts.pop_front();
+    const auto script = takeAnswer<std::function<bool(QDialog&)>>(
+        modalScripts, unexpected, QStringLiteral("modal dialog"), [](QDialog&) { return false; });
     return script(dialog);
 }
 
@@ -49,13 +56,7 @@ QString FakeServices::openPictureFile(const QString& filter)
     openFilters.append(filter);
     if (whileModal)
         whileModal();
-    if (openFileAnswers.empty()) {
-        unexpected.append(QStringLiteral("unscripted open dialog"));
-        return {};
-    }
-    const QString answer = openFileAnswers.front();
-    openFileAnswers.pop_front();
-    return answer;
+    return takeAnswer(openFileAnswers, unexpected, QStringLiteral("open dialog"), QString());
 }
 
 QString FakeServices::saveFile(const SaveDialogRequest& request)
@@ -63,13 +64,7 @@ QString FakeServices::saveFile(const SaveDialogRequest& request)
     saveRequests.append(request);
     if (whileModal)
         whileModal();
-    if (saveFileAnswers.empty()) {
-        unexpected.append(QStringLiteral("unscripted save dialog"));
-        return {};
-    }
-    const QString answer = saveFileAnswers.front();
-    saveFileAnswers.pop_front();
-    return answer;
+    return takeAnswer(saveFileAnswers, unexpected, QStringLiteral("save dialog"), QString());
 }
 
 QString FakeServices::tempFolder()

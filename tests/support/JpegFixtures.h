@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/Files.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QImage>
@@ -58,5 +60,3 @@ DecodedJpeg decodeJpeg(const QByteArray& jpeg);
 QVector<QVector<int>> standardQuantTables(int quality);
 
 bool nearColour(const QColor& a, const QColor& b, int tolerance);
-
-void writeFileBytes(const QString& path, const QByteArray& bytes);
