@@ -5,6 +5,8 @@
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
 #include "support/Files.h"
+#include "support/PageSettings.h"
+#include "support/Typing.h"
 #include "support/Xml.h"
 #include "support/Xsltproc.h"
 #include "windows/Form.h"
@@ -178,8 +180,8 @@ void EndToEndTest::verifyPage(const QByteArray& bytes) const
     QCOMPARE(allStrings(page, sections + "/h:a"),
              QStringList({"Биология", "В помощь учителю", "Лингвистика (русский и иностранные языки)"}));
     QCOMPARE(allStrings(page, sections + "/h:a/@href"),
-             QStringList({"https://www.lumarinda.ru/subjects/2/", "https://www.lumarinda.ru/subjects/22/",
-                          "https://www.lumarinda.ru/subjects/6/"}));
+             QStringList({PageSettings::kSite + "/subjects/2/", PageSettings::kSite + "/subjects/22/",
+                          PageSettings::kSite + "/subjects/6/"}));
     QCOMPARE(page.string("/h:html/h:body/h:p[h:b = 'Учебный год:']"), QStringLiteral("Учебный год: 2015 / 2016"));
 
     const QString authors = QStringLiteral("//h:dl/h:ul[preceding-sibling::h:dt[1] = 'Автор(ы):']/h:li");
@@ -187,10 +189,10 @@ void EndToEndTest::verifyPage(const QByteArray& bytes) const
     // Sorted by identifier text, not in the order of the file.
     QCOMPARE(allStrings(page, authors), QStringList({pageEntry(kPeople[0]), pageEntry(kPeople[1])}));
     QCOMPARE(allStrings(page, teachers), QStringList({pageEntry(kPeople[2]), pageEntry(kPeople[3])}));
-    QCOMPARE(allStrings(page, authors + "/h:a/@href"), QStringList({"https://www.lumarinda.ru/persons/123-456-798/",
-                                                                    "https://www.lumarinda.ru/persons/765-432-193/"}));
-    QCOMPARE(allStrings(page, teachers + "/h:a/@href"), QStringList({"https://www.lumarinda.ru/persons/100-018-305/",
-                                                                     "https://www.lumarinda.ru/persons/100-018-799/"}));
+    QCOMPARE(allStrings(page, authors + "/h:a/@href"), QStringList({PageSettings::kSite + "/persons/123-456-798/",
+                                                                    PageSettings::kSite + "/persons/765-432-193/"}));
+    QCOMPARE(allStrings(page, teachers + "/h:a/@href"), QStringList({PageSettings::kSite + "/persons/100-018-305/",
+                                                                     PageSettings::kSite + "/persons/100-018-799/"}));
 
     const auto term = [&page](const char* title) {
         return page.string(

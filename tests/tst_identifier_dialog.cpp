@@ -34,6 +34,8 @@ private slots:
     void enterAndEscape_data();
     void enterAndEscape();
     void closeBoxCancels();
+    void reEntryKeepsTheTextUnselected_data();
+    void reEntryKeepsTheTextUnselected();
     void centredOverTheMainWindow();
     void everyOpeningStartsEmpty_data();
     void everyOpeningStartsEmpty();
@@ -217,6 +219,35 @@ void IdentifierDialogTest::closeBoxCancels()
     typeText(field(), QStringLiteral("123-456-798"));
     QVERIFY(dialog.close());
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
+}
+
+void IdentifierDialogTest::reEntryKeepsTheTextUnselected_data()
+{
+    QTest::addColumn<int>("reason");
+    QTest::newRow("Shift+Tab from the button") << int(Qt::BacktabFocusReason);
+    QTest::newRow("Tab") << int(Qt::TabFocusReason);
+    QTest::newRow("shortcut") << int(Qt::ShortcutFocusReason);
+}
+
+// No select-all on entry: the next key typed adds to the text instead of replacing it.
+void IdentifierDialogTest::reEntryKeepsTheTextUnselected()
+{
+    QFETCH(int, reason);
+    TForm1& dialog = *m_windows->Form1;
+    dialog.show();
+    typeText(field(), QStringLiteral("123-456-79"));
+    field()->setCursorPosition(3);
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(field(), &out);
+    QFocusEvent in(QEvent::FocusIn, Qt::FocusReason(reason));
+    QApplication::sendEvent(field(), &in);
+    QVERIFY(!field()->hasSelectedText());
+    QCOMPARE(field()->cursorPosition(), field()->text().size());
+
+    typeText(field(), QStringLiteral("8"));
+    QCOMPARE(field()->text(), QStringLiteral("123-456-798"));
+    QVERIFY(button()->isEnabled());
+    dialog.hide();
 }
 
 void IdentifierDialogTest::centredOverTheMainWindow()

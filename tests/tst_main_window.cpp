@@ -9,11 +9,13 @@
 #include "windows/Form.h"
 #include "windows/ImageCanvas.h"
 #include "windows/MemoEdit.h"
+#include "windows/QtDesktopServices.h"
 #include "windows/Startup.h"
 #include "windows/Subj.h"
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,7 +24,9 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
@@ -53,6 +57,10 @@ private slots:
     void errorBoxAppendsFullStop_data();
     void errorBoxAppendsFullStop();
     void silentAndForeignFailures();
+    void failuresOfAnyType_data();
+    void failuresOfAnyType();
+    void picturePreviewSurvivesFailuresOfAnyType_data();
+    void picturePreviewSurvivesFailuresOfAnyType();
 
 private:
     void enter(QWidget* field) const;
@@ -425,6 +433,90 @@ void MainWindowTest::silentAndForeignFailures()
     QCOMPARE(m_services->messages.size(), 1);
     QCOMPARE(m_services->messages.constFirst().text, QString());
     QCOMPARE(m_services->messages.constFirst().icon, DesktopServices::Icon::Error);
+}
+
+namespace {
+
+struct NotAnException
+{
+    int code = 0;
+};
+
+using Thrower = std::function<void()>;
+
+void throwerTypes()
+{
+    QTest::addColumn<Thrower>("thrower");
+    QTest::newRow("std::runtime_error") << Thrower([] { throw std::runtime_error("not ours"); });
+    QTest::newRow("std::bad_alloc") << Thrower([] { throw std::bad_alloc(); });
+    QTest::newRow("int") << Thrower([] { throw 42; });
+    QTest::newRow("QString") << Thrower([] { throw QStringLiteral("text"); });
+    QTest::newRow("plain struct") << Thrower([] { throw NotAnException{7}; });
+}
+
+} // namespace
+
+void MainWindowTest::failuresOfAnyType_data()
+{
+    throwerTypes();
+}
+
+// Whatever escapes a handler shows the standard error box with an empty text, and the window
+// takes its next click as before.
+void MainWindowTest::failuresOfAnyType()
+{
+    QFETCH(Thrower, thrower);
+    runGuarded(*m_services, thrower);
+    QCOMPARE(m_services->messages.size(), 1);
+    QCOMPARE(m_services->messages.constFirst().text, QString());
+    QCOMPARE(m_services->messages.constFirst().caption, QStringLiteral("Электронный паспорт работы"));
+    QCOMPARE(m_services->messages.constFirst().icon, DesktopServices::Icon::Error);
+
+    find<QPushButton>("SaveButton")->click();
+    QCOMPARE(m_services->messages.size(), 2);
+    QCOMPARE(m_services->messages.constLast().caption, QStringLiteral("Неполная информация"));
+}
+
+void MainWindowTest::picturePreviewSurvivesFailuresOfAnyType_data()
+{
+    throwerTypes();
+}
+
+// The open dialog's preview runs inside the dialog's own loop: nothing may leave it.
+void MainWindowTest::picturePreviewSurvivesFailuresOfAnyType()
+{
+    QFETCH(Thrower, thrower);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString good = folder.filePath("good.jpg");
+    const QString bad = folder.filePath("bad.jpg");
+    for (const QString& path : {good, bad}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("bytes");
+    }
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    attachPicturePreview(dialog, *m_services, [&](const QString& path) {
+        if (path == bad)
+            thrower();
+        QImage picture(20, 10, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        return picture;
+    });
+    auto* preview = dialog.findChild<QLabel*>(QStringLiteral("picturePreview"));
+    QVERIFY(preview);
+
+    emit dialog.currentChanged(good);
+    QCOMPARE(preview->pixmap().size(), QSize(20, 10));
+    emit dialog.currentChanged(bad);
+    QVERIFY(preview->pixmap().isNull());
+    QCOMPARE(m_services->messages.size(), 1);
+    QCOMPARE(m_services->messages.constFirst().text, QString());
+    QCOMPARE(m_services->messages.constFirst().icon, DesktopServices::Icon::Error);
+    emit dialog.currentChanged(good);
+    QCOMPARE(preview->pixmap().size(), QSize(20, 10));
+    QCOMPARE(m_services->messages.size(), 1);
 }
 
 QTEST_MAIN(MainWindowTest)

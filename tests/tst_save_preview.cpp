@@ -1,6 +1,8 @@
 #include "core/passport/PassportDocument.h"
 #include "core/preview/Preview_xslt.h"
 #include "core/shell/Failure.h"
+#include "core/shell/Windows1251.h"
+#include "support/DialogScripts.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
 #include "support/Files.h"
@@ -14,8 +16,11 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <cerrno>
@@ -50,6 +55,14 @@ private slots:
     void stylesheetFailureAfterThePassport();
     void passportNeverFound();
     void saveWithAnUnusableTemporaryFolder();
+    void saveIntoTheTemporaryFolderKeepsThePassport_data();
+    void saveIntoTheTemporaryFolderKeepsThePassport();
+    void savedThroughALinkReachesItsTarget_data();
+    void savedThroughALinkReachesItsTarget();
+    void passportSuffixAfterTheDialog_data();
+    void passportSuffixAfterTheDialog();
+    void realDialogAddsTheSuffixBeforeAsking_data();
+    void realDialogAddsTheSuffixBeforeAsking();
 
     void previewOfAnEmptyPassport();
     void previewShowsTheUnsavedEditor();
@@ -310,7 +323,7 @@ void SavePreviewTest::failedWriteKeepsTheOldPassport()
 
     QCOMPARE(m_services->messages.size(), 1);
     QCOMPARE(m_services->messages.constFirst().text,
-             QStringLiteral("Ошибка записи файла \"%1\". %2.").arg(path, QString::fromLocal8Bit(std::strerror(EFBIG))));
+             QStringLiteral("Ошибка записи файла \"%1\". Файл слишком велик.").arg(path));
     QCOMPARE(m_services->messages.constFirst().icon, DesktopServices::Icon::Error);
     QCOMPARE(readAll(path), QByteArray("the passport saved yesterday"));
     QCOMPARE(QDir(saveFolder()).entryList(QDir::Files | QDir::Hidden), QStringList{"Работа.qdx.xml"});
@@ -488,6 +501,195 @@ void SavePreviewTest::previewNeverFollowsPlantedLinks()
     QCOMPARE(readAll(victim), QByteArray("not yours"));
     QVERIFY(!QFileInfo(planted).isSymLink());
     QVERIFY(readAll(planted).size() > 100);
+}
+
+void SavePreviewTest::saveIntoTheTemporaryFolderKeepsThePassport_data()
+{
+    QTest::addColumn<QString>("route"); // how the dialog's path reaches the temporary folder
+    QTest::newRow("directly") << "";
+    QTest::newRow("through ..") << "../temp/";
+    QTest::newRow("through a linked folder") << "link";
+}
+
+// The file just saved under the preview document's name is the passport, not a stale preview.
+void SavePreviewTest::saveIntoTheTemporaryFolderKeepsThePassport()
+{
+    QFETCH(QString, route);
+    fillCompletePassport();
+    plantPreviewFiles();
+    QString folder = tempFolder() + route;
+    if (route == "link") {
+        folder = saveFolder() + "alias/";
+        QVERIFY(QFile::link(tempFolder(), saveFolder() + "alias"));
+    }
+    m_services->saveFileAnswers = {folder + "preview.qdx.xml"};
+    save();
+
+    QCOMPARE(m_services->messages.size(), 1);
+    QCOMPARE(m_services->messages.constFirst().caption, QStringLiteral("Паспорт сохранен"));
+    const XmlDoc doc(readAll(tempFolder() + "preview.qdx.xml"));
+    QVERIFY2(doc.ok(), qPrintable(doc.errors()));
+    QCOMPARE(doc.string("/lumarinda/work/@title"), QStringLiteral("Мой \"проект\": 1/2"));
+    // The stylesheet beside it was just written too: the browser needs it to show the passport.
+    QCOMPARE(readAll(tempFolder() + "preview.qdx.xsl"), previewStylesheetBytes());
+    QCOMPARE(previewFilesLeft(), QStringList({"preview.qdx.xml", "preview.qdx.xsl"}));
+}
+
+void SavePreviewTest::savedThroughALinkReachesItsTarget_data()
+{
+    QTest::addColumn<int>("hops"); // links between the chosen path and the file
+    QTest::addColumn<bool>("targetExists");
+    QTest::newRow("link to an earlier passport") << 1 << true;
+    QTest::newRow("link to a link") << 2 << true;
+    QTest::newRow("link whose target is not there yet") << 1 << false;
+}
+
+// The user's link to a synced or shared copy stays a link; the copy gets the passport.
+void SavePreviewTest::savedThroughALinkReachesItsTarget()
+{
+    QFETCH(int, hops);
+    QFETCH(bool, targetExists);
+    fillCompletePassport();
+    const QString shared = m_services->folder() + "shared/";
+    QVERIFY(QDir().mkpath(shared));
+    const QString target = shared + "Работа.qdx.xml";
+    if (targetExists)
+        QVERIFY(writeAll(target, "the passport saved yesterday"));
+    QString next = target;
+    for (int hop = hops; hop > 1; --hop) {
+        const QString link = shared + QStringLiteral("link%1.qdx.xml").arg(hop);
+        QVERIFY(QFile::link(next, link));
+        next = link;
+    }
+    const QString path = saveFolder() + "Работа.qdx.xml";
+    QVERIFY(QFile::link(next, path));
+    m_services->saveFileAnswers = {path};
+    save();
+
+    QCOMPARE(m_services->messages.size(), 1);
+    QCOMPARE(m_services->messages.constFirst().text, "Электронный паспорт работы успешно сохранен как: " + path);
+    QVERIFY(QFileInfo(path).isSymLink());
+    QCOMPARE(QFileInfo(path).symLinkTarget(), next);
+    QVERIFY(!QFileInfo(target).isSymLink());
+    const XmlDoc doc(readAll(target));
+    QVERIFY2(doc.ok(), qPrintable(doc.errors()));
+    QCOMPARE(doc.string("/lumarinda/work/@title"), QStringLiteral("Мой \"проект\": 1/2"));
+    // Nothing left over beside the target from writing it.
+    QStringList expected{"Работа.qdx.xml"};
+    for (int hop = 2; hop <= hops; ++hop)
+        expected << QStringLiteral("link%1.qdx.xml").arg(hop);
+    expected.sort();
+    QStringList found = QDir(shared).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    found.sort();
+    QCOMPARE(found, expected);
+}
+
+void SavePreviewTest::passportSuffixAfterTheDialog_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("saved"); // the file name written
+    QTest::addColumn<bool>("existing"); // a file of the final name is there already
+    QTest::addColumn<int>("answer");    // to the question about it, -1 when none is due
+    QTest::newRow("initials") << "Сказка А.С. Пушкина"
+                              << "Сказка А.С. Пушкина.qdx.xml" << false << -1;
+    QTest::newRow("version number") << "Версия 2.0"
+                                    << "Версия 2.0.qdx.xml" << false << -1;
+    QTest::newRow("trailing period") << "Итог."
+                                     << "Итог..qdx.xml" << false << -1;
+    QTest::newRow("suffix in other case") << "Итог.QDX.XML"
+                                          << "Итог.QDX.XML" << false << -1;
+    QTest::newRow("final name exists, replace") << "Версия 2.0"
+                                                << "Версия 2.0.qdx.xml" << true << int(DesktopServices::Answer::Yes);
+    QTest::newRow("final name exists, keep") << "Версия 2.0"
+                                             << "" << true << int(DesktopServices::Answer::No);
+    // The dialog asked about this very name itself.
+    QTest::newRow("suffix given, exists") << "Итог.qdx.xml"
+                                          << "Итог.qdx.xml" << true << -1;
+}
+
+// The dialog returns what the user accepted; its own suffix rule leaves names with a period alone.
+void SavePreviewTest::passportSuffixAfterTheDialog()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, saved);
+    QFETCH(bool, existing);
+    QFETCH(int, answer);
+    fillCompletePassport();
+    find<QLineEdit>("title")->setText(title);
+    const QString finalPath = saveFolder() + (saved.isEmpty() ? title + ".qdx.xml" : saved);
+    if (existing)
+        QVERIFY(writeAll(finalPath, "saved before"));
+    if (answer >= 0)
+        m_services->answers = {DesktopServices::Answer(answer)};
+    m_services->saveFileAnswers = {saveFolder() + title};
+    save();
+
+    if (answer >= 0) {
+        const FakeServices::Message& question = m_services->messages.constFirst();
+        QCOMPARE(question.text,
+                 QStringLiteral("Файл «%1» уже существует.\nЗаменить его?").arg(QFileInfo(finalPath).fileName()));
+        QCOMPARE(question.buttons, DesktopServices::Buttons::YesNo);
+        QCOMPARE(question.icon, DesktopServices::Icon::Warning);
+    }
+    if (saved.isEmpty()) {
+        QCOMPARE(m_services->messages.size(), 1);
+        QCOMPARE(readAll(finalPath), QByteArray("saved before"));
+        QVERIFY(m_services->writtenFiles.isEmpty());
+        return;
+    }
+    QCOMPARE(m_services->messages.constLast().text, "Электронный паспорт работы успешно сохранен как: " + finalPath);
+    QCOMPARE(m_services->messages.size(), answer >= 0 ? 2 : 1);
+    QVERIFY(XmlDoc(readAll(finalPath)).ok());
+    QCOMPARE(QDir(saveFolder()).entryList(QDir::Files), QStringList({"preview.qdx.xsl", saved}));
+}
+
+void SavePreviewTest::realDialogAddsTheSuffixBeforeAsking_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("existing");
+    QTest::addColumn<QString>("chosen");
+    QTest::newRow("trailing period, new") << "Итог." << false << "Итог..qdx.xml";
+    QTest::newRow("initials, existing") << "Сказка А.С. Пушкина" << true << "Сказка А.С. Пушкина.qdx.xml";
+    QTest::newRow("no period") << "Работа" << false << "Работа.qdx.xml";
+    QTest::newRow("suffix in capitals") << "Работа.QDX.XML" << false << "Работа.QDX.XML";
+}
+
+// Qt's dialog under the real services: the question about overwriting, if any, names the final file.
+void SavePreviewTest::realDialogAddsTheSuffixBeforeAsking()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, existing);
+    QFETCH(QString, chosen);
+    if (existing)
+        QVERIFY(writeAll(saveFolder() + chosen, "saved before"));
+    QtDesktopServices services;
+    SaveDialogRequest request;
+    request.title = QStringLiteral("Сохранение файла паспорта работы");
+    request.filterDescription = QStringLiteral("Паспорт работы Фестиваля «Lumarinda»");
+    request.filterPattern = QStringLiteral("*.qdx.xml");
+    request.defaultSuffix = QStringLiteral("qdx.xml");
+    request.proposedName = QStringLiteral("предложено");
+
+    QString asked;
+    whenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        QVERIFY(dialog);
+        dialog->setDirectory(saveFolder());
+        dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(typed);
+        if (existing) {
+            whenModal([&](QWidget* box) {
+                auto* question = qobject_cast<QMessageBox*>(box);
+                QVERIFY(question);
+                asked = question->text();
+                question->button(QMessageBox::Yes)->click();
+            });
+        }
+        QMetaObject::invokeMethod(dialog, "accept");
+    });
+    const QString path = services.saveFile(request);
+    QCOMPARE(path, saveFolder() + chosen);
+    if (existing)
+        QVERIFY2(asked.contains(chosen), qPrintable(asked));
 }
 
 QTEST_MAIN(SavePreviewTest)

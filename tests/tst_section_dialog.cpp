@@ -42,6 +42,8 @@ private slots:
     void confirmationFillsSlotsAndLabels();
     void cancelLeavesMainWindowButDialogKeepsBoxes();
     void confirmationReplacesEarlierChoice();
+    void enterConfirmsNothing_data();
+    void enterConfirmsNothing();
     void realModalLoop();
 
 private:
@@ -366,6 +368,44 @@ void SectionDialogTest::confirmationReplacesEarlierChoice()
     // Unticking both mains unticked the extras: nothing is left, and the labels say so.
     QCOMPARE(recordSlots(), (QList<int>{0, 0, 0, 0, 0}));
     QCOMPARE(sectionLabels(), (QStringList{"[ Раздел не задан ]", "", "", "", ""}));
+}
+
+void SectionDialogTest::enterConfirmsNothing_data()
+{
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<int>("key");
+    QTest::newRow("Enter in the other-language edit") << "subjectLingvoOtherEdit" << int(Qt::Key_Return);
+    QTest::newRow("keypad Enter in the other-language edit") << "subjectLingvoOtherEdit" << int(Qt::Key_Enter);
+    QTest::newRow("Enter on a ticked box") << "CheckBox2" << int(Qt::Key_Return);
+    QTest::newRow("Enter on the other-language box") << "CheckBox28" << int(Qt::Key_Return);
+    // Having had the focus once must not make the button a default one.
+    QTest::newRow("Enter on the button itself") << "Button1" << int(Qt::Key_Return);
+}
+
+// Only a click on "Выбрать" gives OK: the dialog has no default button.
+void SectionDialogTest::enterConfirmsNothing()
+{
+    QFETCH(QString, target);
+    QFETCH(int, key);
+    TSubjects& dialog = *m_windows->Subjects;
+    dialog.setResult(0);
+    dialog.show();
+    for (int number : {6, 28, 2})
+        clickBox(number);
+    QPushButton* button = dialogChild<QPushButton>(dialog, "Button1");
+    button->setFocus(Qt::TabFocusReason);
+    auto* widget = dialog.findChild<QWidget*>(target);
+    QVERIFY(widget);
+    widget->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(widget, Qt::Key(key));
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.result(), 0);
+    QVERIFY(!button->isDefault());
+
+    // Esc still closes it, as the close box does, without OK.
+    QTest::keyClick(widget, Qt::Key_Escape);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
 }
 
 void SectionDialogTest::realModalLoop()

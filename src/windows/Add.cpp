@@ -3,6 +3,7 @@
 #include "core/participants/ParticipantId.h"
 #include "ui_Add.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 
 TForm1::TForm1(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<Ui::TForm1>())
@@ -49,6 +50,19 @@ void TForm1::AddIDChange()
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    // No select-all on entry: Qt selects the whole text when the field is entered by Tab, Shift+Tab
+    // or a shortcut, and the next key would replace it. The field takes such an entry as a plain
+    // one, and the cursor goes to the end of the text, where typing goes on.
+    if (watched == m_ui->AddID && event->type() == QEvent::FocusIn) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason) {
+            QFocusEvent plain(QEvent::FocusIn, Qt::OtherFocusReason);
+            QCoreApplication::sendEvent(m_ui->AddID, &plain);
+            m_ui->AddID->deselect();
+            m_ui->AddID->end(false);
+            return true;
+        }
+    }
     // A key that brings a character the field would insert is a typed character; control codes
     // and Ctrl shortcuts (paste among them) are editing commands and go their usual way.
     if (watched == m_ui->AddID && event->type() == QEvent::KeyPress) {

@@ -16,7 +16,8 @@ void runGuarded(DesktopServices& services, const std::function<void()>& handler)
     } catch (const Failure& failure) {
         if (!failure.isSilent())
             showStandardError(services, failure.message());
-    } catch (const std::exception&) {
+    } catch (...) {
+        // Anything else, of whatever type, would otherwise end the program through Qt's loop.
         showStandardError(services, QString());
     }
 }

@@ -12,6 +12,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
+#include <algorithm>
 
 namespace {
 
@@ -55,14 +57,25 @@ SaveDialogRequest saveDialogRequest(const QString& title)
     return request;
 }
 
+// The committee's loader takes "*.qdx.xml" only, and a dialog adds its default suffix only to a
+// name without any period: "Версия 2.0" would be saved without it.
+QString withPassportSuffix(const QString& path)
+{
+    static const QString suffix = QStringLiteral(".qdx.xml");
+    if (path.endsWith(suffix, Qt::CaseInsensitive))
+        return path;
+    return path + suffix;
+}
+
 QString folderOf(const QString& path)
 {
     return QFileInfo(path).absolutePath() + u'/';
 }
 
 // A saved passport makes the preview files stale. A temporary folder that cannot be had now is
-// no reason to fail a save that has succeeded: its files are simply left.
-void removePreviewFiles(DesktopServices& services)
+// no reason to fail a save that has succeeded: its files are simply left. A passport saved into
+// that folder under a preview name, and the stylesheet written beside it, are what was just saved.
+void removePreviewFiles(DesktopServices& services, const QStringList& justWritten)
 {
     QString folder;
     try {
@@ -71,8 +84,13 @@ void removePreviewFiles(DesktopServices& services)
         return;
     }
     for (const QString& name : {kPreviewPictureName, kPreviewDocumentName, kPreviewStylesheetName, kPreviewPageName}) {
-        if (services.fileExists(folder + name))
-            services.deleteFile(folder + name);
+        const QString path = folder + name;
+        if (!services.fileExists(path))
+            continue;
+        const bool written = std::any_of(justWritten.begin(), justWritten.end(),
+                                         [&](const QString& kept) { return services.sameFile(path, kept); });
+        if (!written)
+            services.deleteFile(path);
     }
 }
 
@@ -92,19 +110,27 @@ void TPasport::SaveButtonClick()
         return;
     }
 
-    const QString path = m_services.saveFile(saveDialogRequest(m_ui->title->text()));
-    if (path.isEmpty())
+    const QString chosen = m_services.saveFile(saveDialogRequest(m_ui->title->text()));
+    if (chosen.isEmpty())
         return;
     // The stylesheet goes beside the passport under its fixed name, and would replace a passport
     // given that name at once (on a stick's file system in any letter case).
-    if (QFileInfo(path).fileName().compare(kPreviewStylesheetName, Qt::CaseInsensitive) == 0)
+    if (QFileInfo(chosen).fileName().compare(kPreviewStylesheetName, Qt::CaseInsensitive) == 0)
         throw Failure(QStringLiteral("Имя «%1» занято файлом шаблона, который записывается рядом с паспортом. "
                                      "Паспорт работы не сохранен")
                           .arg(kPreviewStylesheetName));
+    // Whatever the dialog asked was about the name without the suffix.
+    const QString path = withPassportSuffix(chosen);
+    if (path != chosen && m_services.fileExists(path) &&
+        m_services.messageBox(
+            QStringLiteral("Файл «%1» уже существует.\nЗаменить его?").arg(QFileInfo(path).fileName()),
+            QStringLiteral("Сохранение файла паспорта работы"), DesktopServices::Icon::Warning,
+            DesktopServices::Buttons::YesNo) != DesktopServices::Answer::Yes)
+        return;
 
     // Built from the controls as they stand now, after the dialog.
     WorkInfoXML = BuildPassportDocument(passportSnapshot(), PassportDocumentKind::Saved, m_services.now());
-    m_services.writeFile(path, serializePassportDocument(WorkInfoXML));
+    m_services.writeChosenFile(path, serializePassportDocument(WorkInfoXML));
     WritePreviewStylesheet(m_services, folderOf(path));
 
     for (int attempt = 0; attempt < kConfirmAttempts; ++attempt) {
@@ -114,7 +140,7 @@ void TPasport::SaveButtonClick()
         m_services.messageBox(QStringLiteral("Электронный паспорт работы успешно сохранен как: ") + path,
                               QStringLiteral("Паспорт сохранен"), DesktopServices::Icon::Information,
                               DesktopServices::Buttons::Ok);
-        removePreviewFiles(m_services);
+        removePreviewFiles(m_services, {path, folderOf(path) + kPreviewStylesheetName});
         return;
     }
     m_services.messageBox(QStringLiteral("Ошибка записи файла на диск.\nПаспорт работы не сохранен."),

@@ -4,7 +4,9 @@
 #include "core/picture/ShownSize.h"
 #include "core/shell/AppInfo.h"
 #include "core/shell/Failure.h"
+#include "core/shell/SystemReason.h"
 #include "core/shell/TempFolder.h"
+#include "windows/ErrorBox.h"
 #include "windows/PictureImage.h"
 
 #include <QDateTime>
@@ -16,10 +18,12 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QSaveFile>
 #include <QThread>
 #include <QUrl>
+#include <cerrno>
 
 namespace {
 
@@ -45,8 +49,29 @@ Failure cannotCreate(const QString& path, const QString& reason)
     return Failure(QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), reason));
 }
 
-// A label beside the file list showing the picture under the cursor as it would be imported.
-void attachPicturePreview(QFileDialog& dialog)
+// A save dialog that adds its default suffix to every name lacking it, periods or not, before it
+// asks about overwriting: Qt's own adds it only to a name without any period, and would ask about
+// "Итог." while "Итог..qdx.xml" is written.
+class SuffixedSaveDialog : public QFileDialog
+{
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override
+    {
+        const QString suffix = u'.' + defaultSuffix();
+        const QStringList files = selectedFiles();
+        auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        if (edit && !files.isEmpty() && !QFileInfo(files.constFirst()).isDir() &&
+            !files.constFirst().endsWith(suffix, Qt::CaseInsensitive) && !edit->text().isEmpty())
+            edit->setText(edit->text() + suffix);
+        QFileDialog::accept();
+    }
+};
+
+} // namespace
+
+void attachPicturePreview(QFileDialog& dialog, DesktopServices& services, std::function<QImage(const QString&)> load)
 {
     auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
     if (!grid)
@@ -57,19 +82,21 @@ void attachPicturePreview(QFileDialog& dialog)
     preview->setFixedSize(kPictureBox + 2, kPictureBox + 2);
     preview->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     grid->addWidget(preview, 0, grid->columnCount(), grid->rowCount(), 1, Qt::AlignTop);
-    QObject::connect(&dialog, &QFileDialog::currentChanged, preview, [preview](const QString& path) {
-        preview->clear();
-        if (!QFileInfo(path).isFile())
-            return;
-        try {
-            preview->setPixmap(QPixmap::fromImage(toImage(importJpegFile(path))));
-        } catch (const Failure&) {
-            // Not a picture we can read: the preview stays empty; choosing it says why.
-        }
-    });
+    QObject::connect(&dialog, &QFileDialog::currentChanged, preview,
+                     [preview, &services, load = std::move(load)](const QString& path) {
+                         preview->clear();
+                         if (!QFileInfo(path).isFile())
+                             return;
+                         runGuarded(services, [&] {
+                             try {
+                                 preview->setPixmap(QPixmap::fromImage(load(path)));
+                             } catch (const Failure&) {
+                                 // Not a picture we can read: the preview stays empty; choosing it
+                                 // says why.
+                             }
+                         });
+                     });
 }
-
-} // namespace
 
 DesktopServices::Answer QtDesktopServices::messageBox(const QString& text, const QString& caption, Icon icon,
                                                       Buttons buttons)
@@ -102,7 +129,7 @@ QString QtDesktopServices::openPictureFile(const QString& filter)
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(filter);
-    attachPicturePreview(dialog);
+    attachPicturePreview(dialog, *this, [](const QString& path) { return toImage(importJpegFile(path)); });
     // Room for the list, the preview and the whole filter name.
     dialog.resize(dialog.sizeHint().expandedTo(QSize(860, 460)));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -112,7 +139,10 @@ QString QtDesktopServices::openPictureFile(const QString& filter)
 
 QString QtDesktopServices::saveFile(const SaveDialogRequest& request)
 {
-    QFileDialog dialog(m_owner, request.title);
+    // Qt's own dialog, whose accept() adds the suffix; a desktop's dialog would ask about
+    // overwriting the name without it.
+    SuffixedSaveDialog dialog(m_owner, request.title);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QStringLiteral("%1 (%2)").arg(request.filterDescription, request.filterPattern));
@@ -148,24 +178,34 @@ bool QtDesktopServices::fileExists(const QString& path)
     return QFileInfo(path).isFile();
 }
 
+bool QtDesktopServices::sameFile(const QString& first, const QString& second)
+{
+    const QString canonical = QFileInfo(first).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(second).canonicalFilePath();
+}
+
 void QtDesktopServices::deleteFile(const QString& path)
 {
     QFile::remove(path);
 }
 
-void QtDesktopServices::writeFile(const QString& path, const QByteArray& bytes)
+namespace {
+
+// Written beside the target and renamed over it, so a failure never leaves half a file. Failures
+// name the path the caller gave.
+void replaceWhole(const QString& target, const QString& shownPath, const QByteArray& bytes)
 {
-    // Written beside the target and renamed over it, so a failure never leaves half a file. A
-    // symbolic link at the path is replaced, never followed: QSaveFile would write through it.
-    if (QFileInfo(path).isSymLink())
-        QFile::remove(path);
-    QSaveFile file(path);
+    QSaveFile file(target);
     file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        throw cannotCreate(path, file.errorString());
+    if (!file.open(QIODevice::WriteOnly)) {
+        // Qt words a read-only file in a sentence of its own rather than the system's reason.
+        const QFileInfo existing(target);
+        throw cannotCreate(shownPath, existing.exists() && !existing.isWritable() ? systemReason(EACCES)
+                                                                                  : systemReason(file.errorString()));
+    }
     const auto writeFailure = [&] {
-        return Failure(
-            QStringLiteral("Ошибка записи файла \"%1\". %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        return Failure(QStringLiteral("Ошибка записи файла \"%1\". %2")
+                           .arg(QDir::toNativeSeparators(shownPath), systemReason(file.errorString())));
     };
     // A short write (a full disk) is no error to Qt, and commit() would then put a truncated file
     // in place of the old one: write until everything is out, and flush before committing. A
@@ -180,6 +220,32 @@ void QtDesktopServices::writeFile(const QString& path, const QByteArray& bytes)
         throw writeFailure();
     if (!file.commit())
         throw writeFailure();
+}
+
+// The system's own limit on links in a row.
+constexpr int kMaxLinkHops = 40;
+
+} // namespace
+
+void QtDesktopServices::writeFile(const QString& path, const QByteArray& bytes)
+{
+    // A symbolic link at the path is replaced, never followed: QSaveFile would write through it.
+    if (QFileInfo(path).isSymLink())
+        QFile::remove(path);
+    replaceWhole(path, path, bytes);
+}
+
+void QtDesktopServices::writeChosenFile(const QString& path, const QByteArray& bytes)
+{
+    // Resolved here, link by link, so that a dangling link gets its target created rather than
+    // replaced by a plain file.
+    QString target = path;
+    for (int hop = 0; QFileInfo(target).isSymLink(); ++hop) {
+        if (hop == kMaxLinkHops)
+            throw cannotCreate(path, QStringLiteral("Слишком много символических ссылок подряд"));
+        target = QFileInfo(target).symLinkTarget();
+    }
+    replaceWhole(target, path, bytes);
 }
 
 QByteArray QtDesktopServices::readFile(const QString& path, qint64 maxBytes)

@@ -2,8 +2,12 @@
 
 #include "core/shell/DesktopServices.h"
 
+#include <QImage>
 #include <QPointer>
 #include <QWidget>
+#include <functional>
+
+class QFileDialog;
 
 // The desktop services on Qt and the operating system.
 class QtDesktopServices final : public DesktopServices
@@ -22,10 +26,17 @@ public:
     void wait(int milliseconds) override;
     qint64 now() override;
     bool fileExists(const QString& path) override;
+    bool sameFile(const QString& first, const QString& second) override;
     void deleteFile(const QString& path) override;
     void writeFile(const QString& path, const QByteArray& bytes) override;
+    void writeChosenFile(const QString& path, const QByteArray& bytes) override;
     QByteArray readFile(const QString& path, qint64 maxBytes) override;
 
 private:
     QPointer<QWidget> m_owner;
 };
+
+// The open dialog's preview: a label beside the file list with the picture under the cursor as
+// load gives it. A picture it cannot load leaves the label empty; anything else that goes wrong
+// is shown in the standard error box, and the dialog stays open.
+void attachPicturePreview(QFileDialog& dialog, DesktopServices& services, std::function<QImage(const QString&)> load);

@@ -47,6 +47,10 @@ TSubjects::TSubjects(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<U
         if (handler)
             connect(checkBox, &QCheckBox::clicked, this, handler);
     }
+    // Only a click on "Выбрать" confirms: a dialog makes its push buttons default ones as they
+    // get the focus, and Enter in the "другое" edit or on a box would then press it.
+    m_ui->Button1->setAutoDefault(false);
+    m_ui->Button1->setDefault(false);
     connect(m_ui->Button1, &QPushButton::clicked, this, &QDialog::accept);
 }
 

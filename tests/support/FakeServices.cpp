@@ -109,6 +109,14 @@ void FakeServices::writeFile(const QString& path, const QByteArray& bytes)
     writtenFiles.append(path);
 }
 
+void FakeServices::writeChosenFile(const QString& path, const QByteArray& bytes)
+{
+    if (writeHook)
+        writeHook(path, bytes);
+    m_real.writeChosenFile(path, bytes);
+    writtenFiles.append(path);
+}
+
 QByteArray FakeServices::readFile(const QString& path, qint64 maxBytes)
 {
     return m_real.readFile(path, maxBytes);

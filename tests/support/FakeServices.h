@@ -36,7 +36,7 @@ public:
     std::optional<QString> tempFolderOverride;                        // a folder path ending in "/"
     std::function<void()> tempFolderFailure;                          // throws to refuse the folder
     std::function<bool(const QString&)> existsOverride;               // replaces the real test
-    std::function<void(const QString&, const QByteArray&)> writeHook; // runs before each write
+    std::function<void(const QString&, const QByteArray&)> writeHook; // runs before each write of either kind
     std::function<void(int)> waitHook;                                // runs in each wait
     std::function<void()> whileModal; // runs while a box or dialog is up, as its own loop would
     qint64 clock = 1450000000;
@@ -65,8 +65,10 @@ public:
     void wait(int milliseconds) override;
     qint64 now() override { return clock; }
     bool fileExists(const QString& path) override;
+    bool sameFile(const QString& first, const QString& second) override { return m_real.sameFile(first, second); }
     void deleteFile(const QString& path) override;
     void writeFile(const QString& path, const QByteArray& bytes) override;
+    void writeChosenFile(const QString& path, const QByteArray& bytes) override;
     QByteArray readFile(const QString& path, qint64 maxBytes) override;
 
 private:

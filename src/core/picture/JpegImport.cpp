@@ -3,6 +3,7 @@
 #include "core/picture/ExifOrientation.h"
 #include "core/picture/JpegTrap.h"
 #include "core/picture/ShownSize.h"
+#include "core/shell/SystemReason.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,12 +18,13 @@ namespace {
 
 Failure cannotOpen(const QString& path, const QString& reason)
 {
-    return Failure(QStringLiteral("Cannot open file \"%1\". %2").arg(QDir::toNativeSeparators(path), reason));
+    return Failure(
+        QStringLiteral("Не удалось открыть файл изображения «%1»: %2").arg(QDir::toNativeSeparators(path), reason));
 }
 
 Failure cannotOpen(const QString& path, int error)
 {
-    return cannotOpen(path, QString::fromLocal8Bit(std::strerror(error)));
+    return cannotOpen(path, systemReason(error).toLower());
 }
 
 // Only a regular file is read. A named pipe would block the opening until some other program
@@ -42,7 +44,7 @@ std::FILE* openRegularFile(const QString& path)
             throw cannotOpen(path, error);
         if (S_ISDIR(info.st_mode))
             throw cannotOpen(path, EISDIR);
-        throw cannotOpen(path, QStringLiteral("Это не обычный файл"));
+        throw cannotOpen(path, QStringLiteral("это не обычный файл"));
     }
     std::FILE* file = ::fdopen(fd, "rb");
     if (!file) {
@@ -58,6 +60,16 @@ Failure tooLarge(long long width, long long height)
     return Failure(QStringLiteral("Изображение слишком большое: %1 x %2 точек. Выберите изображение меньшего размера")
                        .arg(width)
                        .arg(height));
+}
+
+Failure tooLargeMultiScan(long long width, long long height)
+{
+    return Failure(QStringLiteral("Изображение слишком большое: %1 x %2 точек. Прогрессивный JPEG больше %3 "
+                                  "мегапикселей не помещается в память при чтении. Выберите изображение меньшего "
+                                  "размера или сохраните его как обычный (не прогрессивный) JPEG")
+                       .arg(width)
+                       .arg(height)
+                       .arg(kMaxMultiScanPixels / 1'000'000));
 }
 
 struct FileHandle
@@ -184,9 +196,19 @@ long long coefficientBytes(const jpeg_decompress_struct& info)
     return total;
 }
 
+} // namespace
+
+void checkImportable(long long width, long long height, bool multiScan, long long coefficientBytes)
+{
+    if (width * height > kMaxPicturePixels)
+        throw tooLarge(width, height);
+    if (multiScan && (width * height > kMaxMultiScanPixels || coefficientBytes > kMaxCoefficientBytes))
+        throw tooLargeMultiScan(width, height);
+}
+
 // The largest libjpeg reduction that keeps the decoded picture within the exact-decode budget
 // and no smaller than the picture to be shown.
-unsigned reductionFor(long long width, long long height, const PictureSize& shown)
+unsigned decodeReduction(long long width, long long height, int shownWidth, int shownHeight)
 {
     if (width * height <= kExactDecodePixels)
         return 1;
@@ -194,7 +216,7 @@ unsigned reductionFor(long long width, long long height, const PictureSize& show
     for (unsigned denominator : {2u, 4u, 8u}) {
         const long long w = (width + denominator - 1) / denominator;
         const long long h = (height + denominator - 1) / denominator;
-        if (w < shown.width || h < shown.height)
+        if (w < shownWidth || h < shownHeight)
             break;
         chosen = denominator;
         if (w * h <= kExactDecodePixels)
@@ -202,6 +224,8 @@ unsigned reductionFor(long long width, long long height, const PictureSize& show
     }
     return chosen;
 }
+
+namespace {
 
 // The source index the nearest-pixel stretch takes for output index i: the pixel under the
 // centre of the output pixel.
@@ -223,9 +247,7 @@ RgbPicture importJpegFile(const QString& path)
 
     const long long width = d.info.image_width;
     const long long height = d.info.image_height;
-    if (width * height > kMaxPicturePixels ||
-        (jpeg_has_multiple_scans(&d.info) && coefficientBytes(d.info) > kMaxCoefficientBytes))
-        throw tooLarge(width, height);
+    checkImportable(width, height, jpeg_has_multiple_scans(&d.info), coefficientBytes(d.info));
 
     const int orientation = orientationOf(d.info);
     const bool turned = orientationSwapsSides(orientation);
@@ -233,7 +255,7 @@ RgbPicture importJpegFile(const QString& path)
     const PictureSize stored = turned ? PictureSize{upright.height, upright.width} : upright;
 
     const bool cmyk = d.info.jpeg_color_space == JCS_CMYK || d.info.jpeg_color_space == JCS_YCCK;
-    if (!planOutput(d, cmyk ? JCS_CMYK : JCS_RGB, reductionFor(width, height, stored)))
+    if (!planOutput(d, cmyk ? JCS_CMYK : JCS_RGB, decodeReduction(width, height, stored.width, stored.height)))
         throw jpegFailure(d.trap);
 
     std::vector<unsigned char> scanline(static_cast<std::size_t>(d.info.output_width) * d.info.output_components);

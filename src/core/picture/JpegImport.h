@@ -13,9 +13,20 @@ RgbPicture importJpegFile(const QString& path);
 
 // Pictures beyond this many pixels are refused: a header can claim 65500 x 65500 in a few bytes.
 constexpr long long kMaxPicturePixels = 1'000'000'000;
-// Up to this many pixels every pixel is decoded; larger pictures are decoded at a reduced size
-// by libjpeg's own scaling, which keeps an absurd picture from taking minutes.
-constexpr long long kExactDecodePixels = 100'000'000;
-// Progressive and other multi-scan pictures keep all their coefficients in memory while they
-// are read; beyond this many bytes of them the picture is refused.
-constexpr long long kMaxCoefficientBytes = 256LL << 20;
+// Up to this many pixels every pixel is decoded, so the stretch samples the nearest pixel as the
+// rule asks (a 108 MP phone photo is ordinary); larger pictures are decoded at a reduced size by
+// libjpeg's own scaling, which averages but keeps an absurd picture from taking minutes.
+constexpr long long kExactDecodePixels = 200'000'000;
+// Progressive and other multi-scan pictures keep all their coefficients in memory while they are
+// read, two bytes for every sample: up to this many pixels they are read, beyond it refused.
+constexpr long long kMaxMultiScanPixels = 200'000'000;
+// The coefficients of the largest multi-scan picture read, four components at full resolution
+// (CMYK), with room for the blocks' rounding: about 1.2 GiB for a 200 MP colour photo, 1.5 GiB
+// for CMYK, held while it is read and freed at once.
+constexpr long long kMaxCoefficientBytes = kMaxMultiScanPixels * 4 * 2 + (64LL << 20);
+
+// Throws the Failure that says why a picture of this size and kind is not read, if it is not.
+void checkImportable(long long width, long long height, bool multiScan, long long coefficientBytes);
+
+// The libjpeg reduction (1, 2, 4 or 8) a picture is decoded at, for the size it is shown at.
+unsigned decodeReduction(long long width, long long height, int shownWidth, int shownHeight);

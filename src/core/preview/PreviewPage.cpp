@@ -35,8 +35,11 @@ public:
 
     [[noreturn]] void fail() const
     {
+        // libxml2's own words are English: they go to the log, the user gets ours.
         const QString detail = m_text.trimmed();
-        throw Failure(detail.isEmpty() ? kRenderFailure : kRenderFailure + QStringLiteral(": ") + detail);
+        if (!detail.isEmpty())
+            qWarning("%s", qPrintable(detail));
+        throw Failure(kRenderFailure);
     }
 
 private:

@@ -1,6 +1,7 @@
 #include "core/shell/TempFolder.h"
 
 #include "core/shell/Failure.h"
+#include "core/shell/SystemReason.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,7 +14,7 @@ namespace {
 
 QString reason(int error)
 {
-    return QString::fromLocal8Bit(std::strerror(error));
+    return systemReason(error);
 }
 
 QString shown(const QString& path)
