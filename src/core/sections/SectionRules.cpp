@@ -1,5 +1,8 @@
 #include "core/sections/SectionRules.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace Sections {
 namespace {
 
@@ -137,6 +140,31 @@ std::array<std::int32_t, 5> packSlots(const BoxStates& states)
             packed[next++] = id;
     }
     return packed;
+}
+
+BoxStates boxStatesFor(const std::array<std::int32_t, 5>& slotIds, const LanguageChoices& languages)
+{
+    const auto inSlots = [&slotIds](int id) { return std::find(slotIds.begin(), slotIds.end(), id) != slotIds.end(); };
+    BoxStates states = initialBoxStates();
+    if (inSlots(kLinguistics)) {
+        const std::pair<bool, int> chosen[] = {{languages.russian, kFirstLanguage},
+                                               {languages.english, kFirstLanguage + 1},
+                                               {languages.german, kLastLanguage},
+                                               {languages.other, kOtherLanguageBox}};
+        for (const auto& [ticked, box] : chosen) {
+            if (ticked)
+                states = click(states, box);
+        }
+    }
+    for (int id = 1; id <= kLastMain; ++id) {
+        if (id != kLinguistics && inSlots(id))
+            states = click(states, id);
+    }
+    for (int id : {kTeacherHelp, kStudyProject}) {
+        if (inSlots(id))
+            states = click(states, id);
+    }
+    return states;
 }
 
 } // namespace Sections

@@ -49,4 +49,10 @@ BoxStates click(BoxStates states, int box);
 // slot, 0 in every free slot. Languages and "другое" never take a slot.
 std::array<std::int32_t, 5> packSlots(const BoxStates& states);
 
+// The boxes as a user's clicks leave them who chose these slots and, when linguistics is among
+// them, these languages: the languages first (each ticks linguistics), then the other main
+// sections, then 22 and 24. Languages without linguistics in a slot are not ticked.
+// packSlots() of the result equals the slots exactly when the rules allow the combination.
+BoxStates boxStatesFor(const std::array<std::int32_t, 5>& slotIds, const LanguageChoices& languages);
+
 } // namespace Sections
