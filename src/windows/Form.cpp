@@ -65,6 +65,7 @@ TPasport::TPasport(DesktopServices& services, QWidget* parent)
     connectPassportHandlers();
     connectPreviewHandlers();
     connectPictureHandlers();
+    connectOpenHandlers();
     setInitialState();
 }
 
