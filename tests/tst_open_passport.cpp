@@ -23,6 +23,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QGroupBox>
 #include <QHash>
 #include <QLabel>
@@ -145,6 +146,7 @@ private slots:
     void refusedFileShowsTheErrorAndChangesNothing();
     void droppedPassportOpens();
     void commandLineOpensAtStart();
+    void passportOfTheRealWindowCheckOpens();
 
 private:
     TPasport& window() { return *m_windows->Pasport; }
@@ -578,6 +580,18 @@ void OpenPassportTest::commandLineOpensAtStart()
     QDir::setCurrent(startedIn);
     QCoreApplication::sendPostedEvents();
     QCOMPARE(savedAgain(), savedBytes(barePassport(), kStoredAgain));
+}
+
+// The file the real-window check opens, written by this program: here without an X server.
+void OpenPassportTest::passportOfTheRealWindowCheckOpens()
+{
+    QFile file(QStringLiteral(LUMARINDA_SMOKE_PASSPORT));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QByteArray expected = file.readAll();
+    window().openPassport(file.fileName());
+    QVERIFY2(m_services->messages.isEmpty(), qPrintable(m_services->messages.value(0).text));
+    expected.replace(QByteArray::number(kStoredBefore), QByteArray::number(kStoredAgain));
+    QCOMPARE(savedAgain(), expected);
 }
 
 QTEST_MAIN(OpenPassportTest)
