@@ -5,7 +5,7 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Lumarinda")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Electronic passport editor for the Lumarinda school festival")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Fills in the electronic passport of a work for the Lumarinda school festival: texts, sections, authors and\n supervisors, one illustration; previews it in the browser and saves it as a .qdx.xml file.")
+    "Fills in the electronic passport of a work for the Lumarinda school festival: texts, sections, authors and\n supervisors, one illustration; previews it in the browser, saves it as a .qdx.xml file and opens it again.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Lumarinda festival organising committee <noreply@lumarinda.invalid>")

@@ -12,6 +12,7 @@ packages=(
     fonts-wine fonts-dejavu-core
     at-spi2-core gir1.2-atspi-2.0 python3-gi dbus
     librsvg2-bin dpkg-dev desktop-file-utils appstream file
+    shared-mime-info xdg-utils libfile-mimeinfo-perl
 )
 
 # `install-deps.sh fuzz` adds clang and its fuzzing runtime.

@@ -27,6 +27,7 @@ int main(int argc, char** argv)
         EditorWindows windows(services);
         services.setOwner(windows.Pasport.get());
         windows.Pasport->show();
+        openPassportFromArguments(*windows.Pasport, QApplication::arguments().mid(1));
         QApplication::exec();
     } catch (const Failure& failure) {
         showStandardError(services, failure.message());

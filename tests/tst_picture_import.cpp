@@ -137,9 +137,15 @@ void PictureImportTest::importsAtShownSize()
 {
     QFETCH(QSize, picture);
     QFETCH(QSize, shown);
-    const RgbPicture imported = importJpegFile(store(makeJpeg(quarters(picture.width(), picture.height()))));
+    const QByteArray jpeg = makeJpeg(quarters(picture.width(), picture.height()));
+    const RgbPicture imported = importJpegFile(store(jpeg));
     QCOMPARE(QSize(imported.width, imported.height), shown);
     QCOMPARE(imported.pixels.size(), size_t(shown.width() * shown.height() * 3));
+
+    // The picture a passport file carries is decoded from memory, pixel for pixel as from a file.
+    const RgbPicture fromMemory = importJpegBytes(jpeg);
+    QCOMPARE(QSize(fromMemory.width, fromMemory.height), shown);
+    QVERIFY(fromMemory.pixels == imported.pixels);
 }
 
 void PictureImportTest::streamingSamplesTheNearestPixel_data()
@@ -369,6 +375,14 @@ void PictureImportTest::refusesWhatIsNotAJpeg()
     QFETCH(QByteArray, bytes);
     const QString message = failureOf(store(bytes));
     QVERIFY2(QRegularExpression(QStringLiteral("^JPEG error #\\d+$")).match(message).hasMatch(), qPrintable(message));
+    QString fromMemory;
+    try {
+        importJpegBytes(bytes);
+    } catch (const Failure& failure) {
+        fromMemory = failure.message();
+    }
+    QVERIFY2(QRegularExpression(QStringLiteral("^JPEG error #\\d+$")).match(fromMemory).hasMatch(),
+             qPrintable(fromMemory));
 
     const QString missing = failureOf(m_dir.filePath(QStringLiteral("no such file.jpg")));
     QCOMPARE(missing, QStringLiteral("Не удалось открыть файл изображения «%1»: файл или папка не существует")

@@ -1,7 +1,9 @@
 #include "core/sections/SectionRules.h"
 #include "support/SectionClickCases.h"
 
+#include <QSet>
 #include <QTest>
+#include <deque>
 
 using Sections::BoxStates;
 
@@ -14,6 +16,9 @@ private slots:
     void clickSequences();
     void slotsFollowIdentifierOrder_data();
     void slotsFollowIdentifierOrder();
+    void everyReachableChoiceIsRebuiltFromItsSlots();
+    void choicesTheRulesForbidAreNotRebuilt_data();
+    void choicesTheRulesForbidAreNotRebuilt();
 };
 
 namespace {
@@ -70,3 +75,81 @@ void SectionRulesTest::slotsFollowIdentifierOrder()
 
 QTEST_APPLESS_MAIN(SectionRulesTest)
 #include "tst_section_rules.moc"
+
+namespace {
+
+Sections::LanguageChoices languagesOf(const BoxStates& states)
+{
+    Sections::LanguageChoices languages;
+    languages.russian = states.checked[25];
+    languages.english = states.checked[26];
+    languages.german = states.checked[27];
+    languages.other = states.checked[28];
+    return languages;
+}
+
+QByteArray keyOf(const BoxStates& states)
+{
+    QByteArray key;
+    for (std::size_t box = 0; box < states.checked.size(); ++box)
+        key += char(states.checked[box] + 2 * states.enabled[box]);
+    return key;
+}
+
+} // namespace
+
+// What a passport file keeps of the dialog is its slots and, under linguistics, the languages: from
+// these alone every state that clicks can reach must come back, enabled states included.
+void SectionRulesTest::everyReachableChoiceIsRebuiltFromItsSlots()
+{
+    QSet<QByteArray> seen;
+    std::deque<BoxStates> queue{Sections::initialBoxStates()};
+    seen.insert(keyOf(queue.front()));
+    int checkedStates = 0;
+    while (!queue.empty()) {
+        const BoxStates states = queue.front();
+        queue.pop_front();
+        const auto packed = Sections::packSlots(states);
+        // Languages ticked without linguistics cannot be: the rules tick linguistics with them.
+        const std::optional<BoxStates> rebuilt = Sections::boxStatesFor(packed, languagesOf(states));
+        QVERIFY2(rebuilt && *rebuilt == states, keyOf(states).toHex().constData());
+        ++checkedStates;
+        for (int box = 1; box <= Sections::kOtherLanguageBox; ++box) {
+            const BoxStates next = Sections::click(states, box);
+            if (!seen.contains(keyOf(next))) {
+                seen.insert(keyOf(next));
+                queue.push_back(next);
+            }
+        }
+    }
+    // Two main sections of 21 with the extras and the languages: thousands of states, not a few.
+    QVERIFY2(checkedStates > 2000, QByteArray::number(checkedStates).constData());
+}
+
+void SectionRulesTest::choicesTheRulesForbidAreNotRebuilt_data()
+{
+    QTest::addColumn<QList<int>>("slotList");
+    QTest::addColumn<int>("languageBox");
+    QTest::newRow("linguistics without a language") << QList<int>{6} << 0;
+    QTest::newRow("three main sections") << QList<int>{1, 2, 3} << 0;
+    QTest::newRow("teacher help alone") << QList<int>{22} << 0;
+    QTest::newRow("study project alone") << QList<int>{24} << 0;
+    QTest::newRow("a section twice") << QList<int>{2, 2} << 0;
+    QTest::newRow("out of identifier order") << QList<int>{11, 2} << 0;
+    QTest::newRow("a gap before a section") << QList<int>{0, 2} << 0;
+    QTest::newRow("unassigned 23") << QList<int>{2, 23} << 0;
+    QTest::newRow("a language as a section") << QList<int>{6, 25} << 25;
+    QTest::newRow("negative") << QList<int>{-2} << 0;
+    QTest::newRow("beyond the catalogue") << QList<int>{2, 28} << 0;
+}
+
+void SectionRulesTest::choicesTheRulesForbidAreNotRebuilt()
+{
+    QFETCH(QList<int>, slotList);
+    QFETCH(int, languageBox);
+    std::array<std::int32_t, 5> chosen{};
+    std::copy(slotList.begin(), slotList.end(), chosen.begin());
+    Sections::LanguageChoices languages;
+    languages.russian = languageBox == 25;
+    QVERIFY(!Sections::boxStatesFor(chosen, languages));
+}

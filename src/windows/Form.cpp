@@ -76,6 +76,7 @@ TPasport::TPasport(DesktopServices& services, QWidget* parent)
     connectPassportHandlers();
     connectPreviewHandlers();
     connectPictureHandlers();
+    connectOpenHandlers();
     setInitialState();
 }
 

@@ -66,6 +66,17 @@ public:
     void AddImgClick();
     void DelImgClick();
 
+    // Reopening a saved passport (FormOpen.cpp). Ctrl+O: asks before replacing input, then
+    // shows the open dialog. A dropped file and one given on the command line go to
+    // openPassport(), which asks the same.
+    void openPassportClick();
+    void openPassport(const QString& path);
+    // Replaces the whole passport with the one given, everything where the editing handlers would
+    // have put it. Throws Failure, changing nothing, for a passport this editor cannot hold.
+    void loadPassport(const PassportSnapshot& passport);
+    // The editor holds something that differs from its start state.
+    bool holdsInput() const;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -82,6 +93,16 @@ private:
 
     // Sections of the work.
     void connectSectionHandlers();
+    void showSectionTitles();
+
+    // Reopening a passport.
+    void connectOpenHandlers();
+    bool mayReplaceInput();
+    void readAndLoad(const QString& path);
+    void checkLoadable(const PassportSnapshot& passport) const;
+    void resetToStartState();
+    void showLoadedPicture(const QImage& bitmap, const QString& base64, const QString& caption);
+    void clearPicturePage();
 
     // Authors and supervisors: each pair of twin handlers shares one implementation.
     enum class Group
@@ -96,6 +117,7 @@ private:
     void selectParticipant(Group group);
     void storeName(Group group, int field);
     void deleteParticipant(Group group);
+    void loadParticipants(Group group, const QList<ParticipantEntry>& entries, int recipient);
 
     DesktopServices& m_services;
     std::unique_ptr<Ui::TPasport> m_ui;

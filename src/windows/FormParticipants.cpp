@@ -318,3 +318,45 @@ void TPasport::TeacherDeleteClick()
 {
     deleteParticipant(Group::Teachers);
 }
+
+// The group as its add handler leaves it after adding these people in order, with their names
+// typed in: the last one selected and shown. Every place after them is emptied.
+void TPasport::loadParticipants(Group group, const QList<ParticipantEntry>& entries, int recipient)
+{
+    const GroupControls own = controlsOf(group);
+    {
+        const QSignalBlocker blocker(own.list);
+        own.list->clear();
+    }
+    std::fill(own.entries, own.entries + own.limit, ParticipantEntry());
+    // No item is selected now, so emptying the edits stores nothing.
+    for (QLineEdit* edit : own.names)
+        edit->clear();
+    setEditable(own.names, false);
+    own.remove->setEnabled(false);
+    if (own.recipients)
+        own.recipients->clear();
+
+    const int count = static_cast<int>(std::min<qsizetype>(entries.size(), own.limit));
+    for (int i = 0; i < count; ++i) {
+        own.entries[i] = entries[i];
+        const QString shown = QString::fromLatin1(entries[i].id);
+        {
+            const QSignalBlocker blocker(own.list);
+            own.list->addItem(shown);
+        }
+        if (own.recipients)
+            own.recipients->addItem(shown);
+    }
+    own.box->setTitle(own.caption.arg(count));
+    own.add->setEnabled(count < own.limit);
+    if (own.recipients) {
+        own.recipients->setCurrentIndex(count > 0 ? recipient : -1);
+        own.recipients->setEnabled(count > 0);
+        own.recipientsLabel->setEnabled(count > 0);
+    }
+    if (count == 0)
+        return;
+    selectSilently(own.list, count - 1);
+    (this->*own.select)();
+}

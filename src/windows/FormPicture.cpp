@@ -94,3 +94,21 @@ void TPasport::DelImgClick()
     setPicturePresent(*m_ui, false);
     m_ui->ImgBase64->setText(QString());
 }
+
+// The page as an import of this picture leaves it, its encoded text as given: a picture that came
+// from a passport file is never encoded again, so saving it again loses nothing.
+void TPasport::showLoadedPicture(const QImage& bitmap, const QString& base64, const QString& caption)
+{
+    m_ui->WorkImg->setBitmap(bitmap);
+    setPicturePresent(*m_ui, true);
+    m_ui->ImgBase64->setText(base64);
+    m_ui->WorkImgSign->setText(caption);
+}
+
+// No picture and a blank area; the start-up state draws its hint on it.
+void TPasport::clearPicturePage()
+{
+    m_ui->WorkImg->clear(QSize(kPictureBox, kPictureBox));
+    setPicturePresent(*m_ui, false);
+    m_ui->ImgBase64->setText(QString());
+}

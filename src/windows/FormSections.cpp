@@ -17,13 +17,17 @@ void TPasport::Button3Click()
     if (!m_services.showModal(*m_subjects))
         return;
 
+    m_record.SubjectSlots = Sections::packSlots(m_subjects->boxStates());
+    showSectionTitles();
+}
+
+void TPasport::showSectionTitles()
+{
     const std::array<QLabel*, PassportRecord::kSlotCount> labels = {m_ui->subj1, m_ui->subj2, m_ui->subj3, m_ui->subj4,
                                                                     m_ui->subj5};
     m_ui->subj1->setText(QStringLiteral("[ Раздел не задан ]"));
     for (std::size_t i = 1; i < labels.size(); ++i)
         labels[i]->clear();
-
-    m_record.SubjectSlots = Sections::packSlots(m_subjects->boxStates());
     for (std::size_t i = 0; i < labels.size(); ++i) {
         const std::int32_t id = m_record.SubjectSlots[i];
         if (id != 0)

@@ -255,3 +255,14 @@ QByteArray QtDesktopServices::readFile(const QString& path, qint64 maxBytes)
         return {};
     return file.read(maxBytes);
 }
+
+QString QtDesktopServices::openPassportFile(const QString& title, const QString& filter)
+{
+    QFileDialog dialog(m_owner, title);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(filter);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}

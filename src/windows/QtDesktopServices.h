@@ -21,6 +21,7 @@ public:
     bool showModal(QDialog& dialog) override;
     QString openPictureFile(const QString& filter) override;
     QString saveFile(const SaveDialogRequest& request) override;
+    QString openPassportFile(const QString& title, const QString& filter) override;
     QString tempFolder() override;
     void openDocument(const QString& folder, const QString& fileName) override;
     void wait(int milliseconds) override;

@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -46,6 +47,15 @@ QString installApplicationFont()
     font.setPixelSize(11);
     QApplication::setFont(font);
     return font.family();
+}
+
+void openPassportFromArguments(TPasport& window, const QStringList& arguments)
+{
+    if (arguments.isEmpty() || arguments.constFirst().isEmpty())
+        return;
+    const QString path = QFileInfo(arguments.constFirst()).absoluteFilePath();
+    QMetaObject::invokeMethod(
+        &window, [&window, path] { window.openPassport(path); }, Qt::QueuedConnection);
 }
 
 EditorWindows::EditorWindows(DesktopServices& services) : Pasport(std::make_unique<TPasport>(services))

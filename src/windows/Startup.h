@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 class DesktopServices;
@@ -15,6 +16,10 @@ void installRussianTranslations(QApplication& application);
 // The layout was drawn for Tahoma 8 pt: use Tahoma when a copy is at hand, the platform's sans
 // font otherwise, 11 pixels high either way. Returns the family in use.
 QString installApplicationFont();
+
+// A passport file named on the command line, as the desktop's "Open with" passes it, opens once
+// the event loop runs, so that a refusal shows over the shown window.
+void openPassportFromArguments(TPasport& window, const QStringList& arguments);
 
 // The three windows in their order of creation: the main window, then the section dialog, then
 // the identifier dialog. The dialogs belong to the main window.

@@ -94,6 +94,20 @@ void TSubjects::applyRules(Sections::ClickHandler handler)
         m_ui->subjectLingvoOtherEdit->clear();
 }
 
+void TSubjects::setBoxStates(const Sections::BoxStates& states, const QString& otherText)
+{
+    for (int number = 1; number <= Sections::kOtherLanguageBox; ++number) {
+        if (QCheckBox* checkBox = box(number)) {
+            checkBox->setChecked(states.checked[number]);
+            checkBox->setEnabled(states.enabled[number]);
+        }
+    }
+    const bool other = states.checked[Sections::kOtherLanguageBox];
+    m_ui->subjectLingvoOtherEdit->setEnabled(other);
+    setFieldColour(m_ui->subjectLingvoOtherEdit, other ? FieldColour::Window : FieldColour::MenuBar);
+    m_ui->subjectLingvoOtherEdit->setText(other ? otherText : QString());
+}
+
 void TSubjects::SubjectCheckBoxClick()
 {
     applyRules(Sections::ClickHandler::Subject);

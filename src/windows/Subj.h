@@ -28,6 +28,10 @@ public:
     // The checked and enabled states of all boxes as they stand.
     Sections::BoxStates boxStates() const;
 
+    // Puts the boxes in the given states and "другое" text, as reopening a passport does; the
+    // edit follows "другое" as its handler would leave it.
+    void setBoxStates(const Sections::BoxStates& states, const QString& otherText);
+
     // Click handlers of the boxes.
     void SubjectCheckBoxClick();
     void SubjectLingvoCheckBoxClick();

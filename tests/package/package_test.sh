@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package, installs it (dpkg -i as root; otherwise unpacked into a fresh prefix),
-# validates the installed desktop entry and AppStream metadata, starts the installed program under
-# Xvfb through the window smoke test, and removes the package again.
+# validates the installed desktop entry and AppStream metadata, checks that the desktop takes a saved
+# passport for the program's own file type and opens it with the program, starts the installed
+# program under Xvfb through the window smoke test, and removes the package again.
 set -euo pipefail
 
 build_dir=$(realpath "$1")
@@ -35,7 +36,7 @@ fi
 prefix="$root/usr"
 
 for f in bin/lumarinda-passport share/applications/$app_id.desktop share/metainfo/$app_id.metainfo.xml \
-    share/icons/hicolor/scalable/apps/$app_id.svg; do
+    share/icons/hicolor/scalable/apps/$app_id.svg share/mime/packages/$app_id.xml; do
     [ -e "$prefix/$f" ] || fail "missing $prefix/$f"
 done
 for size in 16 22 24 32 48 64 128 256; do
@@ -52,6 +53,27 @@ appstreamcli validate --no-net "$prefix/share/metainfo/$app_id.metainfo.xml" >"$
     fail "AppStream metadata"
 }
 
+# The file type: what a file manager asks when the user double-clicks a saved passport. The
+# databases are rebuilt as the package's triggers do; the user's own settings play no part.
+passport_type=application/x-lumarinda-passport
+share="$prefix/share"
+data_dirs="$share"
+[ -n "$root" ] && data_dirs="$share:/usr/share"
+update-mime-database "$share/mime"
+update-desktop-database "$share/applications"
+grep -q "lumarinda" "$share/mime/XMLnamespaces" || fail "the root element lumarinda is not in the MIME database"
+sample="$work/Сказка о рыбке.qdx.xml"
+printf '\xEF\xBB\xBF<?xml version="1.0" standalone="yes"?>\r\n<lumarinda><work title="Сказка" sz_id="13" stored="1450000000" version="2.2"/></lumarinda>\r\n' >"$sample"
+mkdir -p "$work/config" "$work/data"
+xdg() {
+    env -u XDG_CURRENT_DESKTOP -u DESKTOP_SESSION -u KDE_FULL_SESSION -u GNOME_DESKTOP_SESSION_ID \
+        XDG_DATA_DIRS="$data_dirs" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" xdg-mime "$@"
+}
+filetype=$(xdg query filetype "$sample")
+[ "$filetype" = "$passport_type" ] || fail "xdg-mime query filetype gives \"$filetype\", not $passport_type"
+handler=$(xdg query default "$passport_type")
+[ "$handler" = "$app_id.desktop" ] || fail "xdg-mime query default gives \"$handler\", not $app_id.desktop"
+
 "$smoke" "$prefix/bin/lumarinda-passport"
 
 if [ -n "$installed" ]; then
@@ -59,5 +81,6 @@ if [ -n "$installed" ]; then
     installed=""
     [ ! -e /usr/bin/lumarinda-passport ] || fail "the program stayed after removal"
     [ ! -e /usr/share/applications/$app_id.desktop ] || fail "the desktop entry stayed after removal"
+    [ ! -e /usr/share/mime/packages/$app_id.xml ] || fail "the file type stayed after removal"
 fi
 echo "PASS: package installs, starts, closes and uninstalls cleanly"

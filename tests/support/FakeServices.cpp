@@ -67,6 +67,20 @@ QString FakeServices::saveFile(const SaveDialogRequest& request)
     return takeAnswer(saveFileAnswers, unexpected, QStringLiteral("save dialog"), QString());
 }
 
+QString FakeServices::openPassportFile(const QString& title, const QString& filter)
+{
+    openPassportRequests.append({title, filter});
+    if (whileModal)
+        whileModal();
+    if (openPassportAnswers.empty()) {
+        unexpected.append(QStringLiteral("unscripted passport open dialog"));
+        return {};
+    }
+    const QString answer = openPassportAnswers.front();
+    openPassportAnswers.pop_front();
+    return answer;
+}
+
 QString FakeServices::tempFolder()
 {
     if (tempFolderFailure)

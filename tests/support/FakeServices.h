@@ -33,6 +33,7 @@ public:
     std::deque<std::function<bool(QDialog&)>> modalScripts;           // fill the dialog, return accepted
     std::deque<QString> openFileAnswers;                              // "" = cancel
     std::deque<QString> saveFileAnswers;                              // "" = cancel
+    std::deque<QString> openPassportAnswers;                          // "" = cancel
     std::optional<QString> tempFolderOverride;                        // a folder path ending in "/"
     std::function<void()> tempFolderFailure;                          // throws to refuse the folder
     std::function<bool(const QString&)> existsOverride;               // replaces the real test
@@ -45,7 +46,8 @@ public:
     QList<Message> messages;
     QList<SaveDialogRequest> saveRequests;
     QStringList openFilters;
-    QList<QPair<QString, QString>> openedDocuments; // folder, file name
+    QList<QPair<QString, QString>> openPassportRequests; // title, filter
+    QList<QPair<QString, QString>> openedDocuments;      // folder, file name
     QList<int> waits;
     QStringList writtenFiles;
     QStringList deletedFiles;
@@ -60,6 +62,7 @@ public:
     bool showModal(QDialog& dialog) override;
     QString openPictureFile(const QString& filter) override;
     QString saveFile(const SaveDialogRequest& request) override;
+    QString openPassportFile(const QString& title, const QString& filter) override;
     QString tempFolder() override;
     void openDocument(const QString& folder, const QString& fileName) override;
     void wait(int milliseconds) override;
@@ -84,4 +87,5 @@ private:
         QVERIFY2((services).modalScripts.empty(), "unused dialog scripts");                                            \
         QVERIFY2((services).openFileAnswers.empty(), "unused open-dialog answers");                                    \
         QVERIFY2((services).saveFileAnswers.empty(), "unused save-dialog answers");                                    \
+        QVERIFY2((services).openPassportAnswers.empty(), "unused passport open-dialog answers");                       \
     } while (false)

@@ -110,7 +110,14 @@ struct Sampling
 // The functions below call into libjpeg and may be left by longjmp: only trivially destructible
 // locals in them.
 
-bool readHeader(Decoder& d, std::FILE* file)
+// Either a file or bytes in memory.
+struct Source
+{
+    std::FILE* file;
+    const QByteArray* bytes;
+};
+
+bool readHeader(Decoder& d, const Source& source)
 {
     if (setjmp(d.trap.jump))
         return false;
@@ -118,7 +125,11 @@ bool readHeader(Decoder& d, std::FILE* file)
     jpeg_create_decompress(&d.info);
     // All of libjpeg's memory stays within the coefficients we accept and some rows besides.
     d.info.mem->max_memory_to_use = kMaxCoefficientBytes + (64L << 20);
-    jpeg_stdio_src(&d.info, file);
+    if (source.file)
+        jpeg_stdio_src(&d.info, source.file);
+    else
+        jpeg_mem_src(&d.info, reinterpret_cast<const unsigned char*>(source.bytes->constData()),
+                     static_cast<unsigned long>(source.bytes->size()));
     jpeg_save_markers(&d.info, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&d.info, TRUE);
     return true;
@@ -234,15 +245,10 @@ JDIMENSION sampled(int i, JDIMENSION source, int shown)
     return static_cast<JDIMENSION>((2LL * i + 1) * source / (2LL * shown));
 }
 
-} // namespace
-
-RgbPicture importJpegFile(const QString& path)
+RgbPicture importJpeg(const Source& source)
 {
-    std::FILE* file = openRegularFile(path);
-    const FileHandle closer{file};
-
     Decoder d;
-    if (!readHeader(d, file))
+    if (!readHeader(d, source))
         throw jpegFailure(d.trap);
 
     const long long width = d.info.image_width;
@@ -278,4 +284,18 @@ RgbPicture importJpegFile(const QString& path)
     if (!decodeRows(d, sampling))
         throw jpegFailure(d.trap);
     return orientation == 1 ? scaled : turnUpright(scaled, orientation);
+}
+
+} // namespace
+
+RgbPicture importJpegFile(const QString& path)
+{
+    std::FILE* file = openRegularFile(path);
+    const FileHandle closer{file};
+    return importJpeg(Source{file, nullptr});
+}
+
+RgbPicture importJpegBytes(const QByteArray& jpeg)
+{
+    return importJpeg(Source{nullptr, &jpeg});
 }

@@ -2,6 +2,7 @@
 
 #include "core/picture/RgbPicture.h"
 
+#include <QByteArray>
 #include <QString>
 
 // Reads the JPEG file and returns the picture upright (as its EXIF orientation says) at its shown
@@ -10,6 +11,9 @@
 // out in colour. Throws Failure: "JPEG error #<code>" for anything libjpeg refuses, its own
 // messages for a file that cannot be opened or a picture too large to read.
 RgbPicture importJpegFile(const QString& path);
+
+// The same for a JPEG held in memory, such as the picture a passport file carries.
+RgbPicture importJpegBytes(const QByteArray& jpeg);
 
 // Pictures beyond this many pixels are refused: a header can claim 65500 x 65500 in a few bytes.
 constexpr long long kMaxPicturePixels = 1'000'000'000;

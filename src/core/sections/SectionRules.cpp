@@ -1,5 +1,8 @@
 #include "core/sections/SectionRules.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace Sections {
 namespace {
 

@@ -52,6 +52,8 @@ public:
     // dialog shows the text before its last parentheses and matches the patterns inside them.
     virtual QString openPictureFile(const QString& filter) = 0;
     virtual QString saveFile(const SaveDialogRequest& request) = 0;
+    // The passport file to open, or empty when cancelled; the filter as for openPictureFile.
+    virtual QString openPassportFile(const QString& title, const QString& filter) = 0;
 
     // The private folder for the preview files, ending in "/"; throws Failure when unusable.
     virtual QString tempFolder() = 0;

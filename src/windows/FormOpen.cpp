@@ -1,0 +1,266 @@
+// Reopening a saved passport: Ctrl+O, a dropped file, a file named on the command line.
+
+#include "core/participants/ParticipantId.h"
+#include "core/passport/PassportReader.h"
+#include "core/picture/Base64.h"
+#include "core/picture/JpegImport.h"
+#include "core/picture/ShownSize.h"
+#include "core/sections/SectionRules.h"
+#include "core/shell/AppInfo.h"
+#include "core/shell/DesktopServices.h"
+#include "core/shell/Failure.h"
+#include "core/shell/HelpTexts.h"
+#include "core/shell/Windows1251.h"
+#include "ui_Form.h"
+#include "windows/ErrorBox.h"
+#include "windows/Form.h"
+#include "windows/PictureImage.h"
+#include "windows/Subj.h"
+
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QSet>
+#include <QShortcut>
+#include <QUrl>
+
+namespace {
+
+const QString kOpenDialogTitle = QStringLiteral("Открытие файла паспорта работы");
+const QString kOpenDialogFilter = QStringLiteral("Паспорт работы Фестиваля «Lumarinda» (*.qdx.xml)");
+const QString kReplaceQuestion = QStringLiteral("Открыть паспорт работы из файла? Введенные данные будут заменены.");
+const QString kPassportSuffix = QStringLiteral(".qdx.xml");
+
+// The one local passport file that a drag carries, or empty.
+QString droppedPassport(const QMimeData* mime)
+{
+    if (!mime || !mime->hasUrls() || mime->urls().size() != 1)
+        return {};
+    const QUrl url = mime->urls().constFirst();
+    if (!url.isLocalFile() || !url.fileName().endsWith(kPassportSuffix, Qt::CaseInsensitive))
+        return {};
+    return url.toLocalFile();
+}
+
+// Takes a passport file dropped anywhere on the window, also over an edit that would otherwise
+// paste the file's path as text.
+class PassportDrop : public QObject
+{
+public:
+    explicit PassportDrop(TPasport& window) : QObject(&window), m_window(window) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        const QEvent::Type type = event->type();
+        if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+            return QObject::eventFilter(watched, event);
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QString path = droppedPassport(drop->mimeData());
+        if (path.isEmpty())
+            return QObject::eventFilter(watched, event);
+        drop->acceptProposedAction();
+        // The question and the error box are modal: they wait until the drag has ended.
+        if (type == QEvent::Drop)
+            QMetaObject::invokeMethod(
+                &m_window, [window = &m_window, path] { window->openPassport(path); }, Qt::QueuedConnection);
+        return true;
+    }
+
+private:
+    TPasport& m_window;
+};
+
+Failure notLoadable(const QString& what)
+{
+    return Failure(QStringLiteral("Паспорт работы не может быть открыт: %1").arg(what));
+}
+
+void checkLength(const QString& text, int limit, const QString& field)
+{
+    if (limit > 0 && text.size() > limit)
+        throw notLoadable(QStringLiteral("%1 длиннее %2 символов").arg(field).arg(limit));
+}
+
+// The JPEG that the encoded text holds.
+QByteArray decodedPicture(const QString& base64)
+{
+    const std::optional<QByteArray> bytes = Base64Decode(base64.toLatin1());
+    if (!bytes || bytes->isEmpty())
+        throw notLoadable(QStringLiteral("изображение работы повреждено"));
+    return *bytes;
+}
+
+} // namespace
+
+void TPasport::connectOpenHandlers()
+{
+    auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this);
+    shortcut->setContext(Qt::WindowShortcut);
+    connect(shortcut, &QShortcut::activated, this, [this] { runHandler(&TPasport::openPassportClick); });
+
+    setAcceptDrops(true);
+    auto* drop = new PassportDrop(*this);
+    installEventFilter(drop);
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(drop);
+}
+
+void TPasport::openPassportClick()
+{
+    if (!mayReplaceInput())
+        return;
+    const QString path = m_services.openPassportFile(kOpenDialogTitle, kOpenDialogFilter);
+    if (!path.isEmpty())
+        readAndLoad(path);
+}
+
+void TPasport::openPassport(const QString& path)
+{
+    runGuarded(m_services, [this, &path] {
+        if (mayReplaceInput())
+            readAndLoad(path);
+    });
+}
+
+bool TPasport::mayReplaceInput()
+{
+    return !holdsInput() || m_services.messageBox(kReplaceQuestion, kApplicationTitle, DesktopServices::Icon::Question,
+                                                  DesktopServices::Buttons::YesNo) == DesktopServices::Answer::Yes;
+}
+
+void TPasport::readAndLoad(const QString& path)
+{
+    const ReadPassport read = readPassportFile(path);
+    try {
+        loadPassport(read.passport);
+    } catch (const Failure& failure) {
+        throw Failure(QStringLiteral("Файл «%1»: %2").arg(QFileInfo(path).fileName(), failure.message()));
+    }
+}
+
+bool TPasport::holdsInput() const
+{
+    for (const QLineEdit* edit :
+         {m_ui->title, m_ui->tech_request, m_ui->public_post_index, m_ui->public_post_address, m_ui->public_phone,
+          m_ui->public_email, m_ui->WorkImgSign, m_ui->AuthorsLastname, m_ui->AuthorsName, m_ui->AuthorsPatronymic,
+          m_ui->TeachersLastname, m_ui->TeachersName, m_ui->TeachersPatronymic}) {
+        if (!edit->text().isEmpty())
+            return true;
+    }
+    for (const MemoEdit* memo : {m_ui->description, m_ui->manual, m_ui->Notes}) {
+        if (!memo->text().isEmpty())
+            return true;
+    }
+    const Sections::LanguageChoices noLanguages;
+    return m_ui->AuthorsListBox->count() > 0 || m_ui->TeachersListBox->count() > 0 || !m_ui->AddImg->isEnabled() ||
+           m_record.SubjectSlots != PassportRecord().SubjectSlots ||
+           (m_subjects &&
+            (m_subjects->boxStates() != Sections::initialBoxStates() || m_subjects->languageChoices() != noLanguages));
+}
+
+// Everything that could refuse the passport runs before anything changes.
+void TPasport::checkLoadable(const PassportSnapshot& passport) const
+{
+    checkLength(passport.title, m_ui->title->maxLength(), QStringLiteral("название"));
+    checkLength(passport.description, m_ui->description->maxLength(), QStringLiteral("описание"));
+    checkLength(passport.techRequest, m_ui->tech_request->maxLength(), QStringLiteral("технические требования"));
+    checkLength(passport.manual, m_ui->manual->maxLength(), QStringLiteral("порядок знакомства"));
+    checkLength(passport.postIndex, m_ui->public_post_index->maxLength(), QStringLiteral("индекс"));
+    checkLength(passport.postAddress, m_ui->public_post_address->maxLength(), QStringLiteral("адрес"));
+    checkLength(passport.phone, m_ui->public_phone->maxLength(), QStringLiteral("телефон"));
+    checkLength(passport.email, m_ui->public_email->maxLength(), QStringLiteral("эл. адрес"));
+    checkLength(passport.notes, m_ui->Notes->maxLength(), QStringLiteral("комментарий"));
+
+    if (passport.seasonId != PassportRecord::kSeason)
+        throw notLoadable(QStringLiteral("он заполнен для другого сезона фестиваля"));
+
+    if (passport.authors.size() > PassportRecord::kMaxAuthors)
+        throw notLoadable(QStringLiteral("авторов больше %1").arg(PassportRecord::kMaxAuthors));
+    if (passport.teachers.size() > PassportRecord::kMaxTeachers)
+        throw notLoadable(QStringLiteral("руководителей больше %1").arg(PassportRecord::kMaxTeachers));
+    if (passport.teachers.isEmpty() ? passport.leaderIndex != -1
+                                    : passport.leaderIndex < 0 || passport.leaderIndex >= passport.teachers.size())
+        throw notLoadable(QStringLiteral("не указан руководитель, которому направляется счет"));
+    QSet<QByteArray> ids;
+    for (const QList<ParticipantEntry>* group : {&passport.authors, &passport.teachers}) {
+        for (const ParticipantEntry& entry : *group) {
+            const QByteArray normal = NormalizeParticipantId(QString::fromLatin1(entry.id));
+            if (!isAdmissibleParticipantId(normal) || !IsParticipantIdValid(normal) ||
+                FormatParticipantId(normal) != entry.id)
+                throw notLoadable(QStringLiteral("ошибочный ID %1").arg(QString::fromLatin1(entry.id)));
+            if (ids.contains(entry.id))
+                throw notLoadable(QStringLiteral("ID %1 указан дважды").arg(QString::fromLatin1(entry.id)));
+            ids.insert(entry.id);
+            for (const QByteArray& name : {entry.surname, entry.name, entry.patronymic})
+                checkLength(fromCp1251(name), m_ui->AuthorsLastname->maxLength(),
+                            QStringLiteral("фамилия, имя или отчество"));
+        }
+    }
+
+    const std::optional<Sections::BoxStates> boxes = Sections::boxStatesFor(passport.subjectSlots, passport.languages);
+    if (!boxes)
+        throw notLoadable(QStringLiteral("такое сочетание разделов выбрать нельзя"));
+    if (boxes->checked[Sections::kOtherLanguageBox]) {
+        const auto* other = m_subjects->findChild<QLineEdit*>(QStringLiteral("subjectLingvoOtherEdit"));
+        checkLength(passport.languages.otherText, other ? other->maxLength() : 0, QStringLiteral("другой язык"));
+    }
+}
+
+void TPasport::loadPassport(const PassportSnapshot& passport)
+{
+    checkLoadable(passport);
+    QImage picture;
+    if (passport.hasPicture) {
+        RgbPicture decoded;
+        try {
+            decoded = importJpegBytes(decodedPicture(passport.pictureBase64));
+        } catch (const Failure& failure) {
+            throw notLoadable(QStringLiteral("изображение работы не читается (%1)").arg(failure.message()));
+        }
+        if (decoded.width != passport.pictureWidth || decoded.height != passport.pictureHeight ||
+            decoded.width > kPictureBox || decoded.height > kPictureBox)
+            throw notLoadable(QStringLiteral("размер изображения работы не совпадает с указанным"));
+        picture = toImage(decoded);
+    }
+
+    resetToStartState();
+    m_ui->title->setText(passport.title);
+    m_ui->description->setText(passport.description);
+    m_ui->tech_request->setText(passport.techRequest);
+    m_ui->manual->setText(passport.manual);
+    m_ui->public_post_index->setText(passport.postIndex);
+    m_ui->public_post_address->setText(passport.postAddress);
+    m_ui->public_phone->setText(passport.phone);
+    m_ui->public_email->setText(passport.email);
+    m_ui->Notes->setText(passport.notes);
+
+    m_record.SubjectSlots = passport.subjectSlots;
+    showSectionTitles();
+    m_subjects->setBoxStates(Sections::boxStatesFor(passport.subjectSlots, passport.languages).value(),
+                             passport.languages.otherText);
+
+    loadParticipants(Group::Authors, passport.authors, -1);
+    loadParticipants(Group::Teachers, passport.teachers, passport.leaderIndex);
+
+    if (passport.hasPicture)
+        showLoadedPicture(picture, passport.pictureBase64, passport.pictureCaption);
+}
+
+// Nothing of the passport before survives: the controls, the record and the section dialog as a
+// new run starts them.
+void TPasport::resetToStartState()
+{
+    for (QLineEdit* edit : {m_ui->title, m_ui->tech_request, m_ui->public_post_index, m_ui->public_post_address,
+                            m_ui->public_phone, m_ui->public_email})
+        edit->clear();
+    for (MemoEdit* memo : {m_ui->description, m_ui->manual, m_ui->Notes})
+        memo->setText(QString());
+    loadParticipants(Group::Authors, {}, -1);
+    loadParticipants(Group::Teachers, {}, -1);
+    m_subjects->setBoxStates(Sections::initialBoxStates(), QString());
+    clearPicturePage();
+    m_ui->HelpMemo->setPlainText(HelpTexts::initialWorkPanel());
+    setInitialState();
+    showSectionTitles();
+}
