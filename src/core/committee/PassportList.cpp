@@ -5,7 +5,6 @@
 #include "core/shell/Windows1251.h"
 
 #include <QDateTime>
-#include <QTimeZone>
 
 namespace {
 
@@ -57,7 +56,7 @@ QString languages(const Sections::LanguageChoices& choices)
 
 QString storedTime(qint64 seconds)
 {
-    return QDateTime::fromSecsSinceEpoch(seconds, QTimeZone::utc()).toString(Qt::ISODate);
+    return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).toString(Qt::ISODate);
 }
 
 } // namespace
