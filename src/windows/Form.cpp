@@ -1,5 +1,6 @@
 #include "windows/Form.h"
 
+#include "core/passport/FieldLimits.h"
 #include "core/shell/AppInfo.h"
 #include "core/shell/DesktopServices.h"
 #include "core/shell/HelpTexts.h"
@@ -34,9 +35,19 @@ TPasport::TPasport(DesktopServices& services, QWidget* parent)
             label->adjustSize();
     }
 
-    m_ui->description->setMaxLength(500);
-    m_ui->manual->setMaxLength(500);
-    m_ui->Notes->setMaxLength(2000);
+    // The reader of a passport file refuses what these limits would not let through.
+    m_ui->title->setMaxLength(FieldLimits::kTitle);
+    m_ui->description->setMaxLength(FieldLimits::kDescription);
+    m_ui->tech_request->setMaxLength(FieldLimits::kTechRequest);
+    m_ui->manual->setMaxLength(FieldLimits::kManual);
+    m_ui->public_post_index->setMaxLength(FieldLimits::kPostIndex);
+    m_ui->public_post_address->setMaxLength(FieldLimits::kPostAddress);
+    m_ui->public_phone->setMaxLength(FieldLimits::kPhone);
+    m_ui->public_email->setMaxLength(FieldLimits::kEmail);
+    m_ui->Notes->setMaxLength(FieldLimits::kNotes);
+    for (QLineEdit* name : {m_ui->AuthorsLastname, m_ui->AuthorsName, m_ui->AuthorsPatronymic, m_ui->TeachersLastname,
+                            m_ui->TeachersName, m_ui->TeachersPatronymic})
+        name->setMaxLength(FieldLimits::kParticipantName);
 
     m_ui->Memo5->setPlainText(HelpTexts::picturePanel());
     m_ui->Memo1->setPlainText(HelpTexts::authorsPanel());

@@ -1,5 +1,6 @@
 #include "windows/Subj.h"
 
+#include "core/passport/FieldLimits.h"
 #include "ui_Subj.h"
 #include "windows/FieldColours.h"
 
@@ -20,6 +21,7 @@ TSubjects::TSubjects(QWidget* parent) : QDialog(parent), m_ui(std::make_unique<U
     for (QLabel* label : {m_ui->Label1, m_ui->Label2})
         label->adjustSize();
     setFieldColour(m_ui->subjectLingvoOtherEdit, FieldColour::MenuBar);
+    m_ui->subjectLingvoOtherEdit->setMaxLength(FieldLimits::kOtherLanguage);
 
     for (int number = 1; number <= Sections::kOtherLanguageBox; ++number) {
         QCheckBox* const checkBox = box(number);

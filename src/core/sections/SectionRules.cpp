@@ -139,4 +139,39 @@ std::array<std::int32_t, 5> packSlots(const BoxStates& states)
     return packed;
 }
 
+std::optional<BoxStates> boxStatesFor(const std::array<std::int32_t, 5>& subjectSlots, const LanguageChoices& languages)
+{
+    const bool ticked[] = {languages.russian, languages.english, languages.german, languages.other};
+    const bool anyLanguage = languages.russian || languages.english || languages.german || languages.other;
+    bool linguistics = false;
+    BoxStates states = initialBoxStates();
+    // Main sections first, since the two extra boxes are enabled only by them.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (std::int32_t id : subjectSlots) {
+            if (id == 0 || isMain(id) != (pass == 0))
+                continue;
+            if (!hasBox(id) || id > kStudyProject || states.checked[id])
+                return std::nullopt;
+            if (id != kLinguistics) {
+                states = click(states, id);
+                continue;
+            }
+            linguistics = true;
+            for (int i = 0; i < 4; ++i) {
+                if (ticked[i])
+                    states = click(states, kFirstLanguage + i);
+            }
+        }
+    }
+    if (anyLanguage && !linguistics)
+        return std::nullopt;
+    for (int i = 0; i < 4; ++i) {
+        if (states.checked[kFirstLanguage + i] != ticked[i])
+            return std::nullopt;
+    }
+    if (packSlots(states) != subjectSlots)
+        return std::nullopt;
+    return states;
+}
+
 } // namespace Sections

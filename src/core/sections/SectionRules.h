@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 // The rules of the section dialog over the states of its check boxes, without widgets: the dialog
 // reads its boxes into BoxStates, runs the clicked box's handler here and shows the result.
@@ -48,5 +49,12 @@ BoxStates click(BoxStates states, int box);
 // The checked sections 1..22 and 24 in the order of their identifiers, packed from the first
 // slot, 0 in every free slot. Languages and "другое" never take a slot.
 std::array<std::int32_t, 5> packSlots(const BoxStates& states);
+
+// The boxes a dialog holds once these slots were confirmed with these languages ticked: the
+// sections ticked one by one, linguistics through its languages. Nothing when no sequence of
+// clicks leads there, as for three main sections, linguistics without a language, a language
+// without linguistics, or slots out of identifier order.
+std::optional<BoxStates> boxStatesFor(const std::array<std::int32_t, 5>& subjectSlots,
+                                      const LanguageChoices& languages);
 
 } // namespace Sections
