@@ -65,7 +65,7 @@ PassportSnapshot largestPassport()
     for (unsigned char& sample : noise.pixels)
         sample = static_cast<unsigned char>(random());
     passport.hasPicture = true;
-    passport.pictureBase64 = QString::fromLatin1(Base64EncodeBytes(encodePreviewJpeg(noise), 19));
+    passport.pictureBase64 = QString::fromLatin1(Base64Encode(encodePreviewJpeg(noise), 19));
     passport.pictureWidth = 300;
     passport.pictureHeight = 300;
     passport.pictureCaption = filled(FieldLimits::kTitle);

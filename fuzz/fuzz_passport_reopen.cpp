@@ -136,7 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const int height = flags & 4 ? 300 : 1 + fields.byte() % 16;
         const QByteArray jpeg = pictureOf(width, height, fields.byte());
         passport.hasPicture = true;
-        passport.pictureBase64 = QString::fromLatin1(Base64EncodeBytes(jpeg, fields.byte() % 20));
+        passport.pictureBase64 = QString::fromLatin1(Base64Encode(jpeg, fields.byte() % 20));
         passport.pictureWidth = width;
         passport.pictureHeight = height;
         passport.pictureCaption = fields.text();

@@ -42,7 +42,7 @@ ParticipantEntry person(int base, const QString& surname, const QString& name, c
 
 QString jpegBase64(const QImage& image)
 {
-    return QString::fromLatin1(Base64EncodeBytes(makeJpeg(image), 19));
+    return QString::fromLatin1(Base64Encode(makeJpeg(image), 19));
 }
 
 void setPicture(PassportSnapshot& passport, int width, int height, const QString& caption)
@@ -506,7 +506,7 @@ void PassportReaderTest::badFilesAreRefused_data()
                                      "\" p_type=\"teacher\" surname=\"Петрова\" name=\"Анна\" patronymic=\"Сергеевна\" "
                                      "status=\"leader\"/>";
     const QByteArray jpeg = makeJpeg(photoLike(4, 3));
-    const QByteArray src = "data:image/jpeg;base64," + Base64EncodeBytes(jpeg, 19);
+    const QByteArray src = "data:image/jpeg;base64," + Base64Encode(jpeg, 19);
     // The file escapes the line feeds of the attribute.
     const QByteArray srcInFile = QByteArray(src).replace("\n", "&#10;");
     auto withPicture = [&](const QByteArray& newSrc) { return replaced(file, srcInFile, newSrc); };
@@ -694,7 +694,7 @@ void PassportReaderTest::badFilesAreRefused_data()
                                 << "Картинка не является изображением JPEG";
     QTest::newRow("empty picture") << withPicture("data:image/jpeg;base64,")
                                    << "Картинка не является изображением JPEG";
-    QTest::newRow("PNG data URI") << withPicture("data:image/png;base64," + Base64EncodeBytes(jpeg, 19))
+    QTest::newRow("PNG data URI") << withPicture("data:image/png;base64," + Base64Encode(jpeg, 19))
                                   << "Картинка записана не как изображение JPEG в Base64";
     QTest::newRow("character outside the alphabet")
         << withPicture(QByteArray(srcInFile).insert(40, '*')) << "Текст картинки в Base64 поврежден";
