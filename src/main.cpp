@@ -1,3 +1,4 @@
+#include "core/committee/CommandLine.h"
 #include "core/shell/AppInfo.h"
 #include "core/shell/Failure.h"
 #include "windows/ErrorBox.h"
@@ -7,9 +8,20 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <cstdio>
 
 int main(int argc, char** argv)
 {
+    // The committee's commands run over SSH without a display: decided before any QApplication.
+    if (argc > 1 && QByteArray(argv[1]).startsWith("--")) {
+        QCoreApplication application(argc, argv);
+        QByteArrayList args;
+        for (int i = 1; i < argc; ++i)
+            args << QByteArray(argv[i]);
+        QTextStream out(stdout);
+        QTextStream err(stderr);
+        return runCommandLine(args, out, err);
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(kApplicationTitle);
     // The desktop entry's name lets the taskbar pair the window with the menu entry and its icon.

@@ -8,6 +8,7 @@
 #include "support/PageSettings.h"
 #include "support/Typing.h"
 #include "support/Xml.h"
+#include "support/Xmllint.h"
 #include "support/Xsltproc.h"
 #include "windows/Form.h"
 #include "windows/Startup.h"
@@ -273,6 +274,8 @@ void EndToEndTest::wholePassportSavedThenPreviewed()
     QVERIFY(saved.startsWith("\xEF\xBB\xBF<?xml version=\"1.0\" standalone=\"yes\"?>\r\n"));
     QVERIFY(saved.endsWith("</lumarinda>\r\n"));
     verifySavedPassport(XmlDoc(saved), m_services->clock);
+    const QString savedErrors = schemaErrors(QStringLiteral(LUMARINDA_SCHEMA), saved);
+    QVERIFY2(savedErrors.isEmpty(), qPrintable(savedErrors));
     const QByteArray savedPage = runXsltproc(saveFolder(), QStringLiteral("Сказка о рыбке.qdx.xml"));
     verifyPage(savedPage);
 
@@ -282,7 +285,10 @@ void EndToEndTest::wholePassportSavedThenPreviewed()
     QCOMPARE(m_services->messages.size(), 1);
     const QString temp = m_services->tempFolder();
     QCOMPARE(m_services->openedDocuments, (QList<QPair<QString, QString>>{{temp, "preview.qdx.html"}}));
-    const XmlDoc previewDocument(readAll(temp + "preview.qdx.xml"));
+    const QByteArray preview = readAll(temp + "preview.qdx.xml");
+    const QString previewErrors = schemaErrors(QStringLiteral(LUMARINDA_SCHEMA), preview);
+    QVERIFY2(previewErrors.isEmpty(), qPrintable(previewErrors));
+    const XmlDoc previewDocument(preview);
     verifySavedPassport(previewDocument, m_services->clock);
     QCOMPARE(previewDocument.childNames("/lumarinda/work").constLast(), QStringLiteral("comment"));
     const QByteArray previewPage = readAll(temp + "preview.qdx.html");

@@ -394,9 +394,8 @@ void OpenPassportTest::passportsTheEditorCannotHoldChangeNothing_data()
     QTest::newRow("another season") << with([](PassportSnapshot& p) { p.seasonId = 14; });
     QTest::newRow("picture size differs") << with([](PassportSnapshot& p) { p.pictureWidth = 199; });
     QTest::newRow("picture larger than the box") << with([](PassportSnapshot& p) { setPicture(p, 301, 10, {}); });
-    QTest::newRow("picture is no JPEG") << with([](PassportSnapshot& p) {
-        p.pictureBase64 = QString::fromLatin1(Base64Encode("not a picture at all", 19));
-    });
+    QTest::newRow("picture is no JPEG") << with(
+        [](PassportSnapshot& p) { p.pictureBase64 = QString::fromLatin1(Base64Encode("not a picture at all", 19)); });
     QTest::newRow("picture text is empty") << with([](PassportSnapshot& p) { p.pictureBase64.clear(); });
 }
 

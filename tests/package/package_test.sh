@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Debian package, installs it (dpkg -i as root; otherwise unpacked into a fresh prefix),
 # validates the installed desktop entry and AppStream metadata, checks that the desktop takes a saved
-# passport for the program's own file type and opens it with the program, starts the installed
-# program under Xvfb through the window smoke test, and removes the package again.
+# passport for the program's own file type and opens it with the program, finds the schema and the
+# manual page, runs the committee's check without a display, starts the installed program under Xvfb
+# through the window smoke test, and removes the package again.
 set -euo pipefail
 
 build_dir=$(realpath "$1")
@@ -36,7 +37,8 @@ fi
 prefix="$root/usr"
 
 for f in bin/lumarinda-passport share/applications/$app_id.desktop share/metainfo/$app_id.metainfo.xml \
-    share/icons/hicolor/scalable/apps/$app_id.svg share/mime/packages/$app_id.xml; do
+    share/icons/hicolor/scalable/apps/$app_id.svg share/mime/packages/$app_id.xml \
+    share/lumarinda-passport/passport.qdx.xsd share/man/man1/lumarinda-passport.1.gz; do
     [ -e "$prefix/$f" ] || fail "missing $prefix/$f"
 done
 for size in 16 22 24 32 48 64 128 256; do
@@ -73,6 +75,27 @@ filetype=$(xdg query filetype "$sample")
 [ "$filetype" = "$passport_type" ] || fail "xdg-mime query filetype gives \"$filetype\", not $passport_type"
 handler=$(xdg query default "$passport_type")
 [ "$handler" = "$app_id.desktop" ] || fail "xdg-mime query default gives \"$handler\", not $app_id.desktop"
+# The manual page reads as one; man is used only where it is installed.
+# Each output is taken whole before it is searched: grep -q leaving early would fail the pipeline.
+page=$(zcat "$prefix/share/man/man1/lumarinda-passport.1.gz")
+grep -q '^\.TH LUMARINDA-PASSPORT 1' <<<"$page" || fail "manual page"
+if command -v man >/dev/null; then
+    shown=$(man -l "$prefix/share/man/man1/lumarinda-passport.1.gz" 2>/dev/null)
+    grep -q -- '--check' <<<"$shown" || fail "man cannot show the page"
+fi
+xmllint --noout "$prefix/share/lumarinda-passport/passport.qdx.xsd" || fail "the schema is not well-formed"
+
+# The committee's check needs no display: the installed program, no DISPLAY, on the installed schema,
+# which is no passport.
+set +e
+check=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$prefix/bin/lumarinda-passport" --check \
+    "$prefix/share/lumarinda-passport/passport.qdx.xsd" 2>&1)
+status=$?
+set -e
+[ "$status" = 1 ] || fail "--check gave status $status: $check"
+grep -q '^Проверено 1, исправных 0, с ошибками 1$' <<<"$check" || fail "--check said: $check"
+version=$("$prefix/bin/lumarinda-passport" --version)
+grep -qx 'lumarinda-passport [0-9.]*' <<<"$version" || fail "--version: $version"
 
 "$smoke" "$prefix/bin/lumarinda-passport"
 

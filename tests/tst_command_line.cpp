@@ -1,0 +1,436 @@
+// The committee's commands over generated folders: sound, damaged and hand-edited passports, and
+// the bad input a folder from a stick brings. Output is compared whole.
+
+#include "core/committee/CommandLine.h"
+#include "core/passport/PassportDocument.h"
+#include "core/picture/Base64.h"
+#include "core/shell/Windows1251.h"
+#include "support/JpegFixtures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// 2026-12-10T11:36:05Z
+constexpr qint64 kStored = 1796902565;
+
+ParticipantEntry entry(const char* id, const QString& surname, const QString& name, const QString& patronymic)
+{
+    return {QByteArray(id), toCp1251(surname), toCp1251(name), toCp1251(patronymic)};
+}
+
+// A passport with one of everything a list row shows, and texts that need quoting.
+PassportSnapshot soundPassport()
+{
+    PassportSnapshot p;
+    p.title = QStringLiteral("Сказка о \"Золотой рыбке\", часть 1");
+    p.description = QStringLiteral("Описание");
+    p.subjectSlots = {6, 22, 0, 0, 0};
+    p.languages.english = true;
+    p.languages.other = true;
+    p.languages.otherText = QStringLiteral("суахили");
+    p.authors = {entry("123-456-798", QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович")),
+                 entry("100-018-305", QStringLiteral("Петров"), QStringLiteral("Пётр"), QStringLiteral("Петрович"))};
+    p.teachers = {
+        entry("765-432-193", QStringLiteral("Ёлкина-Соколова"), QStringLiteral("Анна"), QStringLiteral("Сергеевна")),
+        entry("100-018-799", QStringLiteral("Сидорова"), QStringLiteral("Мария"), QStringLiteral("Ильинична"))};
+    p.leaderIndex = 1;
+    p.postIndex = QStringLiteral("123456");
+    p.postAddress = QStringLiteral("Москва, ул. Ленина, 1");
+    p.phone = QStringLiteral("+7 900 000-00-00");
+    p.email = QStringLiteral("school@example.ru");
+    p.hasPicture = true;
+    p.pictureBase64 = QString::fromLatin1(Base64Encode(makeJpeg(quarters(40, 30)), 19));
+    p.pictureWidth = 40;
+    p.pictureHeight = 30;
+    p.pictureCaption = QStringLiteral("Рыбка");
+    p.notes = QStringLiteral("Первая строка\r\nвторая, с \"кавычками\"");
+    return p;
+}
+
+// The least a passport can be: no picture, no invoice recipient, empty contacts.
+PassportSnapshot plainPassport()
+{
+    PassportSnapshot p;
+    p.title = QStringLiteral("Звёздное небо");
+    p.subjectSlots = {1, 0, 0, 0, 0};
+    p.authors = {entry("123-456-798", QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович"))};
+    return p;
+}
+
+QByteArray fileOf(const PassportSnapshot& passport)
+{
+    return serializePassportDocument(BuildPassportDocument(passport, PassportDocumentKind::Saved, kStored));
+}
+
+// The kinds of file a committee receives.
+QByteArray content(const QString& kind)
+{
+    const QByteArray sound = fileOf(soundPassport());
+    if (kind == u"sound")
+        return sound;
+    if (kind == u"plain")
+        return fileOf(plainPassport());
+    if (kind == u"truncated")
+        return sound.left(sound.size() / 2);
+    if (kind == u"empty")
+        return QByteArray();
+    if (kind == u"wrong check code")
+        return QByteArray(sound).replace("123-456-798", "123-456-789");
+    if (kind == u"wrong root")
+        return QByteArray(sound).replace("<lumarinda>", "<passport>").replace("</lumarinda>", "</passport>");
+    if (kind == u"latin-1")
+        return QByteArray(sound).replace("Москва", "\xCC\xEE\xF1\xEA\xE2\xE0");
+    if (kind == u"extra attribute")
+        return QByteArray(sound).replace("sz_id=\"13\"", "sz_id=\"13\" author=\"me\"");
+    qFatal("unknown kind %s", qPrintable(kind));
+}
+
+struct Run
+{
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Run run(const QByteArrayList& args)
+{
+    QByteArray outBytes;
+    QByteArray errBytes;
+    Run result;
+    {
+        QTextStream out(&outBytes);
+        QTextStream err(&errBytes);
+        result.status = runCommandLine(args, out, err);
+    }
+    result.out = QString::fromUtf8(outBytes);
+    result.err = QString::fromUtf8(errBytes);
+    return result;
+}
+
+void put(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+    file.write(bytes);
+}
+
+// "path=kind" items.
+void putAll(const QStringList& files)
+{
+    for (const QString& item : files) {
+        const qsizetype eq = item.indexOf(u'=');
+        put(item.left(eq), content(item.mid(eq + 1)));
+    }
+}
+
+QByteArrayList bytesOf(const QStringList& args)
+{
+    QByteArrayList list;
+    for (const QString& arg : args)
+        list << arg.toUtf8();
+    return list;
+}
+
+} // namespace
+
+class CommandLineTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void check_data();
+    void check();
+    void listIsCsv();
+    void listReportsBrokenFilesOnStandardErrorOnly();
+    void badInputGivesALineEach();
+    void manyOtherFilesAreSkipped();
+    void unreadableFile();
+    void usage_data();
+    void usage();
+    void helpAndVersion();
+    void realBinaryNeedsNoDisplay();
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_oldCurrent;
+};
+
+void CommandLineTest::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_oldCurrent = QDir::currentPath();
+    // Relative paths keep the expected lines short and the same on every machine.
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+}
+
+void CommandLineTest::cleanup()
+{
+    QDir::setCurrent(m_oldCurrent);
+    m_dir.reset();
+}
+
+void CommandLineTest::check_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("status");
+
+    const QStringList folder = {"works/a.qdx.xml=sound",           "works/B.QDX.XML=plain",
+                                "works/notes.txt=truncated",       "works/a.qdx.xml.bak=truncated",
+                                "works/sub/c.qdx.xml=truncated",   "works/sub/d.Qdx.Xml=wrong check code",
+                                "works/sub/e.qdx.xml=wrong root",  "works/sub/f.qdx.xml=empty",
+                                "works/sub/g.qdx.xml=latin-1",     "works/sub/h.qdx.xml=extra attribute",
+                                "works/sub/deeper/i.qdx.xml=sound"};
+
+    QTest::newRow("sound, damaged and hand-edited, sorted, any letter case")
+        << folder << QStringList{"--check", "works"}
+        << "works/B.QDX.XML: OK\n"
+           "works/a.qdx.xml: OK\n"
+           "works/sub/c.qdx.xml: Текст файла не является правильным документом XML (строка 13, позиция 986)\n"
+           "works/sub/d.Qdx.Xml: Неверный контрольный код в идентификаторе участника «123-456-789»\n"
+           "works/sub/deeper/i.qdx.xml: OK\n"
+           "works/sub/e.qdx.xml: Корневой элемент документа — «passport», а не «lumarinda»\n"
+           "works/sub/f.qdx.xml: Текст файла не является правильным документом XML (строка 1, позиция 0)\n"
+           "works/sub/g.qdx.xml: Текст файла не в кодировке UTF-8\n"
+           "works/sub/h.qdx.xml: У элемента «work» лишний атрибут «author»\n"
+           "Проверено 9, исправных 3, с ошибками 6\n"
+        << 1;
+    QTest::newRow("all sound") << QStringList{"one.qdx.xml=sound", "two/two.qdx.xml=plain"}
+                               << QStringList{"--check", "two", "one.qdx.xml"}
+                               << "two/two.qdx.xml: OK\n"
+                                  "one.qdx.xml: OK\n"
+                                  "Проверено 2, исправных 2, с ошибками 0\n"
+                               << 0;
+    QTest::newRow("a named file is read whatever its name")
+        << QStringList{"mail/attachment.xml=sound"} << QStringList{"--check", "mail/attachment.xml"}
+        << "mail/attachment.xml: OK\n"
+           "Проверено 1, исправных 1, с ошибками 0\n"
+        << 0;
+    QTest::newRow("missing path") << QStringList{"one.qdx.xml=sound"}
+                                  << QStringList{"--check", "one.qdx.xml", "gone.qdx.xml"}
+                                  << "one.qdx.xml: OK\n"
+                                     "gone.qdx.xml: Нет такого файла или папки\n"
+                                     "Проверено 2, исправных 1, с ошибками 1\n"
+                                  << 1;
+    QTest::newRow("folder without passports")
+        << QStringList{"empty/readme.txt=sound"} << QStringList{"--check", "empty"}
+        << "Проверено 0, исправных 0, с ошибками 0\n"
+        << 0;
+    QTest::newRow("a path after --") << QStringList{"-odd.qdx.xml=sound"}
+                                     << QStringList{"--check", "--", "-odd.qdx.xml"}
+                                     << "-odd.qdx.xml: OK\n"
+                                        "Проверено 1, исправных 1, с ошибками 0\n"
+                                     << 0;
+}
+
+void CommandLineTest::check()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, args);
+    QFETCH(QString, expected);
+    QFETCH(int, status);
+    putAll(files);
+
+    const Run result = run(bytesOf(args));
+    QCOMPARE(result.out, expected);
+    QCOMPARE(result.err, QString());
+    QCOMPARE(result.status, status);
+}
+
+void CommandLineTest::listIsCsv()
+{
+    putAll({"in/a.qdx.xml=sound", "in/b.qdx.xml=plain"});
+
+    QByteArray outBytes;
+    QByteArray errBytes;
+    int status = -1;
+    {
+        QTextStream out(&outBytes);
+        QTextStream err(&errBytes);
+        status = runCommandLine({"--list", "in"}, out, err);
+    }
+    const QString expected =
+        QStringLiteral("Файл,Сохранён (UTC),Название,Разделы,Языки,Авторы,Руководители,Получатель счёта,Индекс,Адрес,"
+                       "Телефон,Эл. почта,Ширина рисунка,Высота рисунка,Подпись к рисунку,Комментарий\r\n"
+                       "in/a.qdx.xml,2026-12-10T11:36:05Z,\"Сказка о \"\"Золотой рыбке\"\", часть 1\","
+                       "6 Лингвистика; 22 В помощь учителю,26 Английский язык; другое: суахили,"
+                       "123-456-798 Иванов Иван Иванович; 100-018-305 Петров Пётр Петрович,"
+                       "765-432-193 Ёлкина-Соколова Анна Сергеевна; 100-018-799 Сидорова Мария Ильинична,"
+                       "100-018-799 Сидорова Мария Ильинична,123456,\"Москва, ул. Ленина, 1\",+7 900 000-00-00,"
+                       "school@example.ru,40,30,Рыбка,\"Первая строка\r\nвторая, с \"\"кавычками\"\"\"\r\n"
+                       "in/b.qdx.xml,2026-12-10T11:36:05Z,Звёздное небо,\"1 Астрономия, космонавтика и авиация\",,"
+                       "123-456-798 Иванов Иван Иванович,,,,,,,,,,\r\n");
+    QVERIFY(outBytes.startsWith("\xEF\xBB\xBF"));
+    QCOMPARE(QString::fromUtf8(outBytes.mid(3)), expected);
+    QCOMPARE(QString::fromUtf8(errBytes), QString());
+    QCOMPARE(status, 0);
+}
+
+void CommandLineTest::listReportsBrokenFilesOnStandardErrorOnly()
+{
+    putAll({"in/a.qdx.xml=plain", "in/b.qdx.xml=wrong root"});
+    const Run result = run({"--list", "in"});
+    QCOMPARE(result.out.count(QStringLiteral("\r\n")), 2);
+    QVERIFY(result.out.contains(QStringLiteral("\r\nin/a.qdx.xml,")));
+    QVERIFY(!result.out.contains(QStringLiteral("b.qdx.xml")));
+    QCOMPARE(result.err, QStringLiteral("in/b.qdx.xml: Корневой элемент документа — «passport», а не «lumarinda»\n"));
+    QCOMPARE(result.status, 1);
+}
+
+// Every odd thing in one folder gives its own line, and the walk ends.
+void CommandLineTest::badInputGivesALineEach()
+{
+    putAll({"bad/ok.qdx.xml=plain", "bad/folder.qdx.xml/inner.qdx.xml=plain"});
+    QCOMPARE(::symlink("nowhere.qdx.xml", "bad/dangling.qdx.xml"), 0);
+    QCOMPARE(::symlink("self.qdx.xml", "bad/self.qdx.xml"), 0);
+    QCOMPARE(::symlink("..", "bad/up"), 0);
+    QCOMPARE(::symlink("../bad", "bad/sideways"), 0);
+    QCOMPARE(::mkfifo("bad/pipe.qdx.xml", 0600), 0);
+    // A gigabyte that takes no disk: refused by its size before a byte is read.
+    const int huge = ::open("bad/huge.qdx.xml", O_WRONLY | O_CREAT, 0600);
+    QVERIFY(huge >= 0);
+    QCOMPARE(::ftruncate(huge, 1LL << 30), 0);
+    ::close(huge);
+    // Windows-1251 "Паспорт", and a line feed inside a name.
+    const QByteArray cp1251Name = QByteArray("bad/\xCF\xE0\xF1\xEF\xEE\xF0\xF2.qdx.xml");
+    const int odd = ::open(cp1251Name.constData(), O_WRONLY | O_CREAT, 0600);
+    // QDir cannot remove a name that is not UTF-8.
+    const auto removeOdd = qScopeGuard([&] { ::unlink(cp1251Name.constData()); });
+    QVERIFY(odd >= 0);
+    const QByteArray plain = content(QStringLiteral("plain"));
+    QCOMPARE(::write(odd, plain.constData(), plain.size()), plain.size());
+    ::close(odd);
+    put(QString::fromUtf8("bad/two\nlines.qdx.xml"), plain);
+
+    const Run result = run({"--check", "bad"});
+    QCOMPARE(result.out, QStringLiteral("bad/dangling.qdx.xml: Нет такого файла или папки\n"
+                                        "bad/folder.qdx.xml/inner.qdx.xml: OK\n"
+                                        "bad/huge.qdx.xml: Файл больше 64 МБ\n"
+                                        "bad/ok.qdx.xml: OK\n"
+                                        "bad/pipe.qdx.xml: Это не обычный файл\n"
+                                        "bad/self.qdx.xml: Ссылка ведёт по кругу\n"
+                                        "bad/two\\x0alines.qdx.xml: OK\n"
+                                        "bad/\\xcf\\xe0\\xf1\\xef\\xee\\xf0\\xf2.qdx.xml: OK\n"
+                                        "Проверено 8, исправных 4, с ошибками 4\n"));
+    QCOMPARE(result.err, QStringLiteral("bad/sideways: Папка уже просмотрена по другому пути (ссылка), пропущена\n"
+                                        "bad/up/bad: Папка уже просмотрена по другому пути (ссылка), пропущена\n"));
+    QCOMPARE(result.status, 1);
+}
+
+void CommandLineTest::manyOtherFilesAreSkipped()
+{
+    // A hundred thousand names take twenty seconds on a disk and a few in memory.
+    const QString shm = QStringLiteral("/dev/shm");
+    QTemporaryDir crowd(QFileInfo(shm).isWritable() ? shm + QStringLiteral("/lumarinda-crowd-XXXXXX")
+                                                    : QDir::tempPath() + QStringLiteral("/lumarinda-crowd-XXXXXX"));
+    QVERIFY(crowd.isValid());
+    const QByteArray folder = QFile::encodeName(crowd.path());
+    for (int i = 0; i < 100000; ++i) {
+        const QByteArray name = folder + "/photo" + QByteArray::number(i) + ".jpg";
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT, 0600);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+    }
+    put(crowd.filePath(QStringLiteral("zz.qdx.xml")), content(QStringLiteral("plain")));
+
+    const Run result = run({"--check", folder});
+    QCOMPARE(result.out, crowd.path() + QStringLiteral("/zz.qdx.xml: OK\nПроверено 1, исправных 1, с ошибками 0\n"));
+    QCOMPARE(result.status, 0);
+}
+
+void CommandLineTest::unreadableFile()
+{
+    if (::geteuid() == 0)
+        QSKIP("root reads a file without read permission");
+    putAll({"locked/a.qdx.xml=plain"});
+    QVERIFY(QDir().mkpath(QStringLiteral("locked/closed")));
+    QCOMPARE(::chmod("locked/a.qdx.xml", 0), 0);
+    QCOMPARE(::chmod("locked/closed", 0), 0);
+
+    const Run result = run({"--check", "locked"});
+    ::chmod("locked/closed", 0700);
+    QCOMPARE(result.out, QStringLiteral("locked/a.qdx.xml: Нет прав на чтение\n"
+                                        "locked/closed: Папка не читается: нет прав на чтение\n"
+                                        "Проверено 2, исправных 0, с ошибками 2\n"));
+    QCOMPARE(result.status, 1);
+}
+
+void CommandLineTest::usage_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("problem");
+
+    QTest::newRow("check without paths") << QStringList{"--check"} << "--check: не указаны файлы или папки";
+    QTest::newRow("list without paths") << QStringList{"--list", "--"} << "--list: не указаны файлы или папки";
+    QTest::newRow("unknown mode") << QStringList{"--open", "a.qdx.xml"} << "неизвестный ключ «--open»";
+    QTest::newRow("two modes") << QStringList{"--check", "--list", "a"} << "неизвестный ключ «--list»";
+    QTest::newRow("short option") << QStringList{"--check", "-v", "a"} << "неизвестный ключ «-v»";
+    QTest::newRow("empty path") << QStringList{"--check", ""} << "пустой путь";
+    QTest::newRow("help with more") << QStringList{"--help", "x"} << "у --help нет аргументов";
+    QTest::newRow("version with more") << QStringList{"--version", "--check"} << "у --version нет аргументов";
+}
+
+void CommandLineTest::usage()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, problem);
+    const Run result = run(bytesOf(args));
+    QCOMPARE(result.out, QString());
+    QCOMPARE(result.err, QStringLiteral("lumarinda-passport: %1\nПодробнее: lumarinda-passport --help\n").arg(problem));
+    QCOMPARE(result.status, 2);
+}
+
+void CommandLineTest::helpAndVersion()
+{
+    const Run version = run({"--version"});
+    QCOMPARE(version.out, QStringLiteral("lumarinda-passport " LUMARINDA_PROJECT_VERSION "\n"));
+    QCOMPARE(version.status, 0);
+
+    const Run help = run({"--help"});
+    QCOMPARE(help.status, 0);
+    QCOMPARE(help.err, QString());
+    QVERIFY(help.out.startsWith(QStringLiteral("Использование:\n")));
+    for (const char* mode : {"--check ФАЙЛ_ИЛИ_ПАПКА...", "--list ФАЙЛ_ИЛИ_ПАПКА...", "--help", "--version"})
+        QVERIFY2(help.out.contains(QStringLiteral("lumarinda-passport ") + QString::fromUtf8(mode)), mode);
+}
+
+// The program as the committee runs it over SSH: no X server, no platform chosen.
+void CommandLineTest::realBinaryNeedsNoDisplay()
+{
+    putAll({"ssh/a.qdx.xml=sound", "ssh/b.qdx.xml=truncated"});
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE"})
+        environment.remove(QString::fromLatin1(name));
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(LUMARINDA_BINARY), {QStringLiteral("--check"), QStringLiteral("ssh")});
+    QVERIFY2(program.waitForFinished(60000), "the program did not end");
+    const QString err = QString::fromUtf8(program.readAllStandardError());
+    QCOMPARE(err, QString());
+    QCOMPARE(
+        QString::fromUtf8(program.readAllStandardOutput()),
+        QStringLiteral("ssh/a.qdx.xml: OK\n"
+                       "ssh/b.qdx.xml: Текст файла не является правильным документом XML (строка 13, позиция 986)\n"
+                       "Проверено 2, исправных 1, с ошибками 1\n"));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 1);
+}
+
+QTEST_GUILESS_MAIN(CommandLineTest)
+#include "tst_command_line.moc"
