@@ -3,6 +3,7 @@
 // cannot carry.
 
 #include "FuzzCheck.h"
+#include "FuzzFields.h"
 #include "core/passport/PassportDocument.h"
 #include "core/shell/Trimming.h"
 #include "core/shell/Windows1251.h"
@@ -12,30 +13,6 @@
 #include <cstdint>
 
 namespace {
-
-// Reads the input as UTF-16 units (lone surrogates included), a field at a time, each field's
-// length taken from the byte before it.
-class Fields
-{
-public:
-    Fields(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
-
-    int byte() { return m_pos < m_size ? m_data[m_pos++] : 0; }
-
-    QString text()
-    {
-        const int length = byte() % 48;
-        QString result;
-        for (int i = 0; i < length && m_pos + 1 < m_size; ++i, m_pos += 2)
-            result += QChar(static_cast<char16_t>(m_data[m_pos] | (m_data[m_pos + 1] << 8)));
-        return result;
-    }
-
-private:
-    const std::uint8_t* m_data;
-    std::size_t m_size;
-    std::size_t m_pos = 0;
-};
 
 ParticipantEntry entry(Fields& fields, const QByteArray& id)
 {

@@ -6,6 +6,7 @@
 #include "core/picture/Base64.h"
 #include "core/shell/Windows1251.h"
 #include "support/JpegFixtures.h"
+#include "support/Passports.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,11 +25,6 @@ namespace {
 // 2026-12-10T11:36:05Z
 constexpr qint64 kStored = 1796902565;
 
-ParticipantEntry entry(const char* id, const QString& surname, const QString& name, const QString& patronymic)
-{
-    return {QByteArray(id), toCp1251(surname), toCp1251(name), toCp1251(patronymic)};
-}
-
 // A passport with one of everything a list row shows, and texts that need quoting.
 PassportSnapshot soundPassport()
 {
@@ -39,11 +35,13 @@ PassportSnapshot soundPassport()
     p.languages.english = true;
     p.languages.other = true;
     p.languages.otherText = QStringLiteral("суахили");
-    p.authors = {entry("123-456-798", QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович")),
-                 entry("100-018-305", QStringLiteral("Петров"), QStringLiteral("Пётр"), QStringLiteral("Петрович"))};
-    p.teachers = {
-        entry("765-432-193", QStringLiteral("Ёлкина-Соколова"), QStringLiteral("Анна"), QStringLiteral("Сергеевна")),
-        entry("100-018-799", QStringLiteral("Сидорова"), QStringLiteral("Мария"), QStringLiteral("Ильинична"))};
+    p.authors = {
+        participantEntry("123-456-798", QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович")),
+        participantEntry("100-018-305", QStringLiteral("Петров"), QStringLiteral("Пётр"), QStringLiteral("Петрович"))};
+    p.teachers = {participantEntry("765-432-193", QStringLiteral("Ёлкина-Соколова"), QStringLiteral("Анна"),
+                                   QStringLiteral("Сергеевна")),
+                  participantEntry("100-018-799", QStringLiteral("Сидорова"), QStringLiteral("Мария"),
+                                   QStringLiteral("Ильинична"))};
     p.leaderIndex = 1;
     p.postIndex = QStringLiteral("123456");
     p.postAddress = QStringLiteral("Москва, ул. Ленина, 1");
@@ -64,7 +62,8 @@ PassportSnapshot plainPassport()
     PassportSnapshot p;
     p.title = QStringLiteral("Звёздное небо");
     p.subjectSlots = {1, 0, 0, 0, 0};
-    p.authors = {entry("123-456-798", QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович"))};
+    p.authors = {
+        participantEntry("123-456-798", QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович"))};
     return p;
 }
 

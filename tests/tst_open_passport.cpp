@@ -14,6 +14,7 @@
 #include "core/shell/Windows1251.h"
 #include "support/EditorTest.h"
 #include "support/JpegFixtures.h"
+#include "support/Passports.h"
 #include "support/Xml.h"
 #include "windows/ErrorBox.h"
 #include "windows/ImageCanvas.h"
@@ -42,27 +43,15 @@ namespace {
 constexpr qint64 kStoredBefore = 1450000000;
 constexpr qint64 kStoredAgain = 1460000000;
 
-// The n-th valid identifier, in display form.
+// The n-th identifier the tests use.
 QByteArray participantId(int n)
 {
-    const QByteArray base = QByteArray::number(1000001 + 7919 * n);
-    return FormatParticipantId(base + ParticipantCheckCode(base));
+    return validId(1000001 + 7919 * n);
 }
 
 ParticipantEntry person(int n, const QString& surname, const QString& name, const QString& patronymic)
 {
-    return ParticipantEntry{participantId(n), toCp1251(surname), toCp1251(name), toCp1251(patronymic)};
-}
-
-// A picture as the picture page stores it: re-encoded at quality 90, Base64 with 76-character lines.
-void setPicture(PassportSnapshot& passport, int width, int height, const QString& caption)
-{
-    const QByteArray jpeg = encodePreviewJpeg(importJpegBytes(makeJpeg(photoLike(width, height))));
-    passport.hasPicture = true;
-    passport.pictureBase64 = QString::fromLatin1(Base64Encode(jpeg, 19));
-    passport.pictureWidth = width;
-    passport.pictureHeight = height;
-    passport.pictureCaption = caption;
+    return participantEntry(participantId(n), surname, name, patronymic);
 }
 
 PassportSnapshot richPassport()

@@ -1,6 +1,7 @@
 #include "core/passport/PassportDocument.h"
 #include "core/shell/Trimming.h"
 #include "core/shell/Windows1251.h"
+#include "support/Passports.h"
 #include "support/Xml.h"
 
 #include <QRegularExpression>
@@ -13,11 +14,6 @@ namespace {
 
 constexpr qint64 kStored = 1450000000;
 
-ParticipantEntry entry(const char* id, const QString& surname, const QString& name, const QString& patronymic)
-{
-    return {QByteArray(id), toCp1251(surname), toCp1251(name), toCp1251(patronymic)};
-}
-
 // A complete passport with one of everything.
 PassportSnapshot fullPassport()
 {
@@ -26,9 +22,9 @@ PassportSnapshot fullPassport()
     passport.description = QStringLiteral("Описание");
     passport.subjectSlots = {1, 0, 0, 0, 0};
     passport.authors = {
-        entry("123-456-789", QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович"))};
-    passport.teachers = {
-        entry("987-654-321", QStringLiteral("Петрова"), QStringLiteral("Анна"), QStringLiteral("Сергеевна"))};
+        participantEntry("123-456-789", QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович"))};
+    passport.teachers = {participantEntry("987-654-321", QStringLiteral("Петрова"), QStringLiteral("Анна"),
+                                          QStringLiteral("Сергеевна"))};
     passport.leaderIndex = 0;
     return passport;
 }
@@ -187,7 +183,8 @@ void PassportDocumentTest::noWhitespaceBetweenTags()
     PassportSnapshot passport = withPicture();
     passport.subjectSlots = {6, 11, 22, 0, 0};
     passport.languages = {true, true, true, true, QStringLiteral("эсперанто")};
-    passport.teachers.append(entry("111-222-333", QStringLiteral("Б"), QStringLiteral("В"), QStringLiteral("Г")));
+    passport.teachers.append(
+        participantEntry("111-222-333", QStringLiteral("Б"), QStringLiteral("В"), QStringLiteral("Г")));
     passport.description = QStringLiteral("a\r\nb");
     const QString body = QString::fromUtf8(build(passport)).mid(1 + 40 + 345);
     QVERIFY(!body.contains(QRegularExpression(QStringLiteral(">\\s+<"))));
@@ -428,13 +425,14 @@ void PassportDocumentTest::persons()
     QFETCH(int, leader);
     QFETCH(QString, outline);
     PassportSnapshot passport = fullPassport();
-    passport.authors = {entry("100-000-001", QStringLiteral(" А1 "), QStringLiteral("Б1\t"), QStringLiteral("В1")),
-                        entry("100-000-002", QStringLiteral("А2"), QStringLiteral("Б2"), QStringLiteral("\r\nВ2"))};
+    passport.authors = {
+        participantEntry("100-000-001", QStringLiteral(" А1 "), QStringLiteral("Б1\t"), QStringLiteral("В1")),
+        participantEntry("100-000-002", QStringLiteral("А2"), QStringLiteral("Б2"), QStringLiteral("\r\nВ2"))};
     passport.teachers.clear();
     for (int i = 1; i <= teachers; ++i) {
-        passport.teachers.append(entry(QByteArray("200-000-00" + QByteArray::number(i)).constData(),
-                                       QStringLiteral("Т%1").arg(i), QStringLiteral("И%1").arg(i),
-                                       QStringLiteral("О%1").arg(i)));
+        passport.teachers.append(participantEntry(QByteArray("200-000-00" + QByteArray::number(i)).constData(),
+                                                  QStringLiteral("Т%1").arg(i), QStringLiteral("И%1").arg(i),
+                                                  QStringLiteral("О%1").arg(i)));
     }
     passport.leaderIndex = leader;
     QCOMPARE(XmlDoc(build(passport)).outline(QStringLiteral("/lumarinda/work/authors")), outline);

@@ -11,6 +11,7 @@
 #include "core/shell/Failure.h"
 #include "core/shell/Windows1251.h"
 #include "support/JpegFixtures.h"
+#include "support/Passports.h"
 #include "support/Xml.h"
 
 #include <QDir>
@@ -28,30 +29,9 @@ namespace {
 
 constexpr qint64 kStored = 1450000000;
 
-// A valid identifier in display form for a seven-digit base.
-QByteArray validId(int base)
-{
-    const QByteArray digits = QByteArray::number(base);
-    return FormatParticipantId(digits + ParticipantCheckCode(digits));
-}
-
 ParticipantEntry person(int base, const QString& surname, const QString& name, const QString& patronymic)
 {
-    return {validId(base), toCp1251(surname), toCp1251(name), toCp1251(patronymic)};
-}
-
-QString jpegBase64(const QImage& image)
-{
-    return QString::fromLatin1(Base64Encode(makeJpeg(image), 19));
-}
-
-void setPicture(PassportSnapshot& passport, int width, int height, const QString& caption)
-{
-    passport.hasPicture = true;
-    passport.pictureBase64 = jpegBase64(photoLike(width, height));
-    passport.pictureWidth = width;
-    passport.pictureHeight = height;
-    passport.pictureCaption = caption;
+    return participantEntry(validId(base), surname, name, patronymic);
 }
 
 // The passport the end-to-end test types on the window, as its controls then hold it.
