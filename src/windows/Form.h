@@ -71,8 +71,8 @@ public:
     // openPassport(), which asks the same.
     void openPassportClick();
     void openPassport(const QString& path);
-    // Replaces the whole passport with the one given, everything where the editing handlers would
-    // have put it. Throws Failure, changing nothing, for a passport this editor cannot hold.
+    // Replaces the whole passport with one the reader has accepted, everything where the editing
+    // handlers would have put it. Throws Failure, changing nothing, when its picture cannot be decoded.
     void loadPassport(const PassportSnapshot& passport);
     // The editor holds something that differs from its start state.
     bool holdsInput() const;
@@ -99,7 +99,6 @@ private:
     void connectOpenHandlers();
     bool mayReplaceInput();
     void readAndLoad(const QString& path);
-    void checkLoadable(const PassportSnapshot& passport) const;
     void resetToStartState();
     void showLoadedPicture(const QImage& bitmap, const QString& base64, const QString& caption);
     void clearPicturePage();

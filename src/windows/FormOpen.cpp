@@ -1,16 +1,13 @@
 // Reopening a saved passport: Ctrl+O, a dropped file, a file named on the command line.
 
-#include "core/participants/ParticipantId.h"
 #include "core/passport/PassportReader.h"
 #include "core/picture/Base64.h"
 #include "core/picture/JpegImport.h"
-#include "core/picture/ShownSize.h"
 #include "core/sections/SectionRules.h"
 #include "core/shell/AppInfo.h"
 #include "core/shell/DesktopServices.h"
 #include "core/shell/Failure.h"
 #include "core/shell/HelpTexts.h"
-#include "core/shell/Windows1251.h"
 #include "ui_Form.h"
 #include "windows/ErrorBox.h"
 #include "windows/Form.h"
@@ -20,7 +17,6 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
-#include <QSet>
 #include <QShortcut>
 #include <QUrl>
 
@@ -74,12 +70,6 @@ private:
 Failure notLoadable(const QString& what)
 {
     return Failure(QStringLiteral("Паспорт работы не может быть открыт: %1").arg(what));
-}
-
-void checkLength(const QString& text, int limit, const QString& field)
-{
-    if (limit > 0 && text.size() > limit)
-        throw notLoadable(QStringLiteral("%1 длиннее %2 символов").arg(field).arg(limit));
 }
 
 // The JPEG that the encoded text holds.
@@ -159,69 +149,17 @@ bool TPasport::holdsInput() const
             (m_subjects->boxStates() != Sections::initialBoxStates() || m_subjects->languageChoices() != noLanguages));
 }
 
-// Everything that could refuse the passport runs before anything changes.
-void TPasport::checkLoadable(const PassportSnapshot& passport) const
-{
-    checkLength(passport.title, m_ui->title->maxLength(), QStringLiteral("название"));
-    checkLength(passport.description, m_ui->description->maxLength(), QStringLiteral("описание"));
-    checkLength(passport.techRequest, m_ui->tech_request->maxLength(), QStringLiteral("технические требования"));
-    checkLength(passport.manual, m_ui->manual->maxLength(), QStringLiteral("порядок знакомства"));
-    checkLength(passport.postIndex, m_ui->public_post_index->maxLength(), QStringLiteral("индекс"));
-    checkLength(passport.postAddress, m_ui->public_post_address->maxLength(), QStringLiteral("адрес"));
-    checkLength(passport.phone, m_ui->public_phone->maxLength(), QStringLiteral("телефон"));
-    checkLength(passport.email, m_ui->public_email->maxLength(), QStringLiteral("эл. адрес"));
-    checkLength(passport.notes, m_ui->Notes->maxLength(), QStringLiteral("комментарий"));
-
-    if (passport.seasonId != PassportRecord::kSeason)
-        throw notLoadable(QStringLiteral("он заполнен для другого сезона фестиваля"));
-
-    if (passport.authors.size() > PassportRecord::kMaxAuthors)
-        throw notLoadable(QStringLiteral("авторов больше %1").arg(PassportRecord::kMaxAuthors));
-    if (passport.teachers.size() > PassportRecord::kMaxTeachers)
-        throw notLoadable(QStringLiteral("руководителей больше %1").arg(PassportRecord::kMaxTeachers));
-    if (passport.teachers.isEmpty() ? passport.leaderIndex != -1
-                                    : passport.leaderIndex < 0 || passport.leaderIndex >= passport.teachers.size())
-        throw notLoadable(QStringLiteral("не указан руководитель, которому направляется счет"));
-    QSet<QByteArray> ids;
-    for (const QList<ParticipantEntry>* group : {&passport.authors, &passport.teachers}) {
-        for (const ParticipantEntry& entry : *group) {
-            const QByteArray normal = NormalizeParticipantId(QString::fromLatin1(entry.id));
-            if (!isAdmissibleParticipantId(normal) || !IsParticipantIdValid(normal) ||
-                FormatParticipantId(normal) != entry.id)
-                throw notLoadable(QStringLiteral("ошибочный ID %1").arg(QString::fromLatin1(entry.id)));
-            if (ids.contains(entry.id))
-                throw notLoadable(QStringLiteral("ID %1 указан дважды").arg(QString::fromLatin1(entry.id)));
-            ids.insert(entry.id);
-            for (const QByteArray& name : {entry.surname, entry.name, entry.patronymic})
-                checkLength(fromCp1251(name), m_ui->AuthorsLastname->maxLength(),
-                            QStringLiteral("фамилия, имя или отчество"));
-        }
-    }
-
-    const std::optional<Sections::BoxStates> boxes = Sections::boxStatesFor(passport.subjectSlots, passport.languages);
-    if (!boxes)
-        throw notLoadable(QStringLiteral("такое сочетание разделов выбрать нельзя"));
-    if (boxes->checked[Sections::kOtherLanguageBox]) {
-        const auto* other = m_subjects->findChild<QLineEdit*>(QStringLiteral("subjectLingvoOtherEdit"));
-        checkLength(passport.languages.otherText, other ? other->maxLength() : 0, QStringLiteral("другой язык"));
-    }
-}
-
 void TPasport::loadPassport(const PassportSnapshot& passport)
 {
-    checkLoadable(passport);
+    // The reader has judged the passport; only the picture's pixels are still to be had, and they
+    // are had before anything changes.
     QImage picture;
     if (passport.hasPicture) {
-        RgbPicture decoded;
         try {
-            decoded = importJpegBytes(decodedPicture(passport.pictureBase64));
+            picture = toImage(importJpegBytes(decodedPicture(passport.pictureBase64)));
         } catch (const Failure& failure) {
             throw notLoadable(QStringLiteral("изображение работы не читается (%1)").arg(failure.message()));
         }
-        if (decoded.width != passport.pictureWidth || decoded.height != passport.pictureHeight ||
-            decoded.width > kPictureBox || decoded.height > kPictureBox)
-            throw notLoadable(QStringLiteral("размер изображения работы не совпадает с указанным"));
-        picture = toImage(decoded);
     }
 
     resetToStartState();
