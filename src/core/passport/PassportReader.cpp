@@ -2,7 +2,7 @@
 
 #include "core/participants/ParticipantId.h"
 #include "core/passport/FieldLimits.h"
-#include "core/picture/JpegTrap.h"
+#include "core/picture/JpegImport.h"
 #include "core/picture/ShownSize.h"
 #include "core/sections/SectionRules.h"
 #include "core/shell/Failure.h"
@@ -418,34 +418,6 @@ void readContacts(const Node& contacts, PassportSnapshot& passport)
     passport.email = limited(textOf(*found[3]), FieldLimits::kEmail, QStringLiteral("Адрес электронной почты"));
 }
 
-struct JpegHeader
-{
-    JpegTrap trap;
-    jpeg_decompress_struct info{};
-    bool created = false;
-
-    JpegHeader() { info.err = armJpegTrap(trap); }
-    JpegHeader(const JpegHeader&) = delete;
-    JpegHeader& operator=(const JpegHeader&) = delete;
-    ~JpegHeader()
-    {
-        if (created)
-            jpeg_destroy_decompress(&info);
-    }
-};
-
-// Left by longjmp on a libjpeg error: only trivially destructible locals here.
-bool readJpegHeader(JpegHeader& jpeg, const QByteArray& bytes)
-{
-    if (setjmp(jpeg.trap.jump))
-        return false;
-    jpeg.created = true;
-    jpeg_create_decompress(&jpeg.info);
-    jpeg_mem_src(&jpeg.info, reinterpret_cast<const unsigned char*>(bytes.constData()),
-                 static_cast<unsigned long>(bytes.size()));
-    return jpeg_read_header(&jpeg.info, TRUE) == JPEG_HEADER_OK;
-}
-
 void readPicture(const Node& img, PassportSnapshot& passport)
 {
     checkEmpty(img);
@@ -465,11 +437,11 @@ void readPicture(const Node& img, PassportSnapshot& passport)
     if (!decoded || letters.size() % 4 != 0)
         throw problem(QStringLiteral("Текст картинки в Base64 поврежден"));
 
-    JpegHeader jpeg;
-    if (!readJpegHeader(jpeg, *decoded))
+    const std::optional<QSize> stored = jpegStoredSize(*decoded);
+    if (!stored)
         throw problem(QStringLiteral("Картинка не является изображением JPEG"));
-    const long long jpegWidth = jpeg.info.image_width;
-    const long long jpegHeight = jpeg.info.image_height;
+    const long long jpegWidth = stored->width();
+    const long long jpegHeight = stored->height();
     if (jpegWidth > kPictureBox || jpegHeight > kPictureBox)
         throw problem(QStringLiteral("Картинка размером %1 x %2 точек больше %3 x %3")
                           .arg(jpegWidth)

@@ -299,3 +299,11 @@ RgbPicture importJpegBytes(const QByteArray& jpeg)
 {
     return importJpeg(Source{nullptr, &jpeg});
 }
+
+std::optional<QSize> jpegStoredSize(const QByteArray& jpeg)
+{
+    Decoder d;
+    if (!readHeader(d, Source{nullptr, &jpeg}))
+        return std::nullopt;
+    return QSize(static_cast<int>(d.info.image_width), static_cast<int>(d.info.image_height));
+}

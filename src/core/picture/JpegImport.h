@@ -3,7 +3,9 @@
 #include "core/picture/RgbPicture.h"
 
 #include <QByteArray>
+#include <QSize>
 #include <QString>
+#include <optional>
 
 // Reads the JPEG file and returns the picture upright (as its EXIF orientation says) at its shown
 // size, sampling the nearest pixel: only the sampled rows and columns are kept, so the memory
@@ -14,6 +16,10 @@ RgbPicture importJpegFile(const QString& path);
 
 // The same for a JPEG held in memory, such as the picture a passport file carries.
 RgbPicture importJpegBytes(const QByteArray& jpeg);
+
+// The width and height a JPEG's frame header gives, as stored (before any EXIF turn); nothing when
+// libjpeg does not take the bytes for a JPEG.
+std::optional<QSize> jpegStoredSize(const QByteArray& jpeg);
 
 // Pictures beyond this many pixels are refused: a header can claim 65500 x 65500 in a few bytes.
 constexpr long long kMaxPicturePixels = 1'000'000'000;
