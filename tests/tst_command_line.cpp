@@ -224,7 +224,7 @@ void CommandLineTest::check_data()
     QTest::newRow("missing path") << QStringList{"one.qdx.xml=sound"}
                                   << QStringList{"--check", "one.qdx.xml", "gone.qdx.xml"}
                                   << "one.qdx.xml: OK\n"
-                                     "gone.qdx.xml: Нет такого файла или папки\n"
+                                     "gone.qdx.xml: Файл или папка не существует\n"
                                      "Проверено 2, исправных 1, с ошибками 1\n"
                                   << 1;
     QTest::newRow("folder without passports")
@@ -318,12 +318,12 @@ void CommandLineTest::badInputGivesALineEach()
     put(QString::fromUtf8("bad/two\nlines.qdx.xml"), plain);
 
     const Run result = run({"--check", "bad"});
-    QCOMPARE(result.out, QStringLiteral("bad/dangling.qdx.xml: Нет такого файла или папки\n"
+    QCOMPARE(result.out, QStringLiteral("bad/dangling.qdx.xml: Файл или папка не существует\n"
                                         "bad/folder.qdx.xml/inner.qdx.xml: OK\n"
                                         "bad/huge.qdx.xml: Файл больше 64 МБ\n"
                                         "bad/ok.qdx.xml: OK\n"
                                         "bad/pipe.qdx.xml: Это не обычный файл\n"
-                                        "bad/self.qdx.xml: Ссылка ведёт по кругу\n"
+                                        "bad/self.qdx.xml: Слишком много символических ссылок подряд\n"
                                         "bad/two\\x0alines.qdx.xml: OK\n"
                                         "bad/\\xcf\\xe0\\xf1\\xef\\xee\\xf0\\xf2.qdx.xml: OK\n"
                                         "Проверено 8, исправных 4, с ошибками 4\n"));
@@ -364,7 +364,7 @@ void CommandLineTest::unreadableFile()
 
     const Run result = run({"--check", "locked"});
     ::chmod("locked/closed", 0700);
-    QCOMPARE(result.out, QStringLiteral("locked/a.qdx.xml: Нет прав на чтение\n"
+    QCOMPARE(result.out, QStringLiteral("locked/a.qdx.xml: Доступ запрещен\n"
                                         "locked/closed: Папка не читается: нет прав на чтение\n"
                                         "Проверено 2, исправных 0, с ошибками 2\n"));
     QCOMPARE(result.status, 1);

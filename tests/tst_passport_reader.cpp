@@ -754,8 +754,8 @@ void PassportReaderTest::fileFailuresNameTheFile()
         {broken, "Паспорт работы «%1» не открыт: корневой элемент документа — «passport», а не «lumarinda»"},
         {pipe, "Паспорт работы «%1» не открыт: это не обычный файл"},
         {huge, "Паспорт работы «%1» не открыт: файл больше 64 МБ"},
-        {missing, "Паспорт работы «%1» не открыт: no such file or directory"},
-        {dir.path(), "Паспорт работы «%1» не открыт: is a directory"},
+        {missing, "Паспорт работы «%1» не открыт: файл или папка не существует"},
+        {dir.path(), "Паспорт работы «%1» не открыт: это папка, а не файл"},
     };
     for (const auto& [path, message] : cases) {
         QString actual;

@@ -18,7 +18,6 @@
 namespace {
 
 const QByteArray kSuffix = QByteArrayLiteral(".qdx.xml");
-const QString kTooLarge = QStringLiteral("Файл больше %1 МБ").arg(kMaxPassportFileBytes >> 20);
 
 struct Entry
 {
@@ -118,7 +117,7 @@ private:
     {
         DIR* dir = ::opendir(path.constData());
         if (!dir) {
-            m_found({path, QStringLiteral("Папка не читается: %1").arg(lowerFirst(readingReason(errno)))});
+            m_found({path, QStringLiteral("Папка не читается: %1").arg(lowerFirst(systemReason(errno)))});
             return false;
         }
         Folder folder{path, {}, 0};
@@ -134,7 +133,7 @@ private:
         const int error = errno;
         ::closedir(dir);
         if (error != 0) {
-            m_found({path, QStringLiteral("Папка прочитана не до конца: %1").arg(lowerFirst(readingReason(error)))});
+            m_found({path, QStringLiteral("Папка прочитана не до конца: %1").arg(lowerFirst(systemReason(error)))});
             return false;
         }
         std::sort(folder.entries.begin(), folder.entries.end(),
@@ -146,23 +145,6 @@ private:
     const std::function<void(const FoundPath&)>& m_found;
     const WalkNote& m_note;
     QSet<FileId> m_seen;
-};
-
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
 };
 
 } // namespace
@@ -177,45 +159,6 @@ void walkPassportFiles(const PathList& roots, const std::function<void(const Fou
 bool hasPassportSuffix(const QByteArray& name)
 {
     return name.size() >= kSuffix.size() && name.right(kSuffix.size()).toLower() == kSuffix;
-}
-
-QByteArray readPassportBytes(const QByteArray& path)
-{
-    // Not blocking: a pipe or a device with the right name must not stop the walk.
-    const Descriptor file(::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (file.get() < 0)
-        throw Failure(readingReason(errno));
-    struct stat info
-    {};
-    if (::fstat(file.get(), &info) != 0)
-        throw Failure(readingReason(errno));
-    if (S_ISDIR(info.st_mode))
-        throw Failure(QStringLiteral("Это папка, а не файл"));
-    if (!S_ISREG(info.st_mode))
-        throw Failure(QStringLiteral("Это не обычный файл"));
-    if (info.st_size > kMaxPassportFileBytes)
-        throw Failure(kTooLarge);
-    QByteArray bytes;
-    bytes.resize(static_cast<qsizetype>(info.st_size));
-    qsizetype done = 0;
-    for (;;) {
-        if (done == bytes.size()) {
-            // The file may have grown since fstat; read on, but not past the limit.
-            if (bytes.size() > kMaxPassportFileBytes)
-                throw Failure(kTooLarge);
-            bytes.resize(bytes.size() + 65536);
-        }
-        const ssize_t got = ::read(file.get(), bytes.data() + done, static_cast<size_t>(bytes.size() - done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            throw Failure(readingReason(errno));
-        if (got == 0)
-            break;
-        done += got;
-    }
-    bytes.truncate(done);
-    return bytes;
 }
 
 QString displayPath(const QByteArray& path)
@@ -243,23 +186,4 @@ QString displayPath(const QByteArray& path)
             shown += QLatin1Char(byte);
     }
     return shown;
-}
-
-QString readingReason(int error)
-{
-    switch (error) {
-    case ENOENT:
-        return QStringLiteral("Нет такого файла или папки");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("Нет прав на чтение");
-    case ELOOP:
-        return QStringLiteral("Ссылка ведёт по кругу");
-    case ENAMETOOLONG:
-        return QStringLiteral("Слишком длинный путь");
-    case EISDIR:
-        return QStringLiteral("Это папка, а не файл");
-    default:
-        return systemReason(error);
-    }
 }

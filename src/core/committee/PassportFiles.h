@@ -28,13 +28,6 @@ void walkPassportFiles(const PathList& roots, const std::function<void(const Fou
 
 bool hasPassportSuffix(const QByteArray& name);
 
-// The whole file, read without blocking on a pipe or a device and refused by size before reading;
-// throws Failure with a Russian message that does not name the file.
-QByteArray readPassportBytes(const QByteArray& path);
-
 // The path for a line of output: UTF-8 as it stands; a name in another encoding keeps its ASCII
 // and shows every other byte as \xNN, so that the file can still be found.
 QString displayPath(const QByteArray& path);
-
-// The Russian reason for an errno value.
-QString readingReason(int error);

@@ -6,6 +6,7 @@
 #include "core/picture/ShownSize.h"
 #include "core/sections/SectionRules.h"
 #include "core/shell/Failure.h"
+#include "core/shell/SystemReason.h"
 #include "core/shell/Windows1251.h"
 
 #include <QDir>
@@ -13,7 +14,6 @@
 #include <QStringDecoder>
 #include <QXmlStreamReader>
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <limits>
 #include <optional>
@@ -21,6 +21,8 @@
 #include <unistd.h>
 
 namespace {
+
+const QString kTooLarge = QStringLiteral("Файл больше %1 МБ").arg(kMaxPassportFileBytes >> 20);
 
 const QString kPictureUriPrefix = QStringLiteral("data:image/jpeg;base64,");
 
@@ -512,47 +514,75 @@ Failure fileFailure(const QString& path, const QString& reason)
                        .arg(quoted(QDir::toNativeSeparators(path)), lowerFirst(reason)));
 }
 
-// Only a regular file is read: a named pipe would block the opening, a device might never end.
-QByteArray readRegularFile(const QString& path)
+class Descriptor
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        throw fileFailure(path, QString::fromLocal8Bit(std::strerror(errno)));
-    QFile file;
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        throw fileFailure(path, file.errorString());
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
     }
-    struct stat info = {};
-    if (::fstat(fd, &info) != 0)
-        throw fileFailure(path, QString::fromLocal8Bit(std::strerror(errno)));
-    if (S_ISDIR(info.st_mode))
-        throw fileFailure(path, QString::fromLocal8Bit(std::strerror(EISDIR)));
-    if (!S_ISREG(info.st_mode))
-        throw fileFailure(path, QStringLiteral("Это не обычный файл"));
-    if (info.st_size > kMaxPassportFileBytes)
-        throw fileFailure(path, QStringLiteral("Файл больше 64 МБ"));
-    // A file that grows while it is read is cut one byte past the limit and so still refused.
-    const QByteArray bytes = file.read(kMaxPassportFileBytes + 1);
-    if (file.error() != QFileDevice::NoError)
-        throw fileFailure(path, file.errorString());
-    return bytes;
-}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
 
 } // namespace
 
 ReadPassport readPassportDocument(const QByteArray& bytes)
 {
     if (bytes.size() > kMaxPassportFileBytes)
-        throw problem(QStringLiteral("Файл больше 64 МБ"));
+        throw problem(kTooLarge);
     return readRoot(parseDocument(decodeUtf8(bytes)));
+}
+
+QByteArray readPassportBytes(const QByteArray& path)
+{
+    // Not blocking: a pipe or a device with the right name must not stop the walk.
+    const Descriptor file(::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (file.get() < 0)
+        throw Failure(systemReason(errno));
+    struct stat info
+    {};
+    if (::fstat(file.get(), &info) != 0)
+        throw Failure(systemReason(errno));
+    if (S_ISDIR(info.st_mode))
+        throw Failure(QStringLiteral("Это папка, а не файл"));
+    if (!S_ISREG(info.st_mode))
+        throw Failure(QStringLiteral("Это не обычный файл"));
+    if (info.st_size > kMaxPassportFileBytes)
+        throw Failure(kTooLarge);
+    QByteArray bytes;
+    bytes.resize(static_cast<qsizetype>(info.st_size));
+    qsizetype done = 0;
+    for (;;) {
+        if (done == bytes.size()) {
+            // The file may have grown since fstat; read on, but not past the limit.
+            if (bytes.size() > kMaxPassportFileBytes)
+                throw Failure(kTooLarge);
+            bytes.resize(bytes.size() + 65536);
+        }
+        const ssize_t got = ::read(file.get(), bytes.data() + done, static_cast<size_t>(bytes.size() - done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            throw Failure(systemReason(errno));
+        if (got == 0)
+            break;
+        done += got;
+    }
+    bytes.truncate(done);
+    return bytes;
 }
 
 ReadPassport readPassportFile(const QString& path)
 {
-    const QByteArray bytes = readRegularFile(path);
     try {
-        return readPassportDocument(bytes);
+        return readPassportDocument(readPassportBytes(QFile::encodeName(path)));
     } catch (const Failure& failure) {
         throw fileFailure(path, failure.message());
     }

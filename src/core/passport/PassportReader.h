@@ -23,3 +23,8 @@ ReadPassport readPassportDocument(const QByteArray& bytes);
 
 // Reads the passport file at `path`; a failure's message names the file.
 ReadPassport readPassportFile(const QString& path);
+
+// The bytes of the file at `localPath` (the name as the file system holds it, in any encoding).
+// Only a regular file is read, without blocking: a pipe or a device with a passport's name must not
+// stop anyone. Throws Failure with the reason alone, in Russian, also for a file over the limit.
+QByteArray readPassportBytes(const QByteArray& localPath);
