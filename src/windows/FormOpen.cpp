@@ -1,5 +1,6 @@
 // Reopening a saved passport: Ctrl+O, a dropped file, a file named on the command line.
 
+#include "core/passport/PassportDocument.h"
 #include "core/passport/PassportReader.h"
 #include "core/picture/Base64.h"
 #include "core/picture/JpegImport.h"
@@ -25,7 +26,6 @@ namespace {
 const QString kOpenDialogTitle = QStringLiteral("Открытие файла паспорта работы");
 const QString kOpenDialogFilter = QStringLiteral("Паспорт работы Фестиваля «Lumarinda» (*.qdx.xml)");
 const QString kReplaceQuestion = QStringLiteral("Открыть паспорт работы из файла? Введенные данные будут заменены.");
-const QString kPassportSuffix = QStringLiteral(".qdx.xml");
 
 // The one local passport file that a drag carries, or empty.
 QString droppedPassport(const QMimeData* mime)
@@ -33,7 +33,7 @@ QString droppedPassport(const QMimeData* mime)
     if (!mime || !mime->hasUrls() || mime->urls().size() != 1)
         return {};
     const QUrl url = mime->urls().constFirst();
-    if (!url.isLocalFile() || !url.fileName().endsWith(kPassportSuffix, Qt::CaseInsensitive))
+    if (!url.isLocalFile() || !url.fileName().endsWith(kPassportFileSuffix, Qt::CaseInsensitive))
         return {};
     return url.toLocalFile();
 }

@@ -22,7 +22,7 @@ constexpr int kConfirmWaitMs = 1000;
 
 // A file name holds at most 255 bytes, and a passport saved over an older one is first written
 // under its full name with a suffix of seven: a long title's name is cut to what can be saved.
-constexpr qsizetype kMaxProposedNameBytes = 255 - qsizetype(sizeof ".qdx.xml" - 1) - 7;
+const qsizetype kMaxProposedNameBytes = 255 - kPassportFileSuffix.size() - 7;
 
 // The proposal as a file can bear it. A pasted title can hold line breaks and other control
 // characters, which USB sticks refuse in names and which nobody wants in one: each becomes "-",
@@ -61,10 +61,9 @@ SaveDialogRequest saveDialogRequest(const QString& title)
 // name without any period: "Версия 2.0" would be saved without it.
 QString withPassportSuffix(const QString& path)
 {
-    static const QString suffix = QStringLiteral(".qdx.xml");
-    if (path.endsWith(suffix, Qt::CaseInsensitive))
+    if (path.endsWith(kPassportFileSuffix, Qt::CaseInsensitive))
         return path;
-    return path + suffix;
+    return path + kPassportFileSuffix;
 }
 
 QString folderOf(const QString& path)

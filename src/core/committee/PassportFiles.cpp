@@ -1,5 +1,6 @@
 #include "core/committee/PassportFiles.h"
 
+#include "core/passport/PassportDocument.h"
 #include "core/passport/PassportReader.h"
 #include "core/shell/Failure.h"
 #include "core/shell/SystemReason.h"
@@ -17,7 +18,7 @@
 
 namespace {
 
-const QByteArray kSuffix = QByteArrayLiteral(".qdx.xml");
+const QByteArray kSuffix = kPassportFileSuffix.toLatin1();
 
 struct Entry
 {

@@ -53,6 +53,9 @@ QString passportFileHeader();
 // unreadable for the committee's database. They are dropped.
 QString dropUnwritableXmlCharacters(const QString& text);
 
+// How every passport file's name ends; the committee's loader takes no other.
+inline const QString kPassportFileSuffix = QStringLiteral(".qdx.xml");
+
 // The file name the save dialog proposes for a title.
 QString ProposePassportFileName(const QString& title);
 
