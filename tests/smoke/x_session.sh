@@ -71,10 +71,15 @@ start_x_server() {
 start_window_manager() {
     local attempt
     for attempt in 1 2 3 4 5; do
-        openbox --sm-disable >"$x_session_dir/wm.log" 2>&1 &
+        rm -f "$x_session_dir/wm-ready"
+        # Openbox names itself the window manager before it has finished starting; the startup
+        # command runs once it manages windows, so an editor started after it is framed and shown.
+        openbox --sm-disable --startup "touch $x_session_dir/wm-ready" >"$x_session_dir/wm.log" 2>&1 &
         wm=$!
         x_session_pids+=("$wm")
-        wm_reported() { wmctrl -m >/dev/null 2>&1 || ! kill -0 "$wm" 2>/dev/null; }
+        wm_reported() {
+            { [ -e "$x_session_dir/wm-ready" ] && wmctrl -m >/dev/null 2>&1; } || ! kill -0 "$wm" 2>/dev/null
+        }
         await 30 "the window manager to start on $DISPLAY" wm_reported
         kill -0 "$wm" 2>/dev/null && return 0
         echo "the window manager ended at once on $DISPLAY (attempt $attempt): $(cat "$x_session_dir/wm.log")" >&2
