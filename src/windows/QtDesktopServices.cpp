@@ -242,7 +242,7 @@ void QtDesktopServices::writeChosenFile(const QString& path, const QByteArray& b
     QString target = path;
     for (int hop = 0; QFileInfo(target).isSymLink(); ++hop) {
         if (hop == kMaxLinkHops)
-            throw cannotCreate(path, QStringLiteral("Слишком много символических ссылок подряд"));
+            throw cannotCreate(path, systemReason(ELOOP));
         target = QFileInfo(target).symLinkTarget();
     }
     replaceWhole(target, path, bytes);
