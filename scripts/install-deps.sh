@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
     qt6-translations-l10n qt6-qpa-plugins libgl-dev
     libjpeg62-turbo-dev libxslt1-dev libxml2-dev
+    libhunspell-dev hunspell-ru hunspell-en-us
     xsltproc libxml2-utils
     xvfb xauth openbox wmctrl xdotool x11-utils
     fonts-wine fonts-dejavu-core

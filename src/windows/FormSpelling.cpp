@@ -1,0 +1,71 @@
+#include "windows/FormSpelling.h"
+
+#include "core/spelling/SpellChecker.h"
+#include "core/spelling/SpellCheckerLoader.h"
+#include "core/spelling/UserWordList.h"
+#include "windows/SpellUnderline.h"
+
+#include <QEvent>
+#include <QTimer>
+#include <QWidget>
+
+const QStringList& FormSpelling::checkedFields()
+{
+    static const QStringList fields{
+        QStringLiteral("title"),  QStringLiteral("description"), QStringLiteral("tech_request"),
+        QStringLiteral("manual"), QStringLiteral("WorkImgSign"),
+    };
+    return fields;
+}
+
+QString FormSpelling::dictionaryFolder()
+{
+    return qEnvironmentVariable("LUMARINDA_HUNSPELL_DIR", QStringLiteral("/usr/share/hunspell"));
+}
+
+FormSpelling::FormSpelling(QWidget& window) : QObject(&window), m_window(window)
+{
+    setObjectName(QStringLiteral("spelling"));
+    window.installEventFilter(this);
+}
+
+bool FormSpelling::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &m_window && event->type() == QEvent::Show && !m_loader) {
+        m_loader = new SpellCheckerLoader(this);
+        connect(m_loader, &SpellCheckerLoader::finished, this, &FormSpelling::attach);
+        // Once the window has been drawn, not before.
+        QTimer::singleShot(0, m_loader, [this] { m_loader->start(dictionaryFolder(), UserWordList::defaultPath()); });
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void FormSpelling::attach()
+{
+    const std::shared_ptr<SpellChecker> checker = m_loader->checker();
+    if (checker && checker->hasDictionaries()) {
+        for (const QString& name : checkedFields()) {
+            if (auto* field = m_window.findChild<QWidget*>(name)) {
+                auto* underline = new SpellUnderline(field, checker);
+                connect(underline, &SpellUnderline::vocabularyChanged, this, &FormSpelling::recheckAll);
+            }
+        }
+    }
+    m_ready = true;
+    emit ready();
+}
+
+void FormSpelling::recheckAll()
+{
+    for (const QString& name : checkedFields()) {
+        if (auto* field = m_window.findChild<QWidget*>(name)) {
+            if (auto* underline = field->findChild<SpellUnderline*>(QString(), Qt::FindDirectChildrenOnly))
+                underline->recheck();
+        }
+    }
+}
+
+void attachSpellChecking(QWidget& window)
+{
+    new FormSpelling(window);
+}
