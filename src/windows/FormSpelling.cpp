@@ -9,6 +9,12 @@
 #include <QTimer>
 #include <QWidget>
 
+namespace {
+
+constexpr int kLoadAfterShowMs = 500;
+
+} // namespace
+
 const QStringList& FormSpelling::checkedFields()
 {
     static const QStringList fields{
@@ -31,13 +37,24 @@ FormSpelling::FormSpelling(QWidget& window) : QObject(&window), m_window(window)
 
 bool FormSpelling::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == &m_window && event->type() == QEvent::Show && !m_loader) {
-        m_loader = new SpellCheckerLoader(this);
-        connect(m_loader, &SpellCheckerLoader::finished, this, &FormSpelling::attach);
-        // Once the window has been drawn, not before.
-        QTimer::singleShot(0, m_loader, [this] { m_loader->start(dictionaryFolder(), UserWordList::defaultPath()); });
-    }
+    if (watched != &m_window || m_loader)
+        return QObject::eventFilter(watched, event);
+    // Once the window has been drawn, so that reading the dictionaries takes nothing from the
+    // start; a window shown but never drawn (minimised) starts it a little later.
+    if (event->type() == QEvent::Paint)
+        QTimer::singleShot(0, this, &FormSpelling::startLoading);
+    else if (event->type() == QEvent::Show)
+        QTimer::singleShot(kLoadAfterShowMs, this, &FormSpelling::startLoading);
     return QObject::eventFilter(watched, event);
+}
+
+void FormSpelling::startLoading()
+{
+    if (m_loader)
+        return;
+    m_loader = new SpellCheckerLoader(this);
+    connect(m_loader, &SpellCheckerLoader::finished, this, &FormSpelling::attach);
+    m_loader->start(dictionaryFolder(), UserWordList::defaultPath());
 }
 
 void FormSpelling::attach()

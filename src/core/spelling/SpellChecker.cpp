@@ -11,6 +11,7 @@
 #include <iconv.h>
 #include <map>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -191,6 +192,7 @@ struct SpellChecker::Dictionary
     {}
 
     // Read once per process: a second editor, as the tests make, reuses what the first one read.
+    // The lock is not held while reading, so that two dictionaries can be read side by side.
     static std::shared_ptr<Dictionary> shared(const QString& folder, const QString& name)
     {
         static QMutex mutex;
@@ -203,11 +205,15 @@ struct SpellChecker::Dictionary
                                 .arg(aff.lastModified().toMSecsSinceEpoch())
                                 .arg(dic.size())
                                 .arg(dic.lastModified().toMSecsSinceEpoch());
+        {
+            const QMutexLocker locker(&mutex);
+            const auto found = read.find(key);
+            if (found != read.end())
+                return found->second;
+        }
+        std::shared_ptr<Dictionary> dictionary = open(folder, name);
         const QMutexLocker locker(&mutex);
-        auto found = read.find(key);
-        if (found == read.end())
-            found = read.emplace(key, open(folder, name)).first;
-        return found->second;
+        return read.emplace(key, std::move(dictionary)).first->second;
     }
 
     static std::unique_ptr<Dictionary> open(const QString& folder, const QString& name)
@@ -249,10 +255,13 @@ struct SpellChecker::Dictionary
     Recoder recoder;
 };
 
-SpellChecker::SpellChecker(const QString& dictionaryFolder, const QString& userListPath)
-    : m_russian(Dictionary::shared(dictionaryFolder, QStringLiteral("ru_RU"))),
-      m_english(Dictionary::shared(dictionaryFolder, QStringLiteral("en_US"))), m_userListPath(userListPath)
+SpellChecker::SpellChecker(const QString& dictionaryFolder, const QString& userListPath) : m_userListPath(userListPath)
 {
+    // The English dictionary is read beside the Russian one, which takes longer.
+    std::thread english(
+        [this, dictionaryFolder] { m_english = Dictionary::shared(dictionaryFolder, QStringLiteral("en_US")); });
+    m_russian = Dictionary::shared(dictionaryFolder, QStringLiteral("ru_RU"));
+    english.join();
     const QStringList words = UserWordList::read(userListPath);
     m_userWords = QSet<QString>(words.begin(), words.end());
 }
