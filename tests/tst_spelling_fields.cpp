@@ -53,6 +53,8 @@ private slots:
     void wordBeingTypedWaitsUntilTheCursorLeaves();
     void suggestionReplacesTheWordAsOneUndoableEdit_data();
     void suggestionReplacesTheWordAsOneUndoableEdit();
+    void suggestionThatWouldNotFitIsDisabled_data();
+    void suggestionThatWouldNotFitIsDisabled();
     void correctWordKeepsTheUsualMenu();
     void addedWordIsKnownInANewEditor();
     void skippedWordIsKnownForThisRunOnly();
@@ -370,6 +372,35 @@ void SpellingFieldsTest::suggestionReplacesTheWordAsOneUndoableEdit()
     QVERIFY(QMetaObject::invokeMethod(widget, "undo"));
     QCOMPARE(text(), before);
     QCOMPARE(underlinedWords(name), (QStringList{"програма", "фистиваль"}));
+}
+
+void SpellingFieldsTest::suggestionThatWouldNotFitIsDisabled_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("limit");
+    QTest::newRow("title") << "title" << 250;
+    QTest::newRow("description") << "description" << 500;
+}
+
+void SpellingFieldsTest::suggestionThatWouldNotFitIsDisabled()
+{
+    QFETCH(QString, name);
+    QFETCH(int, limit);
+    // "програма" at the field's limit: "программа" is one character longer; "програм"... are not.
+    const QString start = QStringLiteral("програма ");
+    const QString text = start + QString(QStringLiteral("да ")).repeated(limit).left(limit - start.size());
+    setFieldText(name, text);
+    QPointer<QMenu> menu = openMenuAt(name, 2, true);
+    QVERIFY(menu);
+    const QList<QAction*> actions = menu->actions();
+    QCOMPARE(actions.first()->text(), QStringLiteral("программа"));
+    QVERIFY(!actions.first()->isEnabled());
+    for (QAction* action : actions) {
+        if (action->text().size() <= 8 && !action->isSeparator() && action->text() != QStringLiteral("Пропустить"))
+            QVERIFY2(action->isEnabled(), qPrintable(action->text()));
+        if (action->text() == QStringLiteral("Пропустить"))
+            break;
+    }
 }
 
 void SpellingFieldsTest::correctWordKeepsTheUsualMenu()

@@ -1,5 +1,7 @@
 #include "windows/SpellUnderline.h"
 
+#include "windows/MemoEdit.h"
+
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QCoreApplication>
@@ -12,6 +14,7 @@
 #include <QSyntaxHighlighter>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <limits>
 
 namespace {
 
@@ -141,8 +144,18 @@ void SpellUnderline::rehighlightAt(qsizetype position)
         m_highlighter->rehighlightBlock(block);
 }
 
+bool SpellUnderline::fieldIntact() const
+{
+    // While the field is being destroyed its own type is gone already: it must not be touched.
+    if (m_line)
+        return qobject_cast<QLineEdit*>(m_field.data()) != nullptr;
+    return qobject_cast<QPlainTextEdit*>(m_field.data()) != nullptr;
+}
+
 void SpellUnderline::followCursor()
 {
+    if (!fieldIntact())
+        return;
     const qsizetype before = m_pendingStart;
     const auto word = SpellChecker::wordAt(fieldText(), cursorPosition());
     if (m_typing) {
@@ -161,6 +174,8 @@ void SpellUnderline::followCursor()
 
 bool SpellUnderline::eventFilter(QObject* watched, QEvent* event)
 {
+    if (!fieldIntact())
+        return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::KeyPress:
         m_typing = isTyping(static_cast<QKeyEvent*>(event));
@@ -270,8 +285,11 @@ bool SpellUnderline::showMenu(QObject* watched, QContextMenuEvent* event)
     menu->setObjectName(QStringLiteral("spellMenu"));
     QAction* usual = menu->actions().value(0);
     QList<QAction*> ours;
+    const qsizetype room = roomFor(word);
     for (const QString& suggestion : m_checker->suggestions(word)) {
         auto* action = new QAction(QString(suggestion).replace(QLatin1Char('&'), QStringLiteral("&&")), menu);
+        // The field's limit would cut a longer correction short.
+        action->setEnabled(suggestion.size() <= room);
         connect(action, &QAction::triggered, this,
                 [this, span = *span, word, suggestion] { replaceWord(span, word, suggestion); });
         ours.append(action);
@@ -291,6 +309,15 @@ bool SpellUnderline::showMenu(QObject* watched, QContextMenuEvent* event)
     menu->insertSeparator(usual);
     menu->popup(event->globalPos());
     return true;
+}
+
+qsizetype SpellUnderline::roomFor(const QString& word) const
+{
+    if (m_line)
+        return m_line->maxLength() - m_line->text().size() + word.size();
+    if (auto* memo = qobject_cast<MemoEdit*>(m_memo); memo && memo->maxLength() > 0)
+        return memo->maxLength() - memo->heldLength() + word.size();
+    return std::numeric_limits<qsizetype>::max();
 }
 
 void SpellUnderline::replaceWord(const WordSpan& span, const QString& word, const QString& replacement)

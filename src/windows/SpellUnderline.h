@@ -38,11 +38,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool fieldIntact() const;
     QString fieldText() const;
     qsizetype cursorPosition() const;
     void followCursor();
     void rehighlightAt(qsizetype position);
     bool showMenu(QObject* watched, QContextMenuEvent* event);
+    // How long a word that replaces this one may be within the field's limit.
+    qsizetype roomFor(const QString& word) const;
     void replaceWord(const WordSpan& span, const QString& word, const QString& replacement);
     void paintLineUnderlines();
 
