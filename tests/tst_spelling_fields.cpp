@@ -1,3 +1,4 @@
+#include "core/spelling/SpellCheckerLoader.h"
 #include "support/EditorTest.h"
 #include "support/Typing.h"
 #include "windows/FormSpelling.h"
@@ -43,6 +44,7 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
+    void dictionariesAreReadOnlyOnceTheWindowIsShown();
     void misspeltWordsAreUnderlined_data();
     void misspeltWordsAreUnderlined();
     void otherFieldsAreNotChecked_data();
@@ -172,6 +174,21 @@ QStringList SpellingFieldsTest::actionTexts(const QList<QAction*>& actions)
     for (const QAction* action : actions)
         texts << (action->isSeparator() ? QStringLiteral("---") : action->text());
     return texts;
+}
+
+void SpellingFieldsTest::dictionariesAreReadOnlyOnceTheWindowIsShown()
+{
+    destroyEditor();
+    createEditor();
+    auto* spelling = m_windows->Pasport->findChild<FormSpelling*>(QStringLiteral("spelling"));
+    QVERIFY(spelling);
+    QCoreApplication::processEvents();
+    QVERIFY(!spelling->findChild<SpellCheckerLoader*>());
+    QVERIFY(!spelling->isReady());
+    m_windows->Pasport->show();
+    QTRY_VERIFY_WITH_TIMEOUT(spelling->isReady(), kLoadTimeout);
+    setFieldText(QStringLiteral("title"), kMisspelt);
+    QCOMPARE(underlinedWords(QStringLiteral("title")), (QStringList{"програма", "фистиваль"}));
 }
 
 void SpellingFieldsTest::misspeltWordsAreUnderlined_data()
