@@ -7,33 +7,73 @@ namespace {
 
 const QString kProgram = QStringLiteral("lumarinda-passport");
 
+using Command = int (*)(const PathList& paths, QTextStream& out, QTextStream& err);
+
+// What the program can be asked to do: the parsing and --help both read this table.
+struct Mode
+{
+    // Empty for the editor, which takes no key.
+    QByteArray key;
+    QString operands;
+    QString purpose;
+    // Null for the modes that take no paths.
+    Command command = nullptr;
+};
+
+const QList<Mode>& modes()
+{
+    static const QList<Mode> table = {
+        {"", QStringLiteral("[ФАЙЛ]"), QStringLiteral("открыть редактор паспорта работы")},
+        {"--check", QStringLiteral("ФАЙЛ_ИЛИ_ПАПКА..."), QStringLiteral("проверить паспорта"), &checkPassports},
+        {"--list", QStringLiteral("ФАЙЛ_ИЛИ_ПАПКА..."), QStringLiteral("перечислить исправные паспорта в CSV"),
+         &listPassports},
+        {"--help", QString(), QStringLiteral("показать эту справку")},
+        {"--version", QString(), QStringLiteral("показать версию")},
+    };
+    return table;
+}
+
+const Mode* modeOf(const QByteArray& key)
+{
+    for (const Mode& mode : modes()) {
+        if (!mode.key.isEmpty() && mode.key == key)
+            return &mode;
+    }
+    return nullptr;
+}
+
+// The usage column is this wide, so that the purposes line up.
+constexpr qsizetype kUsageWidth = 28;
+
 int usageError(QTextStream& err, const QString& problem)
 {
     err << kProgram << ": " << problem << '\n' << QStringLiteral("Подробнее: %1 --help").arg(kProgram) << Qt::endl;
     return kUsageError;
 }
 
-} // namespace
-
 QString commandLineHelp()
 {
-    return QStringLiteral(
-               "Использование:\n"
-               "  %1 [ФАЙЛ]                      открыть редактор паспорта работы\n"
-               "  %1 --check ФАЙЛ_ИЛИ_ПАПКА...   проверить паспорта\n"
-               "  %1 --list ФАЙЛ_ИЛИ_ПАПКА...    перечислить исправные паспорта в CSV\n"
-               "  %1 --help                      показать эту справку\n"
-               "  %1 --version                   показать версию\n"
-               "\n"
-               "В папках берутся все файлы *.qdx.xml (буквы любого регистра), во вложенных папках тоже;\n"
-               "названные файлы проверяются при любом имени. Путь, который начинается с «-», пишите после «--».\n"
-               "\n"
-               "--check печатает по строке на файл: «OK» или первую найденную ошибку, затем итог.\n"
-               "--list пишет CSV (UTF-8 с меткой порядка байтов, строки через CR LF), по строке на исправный\n"
-               "паспорт; о повреждённых файлах сообщает в стандартный поток ошибок.\n"
-               "\n"
-               "Код завершения: 0 - все паспорта исправны, 1 - есть ошибки, 2 - неверный вызов.\n")
-        .arg(kProgram);
+    QString help = QStringLiteral("Использование:\n");
+    for (const Mode& mode : modes()) {
+        QStringList usage;
+        if (!mode.key.isEmpty())
+            usage << QString::fromLatin1(mode.key);
+        if (!mode.operands.isEmpty())
+            usage << mode.operands;
+        help +=
+            QStringLiteral("  %1 %2 %3\n").arg(kProgram, usage.join(u' ').leftJustified(kUsageWidth - 1), mode.purpose);
+    }
+    return help + QStringLiteral(
+                      "\n"
+                      "В папках берутся все файлы *.qdx.xml (буквы любого регистра), во вложенных папках тоже;\n"
+                      "названные файлы проверяются при любом имени. Путь, который начинается с «-», пишите после "
+                      "«--».\n"
+                      "\n"
+                      "--check печатает по строке на файл: «OK» или первую найденную ошибку, затем итог.\n"
+                      "--list пишет CSV (UTF-8 с меткой порядка байтов, строки через CR LF), по строке на исправный\n"
+                      "паспорт; о повреждённых файлах сообщает в стандартный поток ошибок.\n"
+                      "\n"
+                      "Код завершения: 0 - все паспорта исправны, 1 - есть ошибки, 2 - неверный вызов.\n");
 }
 
 QString commandLineVersion()
@@ -41,18 +81,21 @@ QString commandLineVersion()
     return QStringLiteral("%1 %2\n").arg(kProgram, QStringLiteral(LUMARINDA_VERSION));
 }
 
+} // namespace
+
 int runCommandLine(const QByteArrayList& args, QTextStream& out, QTextStream& err)
 {
-    const QByteArray mode = args.value(0);
-    if (mode == "--help" || mode == "--version") {
+    const QByteArray key = args.value(0);
+    const Mode* mode = modeOf(key);
+    if (!mode)
+        return usageError(err, QStringLiteral("неизвестный ключ «%1»").arg(displayPath(key)));
+    if (!mode->command) {
         if (args.size() > 1)
-            return usageError(err, QStringLiteral("у %1 нет аргументов").arg(QString::fromLatin1(mode)));
-        out << (mode == "--help" ? commandLineHelp() : commandLineVersion());
+            return usageError(err, QStringLiteral("у %1 нет аргументов").arg(QString::fromLatin1(key)));
+        out << (key == "--help" ? commandLineHelp() : commandLineVersion());
         out.flush();
         return kAllSound;
     }
-    if (mode != "--check" && mode != "--list")
-        return usageError(err, QStringLiteral("неизвестный ключ «%1»").arg(displayPath(mode)));
 
     PathList paths;
     bool optionsEnded = false;
@@ -69,6 +112,6 @@ int runCommandLine(const QByteArrayList& args, QTextStream& out, QTextStream& er
         paths << arg;
     }
     if (paths.isEmpty())
-        return usageError(err, QStringLiteral("%1: не указаны файлы или папки").arg(QString::fromLatin1(mode)));
-    return mode == "--check" ? checkPassports(paths, out, err) : listPassports(paths, out, err);
+        return usageError(err, QStringLiteral("%1: не указаны файлы или папки").arg(QString::fromLatin1(key)));
+    return mode->command(paths, out, err);
 }

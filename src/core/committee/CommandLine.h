@@ -6,7 +6,3 @@
 // The committee's commands, without a window or a display. `args` are the arguments after the
 // program's name, as bytes; the first starts with "--". Returns the exit status.
 int runCommandLine(const QByteArrayList& args, QTextStream& out, QTextStream& err);
-
-// The text of --help and of --version.
-QString commandLineHelp();
-QString commandLineVersion();

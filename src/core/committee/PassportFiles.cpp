@@ -4,6 +4,7 @@
 #include "core/passport/PassportReader.h"
 #include "core/shell/Failure.h"
 #include "core/shell/SystemReason.h"
+#include "core/shell/Wording.h"
 
 #include <QSet>
 #include <QStringDecoder>
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -34,12 +36,21 @@ struct Folder
     qsizetype next = 0;
 };
 
-QString lowerFirst(QString text)
+bool hasPassportSuffix(const QByteArray& name)
 {
-    if (!text.isEmpty())
-        text[0] = text[0].toLower();
-    return text;
+    return name.size() >= kSuffix.size() && name.right(kSuffix.size()).toLower() == kSuffix;
 }
+
+// One thing the walk found: a passport file to read, or a folder that could not be walked
+// (`problem` set).
+struct FoundPath
+{
+    QByteArray path;
+    QString problem;
+};
+
+// What the walk reports beside the files: a folder reached a second time through a link.
+using WalkNote = std::function<void(const QByteArray& path, const QString& note)>;
 
 QByteArray joined(const QByteArray& folder, const QByteArray& name)
 {
@@ -150,16 +161,36 @@ private:
 
 } // namespace
 
-void walkPassportFiles(const PathList& roots, const std::function<void(const FoundPath&)>& found, const WalkNote& note)
+void readPassportFiles(const PathList& roots, const PassportFileReport& report, QTextStream& err)
 {
+    const std::function<void(const FoundPath&)> found = [&report](const FoundPath& found) {
+        QString problem = found.problem;
+        std::optional<ReadPassport> read;
+        if (problem.isEmpty()) {
+            try {
+                read = readPassportDocument(readPassportBytes(found.path));
+            } catch (const Failure& failure) {
+                problem = failure.message();
+            } catch (const std::bad_alloc&) {
+                problem = QStringLiteral("не хватило памяти");
+            }
+        }
+        if (read)
+            report.sound(found.path, *read);
+        else
+            report.broken(found.path, problem);
+    };
+    const WalkNote note = [&err](const QByteArray& path, const QString& text) {
+        err << reportLine(path, text) << Qt::flush;
+    };
     Walk walk(found, note);
     for (const QByteArray& root : roots)
         walk.root(root);
 }
 
-bool hasPassportSuffix(const QByteArray& name)
+QString reportLine(const QByteArray& path, const QString& text)
 {
-    return name.size() >= kSuffix.size() && name.right(kSuffix.size()).toLower() == kSuffix;
+    return displayPath(path) + QStringLiteral(": ") + text + u'\n';
 }
 
 QString displayPath(const QByteArray& path)

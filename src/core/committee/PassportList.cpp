@@ -1,7 +1,6 @@
 #include "core/committee/PassportList.h"
 
 #include "core/sections/SectionCatalogue.h"
-#include "core/shell/Failure.h"
 #include "core/shell/Windows1251.h"
 
 #include <QDateTime>
@@ -59,8 +58,7 @@ QString storedTime(qint64 seconds)
     return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).toString(Qt::ISODate);
 }
 
-} // namespace
-
+// The columns of the committee's list, in order; the comment is last because it may span lines.
 QStringList passportListHeader()
 {
     return {QStringLiteral("Файл"),
@@ -81,6 +79,7 @@ QStringList passportListHeader()
             QStringLiteral("Комментарий")};
 }
 
+// The fields of one sound passport, in the order of the header.
 QStringList passportListRow(const QString& file, const ReadPassport& read)
 {
     const PassportSnapshot& p = read.passport;
@@ -103,6 +102,7 @@ QStringList passportListRow(const QString& file, const ReadPassport& read)
             p.notes};
 }
 
+// One CSV record: RFC 4180 quoting where a field needs it, ended by CR LF.
 QString csvRecord(const QStringList& fields)
 {
     QString line;
@@ -119,29 +119,22 @@ QString csvRecord(const QStringList& fields)
     return line + QStringLiteral("\r\n");
 }
 
-int listPassports(const PathList& roots, QTextStream& out, QTextStream& err, const PassportFileRead& read)
+} // namespace
+
+int listPassports(const PathList& roots, QTextStream& out, QTextStream& err)
 {
     // Spreadsheets take a file without the mark for the local code page and garble Cyrillic.
     out << QChar(0xFEFF) << csvRecord(passportListHeader());
     bool allSound = true;
-    walkPassportFiles(
-        roots,
-        [&](const FoundPath& found) {
-            QString problem = found.problem;
-            if (problem.isEmpty()) {
-                try {
-                    out << csvRecord(passportListRow(displayPath(found.path), read(found.path)));
-                    return;
-                } catch (const Failure& failure) {
-                    problem = failure.message();
-                } catch (const std::bad_alloc&) {
-                    problem = QStringLiteral("не хватило памяти");
-                }
-            }
-            allSound = false;
-            err << displayPath(found.path) << ": " << problem << Qt::endl;
-        },
-        [&](const QByteArray& path, const QString& note) { err << displayPath(path) << ": " << note << Qt::endl; });
+    PassportFileReport report;
+    report.sound = [&](const QByteArray& path, const ReadPassport& read) {
+        out << csvRecord(passportListRow(displayPath(path), read));
+    };
+    report.broken = [&](const QByteArray& path, const QString& problem) {
+        allSound = false;
+        err << reportLine(path, problem) << Qt::flush;
+    };
+    readPassportFiles(roots, report, err);
     out.flush();
     return allSound ? kAllSound : kSomeBroken;
 }
