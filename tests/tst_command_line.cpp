@@ -134,6 +134,59 @@ void putAll(const QStringList& files)
     }
 }
 
+// A file under any name the file system takes, in any encoding; QDir cannot remove a name that is
+// not UTF-8, so the caller unlinks it.
+void putBytes(const QByteArray& path, const QByteArray& bytes)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    QVERIFY2(fd >= 0, path.constData());
+    QCOMPARE(::write(fd, bytes.constData(), bytes.size()), bytes.size());
+    ::close(fd);
+}
+
+// The sound passport with one attribute's value replaced.
+QByteArray soundWith(const QByteArray& attribute, const QByteArray& value)
+{
+    QByteArray bytes = fileOf(soundPassport());
+    const qsizetype start = bytes.indexOf(" " + attribute + "=\"", bytes.indexOf("<lumarinda>")) + attribute.size() + 3;
+    return bytes.replace(start, bytes.indexOf('"', start) - start, value);
+}
+
+// The fields of a CSV text; quoted line breaks stay inside their field.
+QList<QStringList> csvRecords(const QString& text)
+{
+    QList<QStringList> records;
+    QStringList fields;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == u'"' && text.mid(i + 1, 1) == u"\"") {
+                field += c;
+                ++i;
+            } else if (c == u'"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u',') {
+            fields << field;
+            field.clear();
+        } else if (c == u'\r' && text.mid(i + 1, 1) == u"\n") {
+            records << (fields << field);
+            fields.clear();
+            field.clear();
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    return records;
+}
+
 QByteArrayList bytesOf(const QStringList& args)
 {
     QByteArrayList list;
@@ -156,6 +209,8 @@ private slots:
     void listIsCsv();
     void listReportsBrokenFilesOnStandardErrorOnly();
     void badInputGivesALineEach();
+    void hostileNamesAndContent_data();
+    void hostileNamesAndContent();
     void manyOtherFilesAreSkipped();
     void unreadableFile();
     void usage_data();
@@ -330,6 +385,79 @@ void CommandLineTest::badInputGivesALineEach()
     QCOMPARE(result.err, QStringLiteral("bad/sideways: Папка уже просмотрена по другому пути (ссылка), пропущена\n"
                                         "bad/up/bad: Папка уже просмотрена по другому пути (ссылка), пропущена\n"));
     QCOMPARE(result.status, 1);
+}
+
+// A sender's file name or content must never make a line of its own, nor read as another name:
+// each row is the one line both commands print for one file.
+void CommandLineTest::hostileNamesAndContent_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("line");
+
+    const QByteArray plain = content(QStringLiteral("plain"));
+    const QByteArray forged = "&#10;works/forged.qdx.xml: OK&#10;Проверено 1, исправных 1, с ошибками 0";
+    QTest::newRow("line feed in a name") << QByteArray("a\nb.qdx.xml") << plain << "in/a\\x0ab.qdx.xml: OK";
+    QTest::newRow("a name that spells an escape")
+        << QByteArray("a\\x0ab.qdx.xml") << plain << "in/a\\\\x0ab.qdx.xml: OK";
+    QTest::newRow("carriage return, tab and escape in a name")
+        << QByteArray("a\r\t\x1b[2Kb.qdx.xml") << plain << "in/a\\x0d\\x09\\x1b[2Kb.qdx.xml: OK";
+    QTest::newRow("next line, line and paragraph separators in a name")
+        << QByteArray("a\u0085b\u2028c\u2029d.qdx.xml") << plain << "in/a\\u0085b\\u2028c\\u2029d.qdx.xml: OK";
+    QTest::newRow("byte 0x85 in a name that is not UTF-8") << QByteArray("a\x85"
+                                                                         "b.qdx.xml")
+                                                           << plain << "in/a\\x85b.qdx.xml: OK";
+    QTest::newRow("bidirectional controls in a name")
+        << QByteArray("\u202eKO :lmx.xdq\u202c\u2066\u2067\u2068\u2069\u202a\u202b\u202d\u200e\u200f\u061c.qdx.xml")
+        << plain
+        << "in/\\u202eKO "
+           ":lmx.xdq\\u202c\\u2066\\u2067\\u2068\\u2069\\u202a\\u202b\\u202d\\u200e\\u200f\\u061c.qdx.xml: "
+           "OK";
+    QTest::newRow("forged lines in the version")
+        << QByteArray("v.qdx.xml") << soundWith("version", "2.2" + forged)
+        << "in/v.qdx.xml: Неизвестная версия формата паспорта «2.2\\x0aworks/forged.qdx.xml: "
+           "OK\\x0aПроверено 1, исправных 1, с ошибками 0»";
+    QTest::newRow("forged line in the season")
+        << QByteArray("s.qdx.xml") << soundWith("sz_id", "13" + forged.left(29))
+        << "in/s.qdx.xml: Паспорт относится к другому сезону фестиваля («13\\x0aworks/forged.qdx.xml: OK»)";
+    QTest::newRow("next line and override in a person's type")
+        << QByteArray("t.qdx.xml") << soundWith("p_type", "student&#x85;x.qdx.xml: OK&#x202E;")
+        << "in/t.qdx.xml: Недопустимое значение «student\\u0085x.qdx.xml: OK\\u202e» атрибута «p_type» элемента "
+           "«person»";
+    QTest::newRow("carriage return and backslash in the stored time")
+        << QByteArray("st.qdx.xml") << soundWith("stored", "1&#13;\\x0a2")
+        << "in/st.qdx.xml: Недопустимое значение «1\\x0d\\\\x0a2» атрибута «stored» элемента «work»";
+    QTest::newRow("paragraph separator in an identifier")
+        << QByteArray("id.qdx.xml") << soundWith("p_id_full", "123-456-798&#x2029;OK")
+        << "in/id.qdx.xml: «123-456-798\\u2029OK» не является идентификатором участника";
+}
+
+void CommandLineTest::hostileNamesAndContent()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, line);
+    QVERIFY(QDir().mkpath(QStringLiteral("in")));
+    const QByteArray path = "in/" + name;
+    putBytes(path, bytes);
+    const auto remove = qScopeGuard([&] { ::unlink(path.constData()); });
+    const bool sound = line.endsWith(QStringLiteral(": OK"));
+
+    const Run check = run({"--check", "in"});
+    QCOMPARE(check.out, line + QStringLiteral("\nПроверено 1, исправных %1, с ошибками %2\n").arg(sound).arg(!sound));
+    QCOMPARE(check.err, QString());
+    QCOMPARE(check.status, sound ? 0 : 1);
+
+    const Run list = run({"--list", "in"});
+    const QList<QStringList> records = csvRecords(list.out.mid(1));
+    QCOMPARE(records.size(), sound ? 2 : 1);
+    if (sound) {
+        QCOMPARE(records.at(1).constFirst() + QStringLiteral(": OK"), line);
+        QCOMPARE(list.err, QString());
+    } else {
+        QCOMPARE(list.err, line + u'\n');
+    }
+    QCOMPARE(list.status, sound ? 0 : 1);
 }
 
 void CommandLineTest::manyOtherFilesAreSkipped()

@@ -29,9 +29,15 @@ struct PassportFileReport
 // through a link) go to `err` as report lines.
 void readPassportFiles(const PathList& roots, const PassportFileReport& report, QTextStream& err);
 
-// "PATH: TEXT" and a line feed.
-QString reportLine(const QByteArray& path, const QString& text);
-
-// The path for a line of output: UTF-8 as it stands; a name in another encoding keeps its ASCII
-// and shows every other byte as \xNN, so that the file can still be found.
+// The path for a line of output, one line whatever the name, and back to one name only: a backslash
+// is doubled; in a UTF-8 name, ASCII controls show as \xNN and the characters that break or turn a
+// line (C1 controls, U+2028, U+2029, the bidirectional controls) as \uXXXX; a name in another
+// encoding keeps its ASCII and shows every other byte as \xNN.
 QString displayPath(const QByteArray& path);
+
+// A text from a file (a problem quoting the file's content) for a line of output, escaped as a
+// UTF-8 name is.
+QString displayText(const QString& text);
+
+// "PATH: TEXT" and a line feed, both escaped.
+QString reportLine(const QByteArray& path, const QString& text);
