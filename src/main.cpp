@@ -8,7 +8,8 @@
 
 #include <QApplication>
 #include <QIcon>
-#include <cstdio>
+#include <csignal>
+#include <unistd.h>
 
 int main(int argc, char** argv)
 {
@@ -18,8 +19,10 @@ int main(int argc, char** argv)
         QByteArrayList args;
         for (int i = 1; i < argc; ++i)
             args << QByteArray(argv[i]);
-        QTextStream out(stdout);
-        QTextStream err(stderr);
+        // A closed pipe must end the run with a message and its own status, not kill it unseen.
+        std::signal(SIGPIPE, SIG_IGN);
+        Output out(STDOUT_FILENO, QStringLiteral("стандартный вывод"));
+        Output err(STDERR_FILENO, QStringLiteral("стандартный поток ошибок"));
         return runCommandLine(args, out, err);
     }
     QApplication application(argc, argv);

@@ -2,6 +2,7 @@
 // the bad input a folder from a stick brings. Output is compared whole.
 
 #include "core/committee/CommandLine.h"
+#include "core/committee/Output.h"
 #include "core/passport/PassportDocument.h"
 #include "core/picture/Base64.h"
 #include "core/shell/Windows1251.h"
@@ -16,9 +17,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace {
 
@@ -107,11 +113,9 @@ Run run(const QByteArrayList& args)
     QByteArray outBytes;
     QByteArray errBytes;
     Run result;
-    {
-        QTextStream out(&outBytes);
-        QTextStream err(&errBytes);
-        result.status = runCommandLine(args, out, err);
-    }
+    Output out(outBytes);
+    Output err(errBytes);
+    result.status = runCommandLine(args, out, err);
     result.out = QString::fromUtf8(outBytes);
     result.err = QString::fromUtf8(errBytes);
     return result;
@@ -195,6 +199,82 @@ QByteArrayList bytesOf(const QStringList& args)
     return list;
 }
 
+// Where the real program's standard output or error stream goes.
+enum class Sink
+{
+    File,
+    FullDisk,
+    ClosedPipe,
+};
+
+// A descriptor for `sink`; for a file, `path` names it.
+int openSink(Sink sink, const char* path)
+{
+    switch (sink) {
+    case Sink::File:
+        return ::open(path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    case Sink::FullDisk:
+        return ::open("/dev/full", O_WRONLY);
+    case Sink::ClosedPipe: {
+        int ends[2];
+        if (::pipe(ends) != 0)
+            return -1;
+        ::close(ends[0]);
+        return ends[1];
+    }
+    }
+    return -1;
+}
+
+struct Ended
+{
+    // The exit status, or -1 when a signal ended the program.
+    int status = -1;
+    QByteArray err;
+};
+
+// The real program with its streams on `out` and `err`, and SIGPIPE at its default whatever the
+// test runner ignores, as a shell starts it.
+Ended runProgram(const QByteArrayList& args, Sink out, Sink err)
+{
+    const int outFd = openSink(out, "out.txt");
+    const int errFd = openSink(err, "err.txt");
+    QByteArrayList owned = QByteArrayList{LUMARINDA_BINARY} + args;
+    std::vector<char*> argv;
+    for (QByteArray& arg : owned)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, errFd, STDERR_FILENO);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+    pid_t child = 0;
+    const int spawned = ::posix_spawn(&child, LUMARINDA_BINARY, &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    ::close(outFd);
+    ::close(errFd);
+    Ended ended;
+    int status = 0;
+    if (spawned != 0 || ::waitpid(child, &status, 0) != child)
+        return ended;
+    if (WIFEXITED(status))
+        ended.status = WEXITSTATUS(status);
+    if (err == Sink::File) {
+        QFile file(QStringLiteral("err.txt"));
+        if (file.open(QIODevice::ReadOnly))
+            ended.err = file.readAll();
+    }
+    return ended;
+}
+
 } // namespace
 
 class CommandLineTest : public QObject
@@ -217,6 +297,8 @@ private slots:
     void usage();
     void helpAndVersion();
     void realBinaryNeedsNoDisplay();
+    void lostOutputIsAFailure_data();
+    void lostOutputIsAFailure();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -313,12 +395,9 @@ void CommandLineTest::listIsCsv()
 
     QByteArray outBytes;
     QByteArray errBytes;
-    int status = -1;
-    {
-        QTextStream out(&outBytes);
-        QTextStream err(&errBytes);
-        status = runCommandLine({"--list", "in"}, out, err);
-    }
+    Output out(outBytes);
+    Output err(errBytes);
+    const int status = runCommandLine({"--list", "in"}, out, err);
     const QString expected =
         QStringLiteral("Файл,Сохранён (UTC),Название,Разделы,Языки,Авторы,Руководители,Получатель счёта,Индекс,Адрес,"
                        "Телефон,Эл. почта,Ширина рисунка,Высота рисунка,Подпись к рисунку,Комментарий\r\n"
@@ -557,6 +636,50 @@ void CommandLineTest::realBinaryNeedsNoDisplay()
                        "Проверено 2, исправных 1, с ошибками 1\n"));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 1);
+}
+
+// Output that cannot be written is a failure of its own, told on the error stream while that
+// still takes text; a closed pipe does not kill the program unseen.
+void CommandLineTest::lostOutputIsAFailure_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<Sink>("out");
+    QTest::addColumn<Sink>("err");
+    QTest::addColumn<QString>("message");
+
+    const QString full = QStringLiteral("lumarinda-passport: стандартный вывод не записан: на диске нет места\n");
+    const QString closed =
+        QStringLiteral("lumarinda-passport: стандартный вывод не записан: читающая программа закрыла канал\n");
+    for (const QString& mode : {QStringLiteral("--check"), QStringLiteral("--list")}) {
+        const QByteArray name = mode.toUtf8();
+        QTest::newRow(name + " onto a full disk") << QStringList{mode, "in"} << Sink::FullDisk << Sink::File << full;
+        QTest::newRow(name + " into a closed pipe")
+            << QStringList{mode, "in"} << Sink::ClosedPipe << Sink::File << closed;
+    }
+    QTest::newRow("--help onto a full disk") << QStringList{"--help"} << Sink::FullDisk << Sink::File << full;
+    QTest::newRow("--version into a closed pipe")
+        << QStringList{"--version"} << Sink::ClosedPipe << Sink::File << closed;
+    QTest::newRow("--list with its error stream on a full disk")
+        << QStringList{"--list", "in"} << Sink::File << Sink::FullDisk << QString();
+    QTest::newRow("--check with its error stream in a closed pipe")
+        << QStringList{"--check", "in", "up"} << Sink::File << Sink::ClosedPipe << QString();
+    QTest::newRow("a usage error that cannot be told")
+        << QStringList{"--check"} << Sink::File << Sink::FullDisk << QString();
+}
+
+void CommandLineTest::lostOutputIsAFailure()
+{
+    QFETCH(QStringList, args);
+    QFETCH(Sink, out);
+    QFETCH(Sink, err);
+    QFETCH(QString, message);
+    // A broken file gives the error stream a line of its own; the link a note.
+    putAll({"in/a.qdx.xml=sound", "in/b.qdx.xml=truncated"});
+    QCOMPARE(::symlink("in", "up"), 0);
+
+    const Ended ended = runProgram(bytesOf(args), out, err);
+    QCOMPARE(ended.status, 3);
+    QCOMPARE(QString::fromUtf8(ended.err), message);
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)

@@ -7,7 +7,7 @@ namespace {
 
 const QString kProgram = QStringLiteral("lumarinda-passport");
 
-using Command = int (*)(const PathList& paths, QTextStream& out, QTextStream& err);
+using Command = int (*)(const PathList& paths, Output& out, Output& err);
 
 // What the program can be asked to do: the parsing and --help both read this table.
 struct Mode
@@ -45,9 +45,10 @@ const Mode* modeOf(const QByteArray& key)
 // The usage column is this wide, so that the purposes line up.
 constexpr qsizetype kUsageWidth = 28;
 
-int usageError(QTextStream& err, const QString& problem)
+int usageError(Output& err, const QString& problem)
 {
-    err << kProgram << ": " << problem << '\n' << QStringLiteral("Подробнее: %1 --help").arg(kProgram) << Qt::endl;
+    err << QStringLiteral("%1: %2\nПодробнее: %1 --help\n").arg(kProgram, problem);
+    err.flush();
     return kUsageError;
 }
 
@@ -73,7 +74,8 @@ QString commandLineHelp()
                       "--list пишет CSV (UTF-8 с меткой порядка байтов, строки через CR LF), по строке на исправный\n"
                       "паспорт; о повреждённых файлах сообщает в стандартный поток ошибок.\n"
                       "\n"
-                      "Код завершения: 0 - все паспорта исправны, 1 - есть ошибки, 2 - неверный вызов.\n");
+                      "Код завершения: 0 - все паспорта исправны, 1 - есть ошибки, 2 - неверный вызов,\n"
+                      "3 - вывод не записан (нет места на диске, канал закрыт).\n");
 }
 
 QString commandLineVersion()
@@ -81,9 +83,7 @@ QString commandLineVersion()
     return QStringLiteral("%1 %2\n").arg(kProgram, QStringLiteral(LUMARINDA_VERSION));
 }
 
-} // namespace
-
-int runCommandLine(const QByteArrayList& args, QTextStream& out, QTextStream& err)
+int runMode(const QByteArrayList& args, Output& out, Output& err)
 {
     const QByteArray key = args.value(0);
     const Mode* mode = modeOf(key);
@@ -114,4 +114,21 @@ int runCommandLine(const QByteArrayList& args, QTextStream& out, QTextStream& er
     if (paths.isEmpty())
         return usageError(err, QStringLiteral("%1: не указаны файлы или папки").arg(QString::fromLatin1(key)));
     return mode->command(paths, out, err);
+}
+
+} // namespace
+
+int runCommandLine(const QByteArrayList& args, Output& out, Output& err)
+{
+    try {
+        return runMode(args, out, err);
+    } catch (const OutputFailure& failure) {
+        try {
+            err << QStringLiteral("%1: %2\n").arg(kProgram, failure.message());
+            err.flush();
+        } catch (const OutputFailure&) {
+            // The error stream itself is lost: the exit status alone tells.
+        }
+        return kOutputError;
+    }
 }

@@ -9,7 +9,7 @@ QString checkSummary(qint64 checked, qint64 sound)
 
 } // namespace
 
-int checkPassports(const PathList& roots, QTextStream& out, QTextStream& err)
+int checkPassports(const PathList& roots, Output& out, Output& err)
 {
     qint64 checked = 0;
     qint64 sound = 0;
@@ -18,13 +18,15 @@ int checkPassports(const PathList& roots, QTextStream& out, QTextStream& err)
         ++checked;
         ++sound;
         out << reportLine(path, QStringLiteral("OK"));
+        out.flush();
     };
     report.broken = [&](const QByteArray& path, const QString& problem) {
         ++checked;
         out << reportLine(path, problem);
+        out.flush();
     };
     readPassportFiles(roots, report, err);
-    out << checkSummary(checked, sound) << '\n';
+    out << checkSummary(checked, sound) + u'\n';
     out.flush();
     return checked == sound ? kAllSound : kSomeBroken;
 }

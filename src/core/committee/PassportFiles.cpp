@@ -170,7 +170,7 @@ private:
 
 } // namespace
 
-void readPassportFiles(const PathList& roots, const PassportFileReport& report, QTextStream& err)
+void readPassportFiles(const PathList& roots, const PassportFileReport& report, Output& err)
 {
     const std::function<void(const FoundPath&)> found = [&report](const FoundPath& found) {
         QString problem = found.problem;
@@ -190,7 +190,8 @@ void readPassportFiles(const PathList& roots, const PassportFileReport& report, 
             report.broken(found.path, problem);
     };
     const WalkNote note = [&err](const QByteArray& path, const QString& text) {
-        err << reportLine(path, text) << Qt::flush;
+        err << reportLine(path, text);
+        err.flush();
     };
     Walk walk(found, note);
     for (const QByteArray& root : roots)

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "core/committee/Output.h"
 #include "core/passport/PassportReader.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QString>
-#include <QTextStream>
 #include <functional>
 
 // Paths stay bytes from the command line to open(): a name written on another system need not be
@@ -27,7 +27,7 @@ struct PassportFileReport
 // on the way down are held, so memory does not grow with the number of files. Each file is read by
 // the reader that reopens a passport in the editor. Notes about the walk (a folder reached again
 // through a link) go to `err` as report lines.
-void readPassportFiles(const PathList& roots, const PassportFileReport& report, QTextStream& err);
+void readPassportFiles(const PathList& roots, const PassportFileReport& report, Output& err);
 
 // The path for a line of output, one line whatever the name, and back to one name only: a backslash
 // is doubled; in a UTF-8 name, ASCII controls show as \xNN and the characters that break or turn a

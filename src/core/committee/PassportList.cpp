@@ -121,18 +121,20 @@ QString csvRecord(const QStringList& fields)
 
 } // namespace
 
-int listPassports(const PathList& roots, QTextStream& out, QTextStream& err)
+int listPassports(const PathList& roots, Output& out, Output& err)
 {
     // Spreadsheets take a file without the mark for the local code page and garble Cyrillic.
-    out << QChar(0xFEFF) << csvRecord(passportListHeader());
+    out << QChar(0xFEFF) + csvRecord(passportListHeader());
     bool allSound = true;
     PassportFileReport report;
     report.sound = [&](const QByteArray& path, const ReadPassport& read) {
         out << csvRecord(passportListRow(displayPath(path), read));
+        out.flush();
     };
     report.broken = [&](const QByteArray& path, const QString& problem) {
         allSound = false;
-        err << reportLine(path, problem) << Qt::flush;
+        err << reportLine(path, problem);
+        err.flush();
     };
     readPassportFiles(roots, report, err);
     out.flush();
