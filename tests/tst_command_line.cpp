@@ -346,6 +346,8 @@ private slots:
     void hostileNamesAndContent();
     void manyOtherFilesAreSkipped();
     void unreadableFile();
+    void editorOrCommand_data();
+    void editorOrCommand();
     void usage_data();
     void usage();
     void helpAndVersion();
@@ -689,6 +691,29 @@ void CommandLineTest::unreadableFile()
                                         "locked/closed: Папка не читается: нет прав на чтение\n"
                                         "Проверено 2, исправных 0, с ошибками 2\n"));
     QCOMPARE(result.status, 1);
+}
+
+// "--" alone starts the editor with the path after it, as --help tells; any other first argument
+// that begins with "--" is a command, or a wrong one that the command line refuses.
+void CommandLineTest::editorOrCommand_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("command");
+
+    QTest::newRow("no arguments") << QStringList{} << false;
+    QTest::newRow("a passport") << QStringList{"works/a.qdx.xml"} << false;
+    QTest::newRow("a path after --") << QStringList{"--", "-odd.qdx.xml"} << false;
+    QTest::newRow("a key's name after --") << QStringList{"--", "--check"} << false;
+    QTest::newRow("check") << QStringList{"--check", "works"} << true;
+    QTest::newRow("list") << QStringList{"--list", "-o", "a.xlsx", "works"} << true;
+    QTest::newRow("an unknown key") << QStringList{"--open", "a.qdx.xml"} << true;
+}
+
+void CommandLineTest::editorOrCommand()
+{
+    QFETCH(QStringList, args);
+    QFETCH(bool, command);
+    QCOMPARE(isCommitteeCommand(bytesOf(args)), command);
 }
 
 void CommandLineTest::usage_data()

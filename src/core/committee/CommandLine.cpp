@@ -233,3 +233,8 @@ int runCommandLine(const QByteArrayList& args, Output& out, Output& err)
         return kOutputError;
     }
 }
+
+bool isCommitteeCommand(const QByteArrayList& args)
+{
+    return !args.isEmpty() && args.constFirst().startsWith("--") && args.constFirst() != "--";
+}
