@@ -11,7 +11,7 @@ packages=(
     xvfb xauth openbox wmctrl xdotool x11-utils
     fonts-wine fonts-dejavu-core
     at-spi2-core gir1.2-atspi-2.0 python3-gi dbus
-    librsvg2-bin dpkg-dev desktop-file-utils appstream file
+    librsvg2-bin dpkg-dev desktop-file-utils appstream file mandoc
     shared-mime-info xdg-utils libfile-mimeinfo-perl
 )
 
