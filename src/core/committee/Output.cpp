@@ -17,6 +17,9 @@ QString writeReason(int error)
     // The program that read the output (a pager, `head`) has ended.
     if (error == EPIPE)
         return QStringLiteral("Читающая программа закрыла канал");
+    // Started with the stream closed (">&-").
+    if (error == EBADF)
+        return QStringLiteral("Поток закрыт");
     return systemReason(error);
 }
 
