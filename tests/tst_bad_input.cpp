@@ -598,27 +598,37 @@ void BadInputTest::unusableTemporaryFolder()
     }
 }
 
+namespace {
+
+// What takes the place of the removed picture file.
+using Replacement = std::function<void(const QString& path)>;
+
+} // namespace
+
 void BadInputTest::pictureGoneAfterTheDialog_data()
 {
-    QTest::addColumn<QString>("replacement");
+    QTest::addColumn<Replacement>("replacement");
     QTest::addColumn<QString>("message"); // a pattern, the path as %1
-    QTest::newRow("removed") << "removed"
-                             << QStringLiteral(
-                                    "^Не удалось открыть файл изображения «%1»: файл или папка не существует\\.$");
+    QTest::newRow("removed") << Replacement([](const QString&) {
+    }) << QStringLiteral("^Не удалось открыть файл изображения «%1»: файл или папка не существует\\.$");
     QTest::newRow("a folder in its place")
-        << "folder" << QStringLiteral("^Не удалось открыть файл изображения «%1»: это папка, а не файл\\.$");
+        << Replacement([](const QString& path) { QVERIFY(QDir().mkdir(path)); })
+        << QStringLiteral("^Не удалось открыть файл изображения «%1»: это папка, а не файл\\.$");
     QTest::newRow("a named pipe in its place")
-        << "pipe" << QStringLiteral("^Не удалось открыть файл изображения «%1»: это не обычный файл\\.$");
+        << Replacement([](const QString& path) { QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0); })
+        << QStringLiteral("^Не удалось открыть файл изображения «%1»: это не обычный файл\\.$");
     QTest::newRow("a link to an endless device")
-        << "device" << QStringLiteral("^Не удалось открыть файл изображения «%1»: это не обычный файл\\.$");
-    QTest::newRow("emptied") << "empty" << QStringLiteral("^JPEG error #\\d+\\.$");
+        << Replacement([](const QString& path) { QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path)); })
+        << QStringLiteral("^Не удалось открыть файл изображения «%1»: это не обычный файл\\.$");
+    QTest::newRow("emptied") << Replacement([](const QString& path) { QVERIFY(writeAll(path, QByteArray())); })
+                             << QStringLiteral("^JPEG error #\\d+\\.$");
 }
 
 // The file changes while the open dialog is up: one message, the page as it was, nothing written,
 // and the program never waits on what it cannot read.
 void BadInputTest::pictureGoneAfterTheDialog()
 {
-    QFETCH(QString, replacement);
+    QFETCH(Replacement, replacement);
     QFETCH(QString, message);
     const QString path = pictureFile();
     bool replaced = false;
@@ -626,14 +636,7 @@ void BadInputTest::pictureGoneAfterTheDialog()
         if (std::exchange(replaced, true))
             return;
         QVERIFY(QFile::remove(path));
-        if (replacement == QLatin1String("folder"))
-            QVERIFY(QDir().mkdir(path));
-        else if (replacement == QLatin1String("pipe"))
-            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        else if (replacement == QLatin1String("device"))
-            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
-        else if (replacement == QLatin1String("empty"))
-            QVERIFY(writeAll(path, QByteArray()));
+        replacement(path);
     };
     const QString encodedBefore = find<QLineEdit>("ImgBase64")->text();
     PipeWatchdog watchdog(path);

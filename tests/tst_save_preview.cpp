@@ -28,7 +28,9 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -336,20 +338,47 @@ void SavePreviewTest::failedWriteKeepsTheOldPassport()
     QVERIFY(m_services->waits.isEmpty());
 }
 
+namespace {
+
+// A save about to be refused: the passport file and its folder, the bytes a save would write, and
+// what stops it.
+struct SaveRefusal
+{
+    QString path;
+    QString folder;
+    QByteArray bytes;
+    std::unique_ptr<Unwritable> unwritable;
+    std::optional<rlim_t> sizeLimit; // stops the write where a full disk would
+};
+
+using SaveRefusalSetup = std::function<void(SaveRefusal&)>;
+
+} // namespace
+
 void SavePreviewTest::refusedSaveKeepsTheOldPassport_data()
 {
-    QTest::addColumn<QString>("refusal");
-    QTest::newRow("read-only passport file") << "file";
-    QTest::newRow("read-only folder") << "folder";
-    QTest::newRow("disk full from the first byte") << "first byte";
-    QTest::newRow("disk full at the last byte") << "last byte";
+    QTest::addColumn<SaveRefusalSetup>("refuse");
+    QTest::addColumn<QString>("message"); // a pattern, the path as %1
+    const QString denied = QStringLiteral("^Cannot create file \"%1\"\\. Доступ запрещен\\.$");
+    const QString tooLarge = QStringLiteral("^Ошибка записи файла \"%1\"\\. Файл слишком велик\\.$");
+    QTest::newRow("read-only passport file")
+        << SaveRefusalSetup([](SaveRefusal& save) { save.unwritable = std::make_unique<Unwritable>(save.path); })
+        << denied;
+    QTest::newRow("read-only folder") << SaveRefusalSetup([](SaveRefusal& save) {
+        save.unwritable = std::make_unique<Unwritable>(save.folder);
+    }) << denied;
+    QTest::newRow("disk full from the first byte")
+        << SaveRefusalSetup([](SaveRefusal& save) { save.sizeLimit = 0; }) << tooLarge;
+    QTest::newRow("disk full at the last byte")
+        << SaveRefusalSetup([](SaveRefusal& save) { save.sizeLimit = rlim_t(save.bytes.size() - 1); }) << tooLarge;
 }
 
 // Nothing written, nothing left behind, the passport saved before intact, a message that says
 // what went wrong, and the editor still holding everything for a save elsewhere.
 void SavePreviewTest::refusedSaveKeepsTheOldPassport()
 {
-    QFETCH(QString, refusal);
+    QFETCH(SaveRefusalSetup, refuse);
+    QFETCH(QString, message);
     fillCompletePassport();
     const QString folder = saveFolder();
     const QString path = folder + QStringLiteral("Работа.qdx.xml");
@@ -358,16 +387,15 @@ void SavePreviewTest::refusedSaveKeepsTheOldPassport()
     const QByteArray bytes = serializePassportDocument(
         BuildPassportDocument(m_windows->Pasport->passportSnapshot(), PassportDocumentKind::Saved, m_services->clock));
 
-    const bool readOnly = refusal == QLatin1String("file") || refusal == QLatin1String("folder");
-    std::unique_ptr<Unwritable> unwritable;
+    SaveRefusal refused{path, folder, bytes, nullptr, std::nullopt};
+    refuse(refused);
+    std::unique_ptr<Unwritable> unwritable = std::move(refused.unwritable);
+    if (unwritable)
+        REQUIRE_UNWRITABLE(*unwritable);
     rlimit original{};
     QCOMPARE(::getrlimit(RLIMIT_FSIZE, &original), 0);
-    if (readOnly) {
-        unwritable = std::make_unique<Unwritable>(refusal == QLatin1String("file") ? path : folder);
-        REQUIRE_UNWRITABLE(*unwritable);
-    } else {
-        // A file size limit stops the write where a full disk would.
-        const rlim_t limit = refusal == QLatin1String("first byte") ? 0 : rlim_t(bytes.size() - 1);
+    if (refused.sizeLimit) {
+        const rlim_t limit = *refused.sizeLimit;
         m_services->writeHook = [&, limit](const QString& target, const QByteArray&) {
             if (target != path)
                 return;
@@ -385,10 +413,7 @@ void SavePreviewTest::refusedSaveKeepsTheOldPassport()
 
     QCOMPARE(m_services->messages.size(), 1);
     const FakeServices::Message box = m_services->messages.constFirst();
-    const QString shownPath = QRegularExpression::escape(path);
-    const QString expected =
-        readOnly ? QStringLiteral("^Cannot create file \"%1\"\\. Доступ запрещен\\.$").arg(shownPath)
-                 : QStringLiteral("^Ошибка записи файла \"%1\"\\. Файл слишком велик\\.$").arg(shownPath);
+    const QString expected = message.arg(QRegularExpression::escape(path));
     QVERIFY2(QRegularExpression(expected).match(box.text).hasMatch(), qPrintable(box.text));
     QCOMPARE(box.icon, DesktopServices::Icon::Error);
     QCOMPARE(readAll(path), yesterday);
