@@ -1,7 +1,7 @@
 // Bad input through the whole window: text at and past its limits, foreign and control
-// characters, hostile titles, files and folders that refuse to be written, a temporary folder that
-// is gone or planted, a picture that vanishes after the dialog, buttons pressed twice, and long
-// runs of adding and removing with the memory they leave behind.
+// characters, hostile titles, a temporary folder that is gone, unwritable or planted, a picture
+// that vanishes after the dialog, buttons pressed twice, and long runs of adding and removing with
+// the memory they leave behind. Refused saves are with the other saves, in tst_save_preview.
 
 #include "core/shell/Failure.h"
 #include "core/shell/TempFolder.h"
@@ -482,7 +482,7 @@ void BadInputTest::hostileTitles()
     QCOMPARE(files, expected);
 }
 
-// --- files that refuse to be written -----------------------------------------------------------
+// --- folders and files that fail under the editor ----------------------------------------------
 
 namespace {
 
