@@ -24,6 +24,7 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 extern char** environ;
 
@@ -148,13 +149,20 @@ Measure best(const char* mode, const QString& folder)
     return best({LUMARINDA_BINARY, mode, QFile::encodeName(folder)});
 }
 
-// xmllint validating every passport of `folder` against the published schema.
-Measure bestXmllint(const QString& folder)
+// The check and xmllint validating the same files against the published schema, run in turns so
+// that a load on the machine weighs on both alike; the best of five each.
+std::pair<Measure, Measure> checkBesideXmllint(const QString& folder)
 {
-    QByteArrayList args = {"xmllint", "--noout", "--schema", LUMARINDA_SCHEMA};
+    QByteArrayList xmllint = {"xmllint", "--noout", "--schema", LUMARINDA_SCHEMA};
     for (const QFileInfo& info : QDir(folder).entryInfoList(QDir::Files, QDir::Name))
-        args << QFile::encodeName(info.filePath());
-    return best(args);
+        xmllint << QFile::encodeName(info.filePath());
+    const QByteArrayList check = {LUMARINDA_BINARY, "--check", QFile::encodeName(folder)};
+    std::pair<Measure, Measure> result{runProgram(check), runProgram(xmllint)};
+    for (int run = 1; run < 5; ++run) {
+        result.first.seconds = std::min(result.first.seconds, runProgram(check).seconds);
+        result.second.seconds = std::min(result.second.seconds, runProgram(xmllint).seconds);
+    }
+    return result;
 }
 
 void writeBytes(const QString& path, const QByteArray& bytes)
@@ -197,13 +205,10 @@ int main(int argc, char** argv)
         bytes += info.size();
     std::printf("%d passports with a 300 x 225 picture, %.1f MB in all\n", files, bytes / 1e6);
 
-    double checkSeconds = 0;
     for (const char* mode : {"--check", "--list"}) {
         const double target = std::strcmp(mode, "--check") == 0 ? 2.0 : 3.0;
         const Measure few = best(mode, small);
         const Measure many = best(mode, large);
-        if (std::strcmp(mode, "--check") == 0)
-            checkSeconds = many.seconds;
         std::printf("%-8s %5d files: %6.3f s (target %.0f s%s), status %d, peak %6.1f MB;"
                     " %4d files: peak %6.1f MB\n",
                     mode, files, many.seconds, target, many.seconds < target ? "" : ", MISSED", many.status,
@@ -214,10 +219,11 @@ int main(int argc, char** argv)
               QFile::encodeName(large)});
     std::printf("--list -o list.xlsx %5d files: %6.3f s, status %d, peak %6.1f MB\n", files, sheet.seconds,
                 sheet.status, sheet.peakKilobytes / 1024.0);
-    const Measure xmllint = bestXmllint(large);
-    const double ratio = checkSeconds / xmllint.seconds;
-    std::printf("xmllint  %5d files: %6.3f s, status %d; --check takes %.2f of it (target at most 0.60%s)\n", files,
-                xmllint.seconds, xmllint.status, ratio, ratio <= 0.6 ? "" : ", MISSED");
+    const auto [check, xmllint] = checkBesideXmllint(large);
+    const double ratio = check.seconds / xmllint.seconds;
+    std::printf("--check  %5d files: %6.3f s beside xmllint --schema: %6.3f s, status %d; %.2f of it"
+                " (target at most 0.60%s)\n",
+                files, check.seconds, xmllint.seconds, xmllint.status, ratio, ratio <= 0.6 ? "" : ", MISSED");
 
     // Run once each: the point is that neither stalls a folder.
     QFile soundFile(QDir(large).filePath(QStringLiteral("0000.qdx.xml")));
