@@ -731,6 +731,8 @@ void CommandLineTest::usage_data()
     QTest::newRow("output without its file") << QStringList{"--list", "a", "-o"} << "после -o не указан файл";
     QTest::newRow("output with an empty file")
         << QStringList{"--list", "--output=", "a"} << "после --output не указан файл";
+    QTest::newRow("output onto a passport") << QStringList{"--list", "-o", "works/A.QDX.XML", "works"}
+                                            << "список не пишется в файл паспорта «works/A.QDX.XML»";
     QTest::newRow("output twice") << QStringList{"--list", "-o", "a.csv", "--output", "b.csv", "a"}
                                   << "ключ --output указан дважды";
     QTest::newRow("help with more") << QStringList{"--help", "x"} << "у --help нет аргументов";
@@ -759,6 +761,8 @@ void CommandLineTest::helpAndVersion()
     QVERIFY(help.out.startsWith(QStringLiteral("Использование:\n")));
     for (const char* mode : {"--check ФАЙЛ_ИЛИ_ПАПКА...", "--list [-o ВЫВОД] ФАЙЛ_ИЛИ_ПАПКА...", "--help", "--version"})
         QVERIFY2(help.out.contains(QStringLiteral("lumarinda-passport ") + QString::fromUtf8(mode)), mode);
+    QVERIFY(help.out.contains(QStringLiteral("\n  -o ВЫВОД, --output ВЫВОД  (--list) ")));
+    QVERIFY(help.out.contains(QStringLiteral("3 - вывод не записан")));
 }
 
 // The program as the committee runs it over SSH: no X server, no platform chosen.

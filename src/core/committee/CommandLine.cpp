@@ -2,6 +2,7 @@
 
 #include "core/committee/PassportCheck.h"
 #include "core/committee/PassportList.h"
+#include "core/passport/PassportDocument.h"
 
 #include <algorithm>
 #include <utility>
@@ -43,6 +44,13 @@ struct Mode
     QList<Option> options;
 };
 
+int usageError(Output& err, const QString& problem)
+{
+    err << QStringLiteral("%1: %2\nПодробнее: %1 --help\n").arg(kProgram, problem);
+    err.flush();
+    return kUsageError;
+}
+
 int check(const Call& call, Output& out, Output& err)
 {
     return checkPassports(call.paths, out, err);
@@ -50,6 +58,10 @@ int check(const Call& call, Output& out, Output& err)
 
 int list(const Call& call, Output& out, Output& err)
 {
+    // A slip of the hand must not write the list over a passport.
+    if (call.outputPath.toLower().endsWith(kPassportFileSuffix.toLatin1()))
+        return usageError(err,
+                          QStringLiteral("список не пишется в файл паспорта «%1»").arg(displayPath(call.outputPath)));
     return listPassports(call.paths, call.outputPath, out, err);
 }
 
@@ -82,13 +94,6 @@ const Mode* modeOf(const QByteArray& key)
             return &mode;
     }
     return nullptr;
-}
-
-int usageError(Output& err, const QString& problem)
-{
-    err << QStringLiteral("%1: %2\nПодробнее: %1 --help\n").arg(kProgram, problem);
-    err.flush();
-    return kUsageError;
 }
 
 QString usageOf(const Mode& mode)
