@@ -810,6 +810,9 @@ void CommandLineTest::lostOutputIsAFailure_data()
     QTest::newRow("a spreadsheet on a full disk")
         << QStringList{"--list", "-o", "full.xlsx", "in/a.qdx.xml"} << Sink::File << Sink::File
         << QStringLiteral("lumarinda-passport: файл «full.xlsx» не записан: на диске нет места\n");
+    QTest::newRow("a CSV file in a missing folder")
+        << QStringList{"--list", "-o", "gone/list.csv", "in"} << Sink::File << Sink::File
+        << QStringLiteral("lumarinda-passport: файл «gone/list.csv» не создан: файл или папка не существует\n");
     QTest::newRow("a spreadsheet in a missing folder")
         << QStringList{"--list", "-o", "gone/list.xlsx", "in"} << Sink::File << Sink::File
         << QStringLiteral("lumarinda-passport: файл «gone/list.xlsx» не создан: файл или папка не существует\n");
