@@ -5,6 +5,7 @@
 
 #include "core/participants/ParticipantId.h"
 #include "core/passport/PassportDocument.h"
+#include "core/passport/PassportReader.h"
 #include "core/picture/Base64.h"
 #include "core/picture/JpegEncode.h"
 #include "core/picture/JpegImport.h"
@@ -105,6 +106,15 @@ PassportSnapshot barePassport()
     p.authors = {person(40, QString(), QString(), QString())};
     p.subjectSlots = {18, 0, 0, 0, 0};
     return p;
+}
+
+// The passport as the reader hands it over, its picture decoded; the reader is not the subject here.
+ReadPassport held(const PassportSnapshot& passport)
+{
+    ReadPassport read{passport, 0, {}};
+    if (passport.hasPicture)
+        read.picture = decodeStoredJpeg(Base64Decode(passport.pictureBase64.toLatin1()).value()).picture;
+    return read;
 }
 
 QByteArray savedBytes(const PassportSnapshot& passport, qint64 stored)
@@ -217,6 +227,8 @@ void OpenPassportTest::savingAgainWritesTheSameFile_data()
     QTest::newRow("linguistics: другое alone")
         << linguisticsPassport(false, false, false, true, QStringLiteral("ток-писин"));
     QTest::newRow("linguistics: другое left empty") << linguisticsPassport(false, true, false, true, QString());
+    // Confirmed with linguistics, unticked again and the dialog closed by its close box.
+    QTest::newRow("linguistics without a language") << linguisticsPassport(false, false, false, false, QString());
     PassportSnapshot thin = barePassport();
     setPicture(thin, 1, 300, QString());
     QTest::newRow("1x300 picture without caption") << thin;
@@ -239,7 +251,7 @@ void OpenPassportTest::savingAgainWritesTheSameFile()
     QFETCH(PassportSnapshot, passport);
     const QByteArray file = savedBytes(passport, kStoredBefore);
     // The reader is not this test's subject: a snapshot goes straight in.
-    window().loadPassport(passport);
+    window().loadPassport(held(passport));
     QCOMPARE(savedAgain(), savedBytes(passport, kStoredAgain));
     const XmlDoc again(savedAgain());
     QVERIFY2(again.ok(), qPrintable(again.errors()));
@@ -256,7 +268,7 @@ void OpenPassportTest::savingAgainWritesTheSameFile()
 void OpenPassportTest::itemsGoWhereTheHandlersPutThem()
 {
     const PassportSnapshot passport = linguisticsPassport(false, true, false, true, QStringLiteral("эсперанто"));
-    window().loadPassport(passport);
+    window().loadPassport(held(passport));
 
     QCOMPARE(find<MemoEdit>("description")->toPlainText(),
              QStringLiteral("Первая строка\n\tвторая с табуляцией 🐟\n\n"));
@@ -302,7 +314,7 @@ void OpenPassportTest::itemsGoWhereTheHandlersPutThem()
     QVERIFY(!window().passportSnapshot().hasPicture);
 
     // Ten authors: no eleventh can be added.
-    window().loadPassport(crowdedPassport());
+    window().loadPassport(held(crowdedPassport()));
     QVERIFY(!find<QPushButton>("AuthorAdd")->isEnabled() && !find<QPushButton>("TeacherAdd")->isEnabled());
     QCOMPARE(find<QLineEdit>("AuthorsLastname")->text(), QStringLiteral("Автор9"));
 }
@@ -322,14 +334,14 @@ void OpenPassportTest::nothingOfThePassportBeforeSurvives()
 {
     QFETCH(PassportSnapshot, before);
     QFETCH(PassportSnapshot, after);
-    window().loadPassport(before);
+    window().loadPassport(held(before));
     find<QTabWidget>("SectionsTabs")->setCurrentIndex(2);
     // A name typed after the last supervisor was deleted lives in no entry, yet it is on screen.
-    window().loadPassport(after);
+    window().loadPassport(held(after));
 
     FakeServices freshServices;
     EditorWindows fresh(freshServices);
-    fresh.Pasport->loadPassport(after);
+    fresh.Pasport->loadPassport(held(after));
     QStringList reused = stateOf(*m_windows);
     QStringList anew = stateOf(fresh);
     // Switching pages reorders the pages among their siblings, which nobody sees.
@@ -376,9 +388,6 @@ void OpenPassportTest::passportsTheEditorCannotHoldChangeNothing_data()
         p.languages.other = true;
         p.languages.otherText = QString(51, u'x');
     });
-    QTest::newRow("linguistics without a language") << with([](PassportSnapshot& p) {
-        p.subjectSlots = {6, 0, 0, 0, 0};
-    });
     QTest::newRow("three main sections") << with([](PassportSnapshot& p) { p.subjectSlots = {1, 2, 3, 0, 0}; });
     QTest::newRow("another season") << with([](PassportSnapshot& p) { p.seasonId = 14; });
     QTest::newRow("picture size differs") << with([](PassportSnapshot& p) { p.pictureWidth = 199; });
@@ -391,7 +400,7 @@ void OpenPassportTest::passportsTheEditorCannotHoldChangeNothing_data()
 void OpenPassportTest::passportsTheEditorCannotHoldChangeNothing()
 {
     QFETCH(PassportSnapshot, passport);
-    window().loadPassport(linguisticsPassport(false, false, true, true, QStringLiteral("латынь")));
+    window().loadPassport(held(linguisticsPassport(false, false, true, true, QStringLiteral("латынь"))));
     find<QLineEdit>("title")->setText(QStringLiteral("Правка после открытия"));
     const QStringList before = stateOf(*m_windows);
     const QByteArray savedBefore = savedAgain();
@@ -424,11 +433,11 @@ void OpenPassportTest::askFirstWhenTheEditorHoldsInput()
     QFETCH(QString, input);
     QFETCH(bool, asks);
     if (input == QLatin1String("picture")) {
-        window().loadPassport(barePassport());
+        window().loadPassport(held(barePassport()));
         // Back to nothing but the blank picture area.
         PassportSnapshot empty;
         setPicture(empty, 10, 10, {});
-        window().loadPassport(empty);
+        window().loadPassport(held(empty));
         find<QPushButton>("DelImg")->click();
     } else if (input == QLatin1String("title")) {
         find<QLineEdit>("title")->setText(QStringLiteral(" "));
@@ -441,13 +450,13 @@ void OpenPassportTest::askFirstWhenTheEditorHoldsInput()
         });
         find<QPushButton>("Button3")->click();
     } else if (input == QLatin1String("name")) {
-        window().loadPassport(barePassport());
+        window().loadPassport(held(barePassport()));
         m_services->answers.push_back(DesktopServices::Answer::Yes);
         find<QPushButton>("AuthorDelete")->click();
         find<QLineEdit>("AuthorsName")->setText(QStringLiteral("Ира"));
         m_services->messages.clear();
     } else if (input == QLatin1String("opened")) {
-        window().loadPassport(barePassport());
+        window().loadPassport(held(barePassport()));
     }
     QCOMPARE(window().holdsInput(), asks);
     const QStringList before = stateOf(*m_windows);
@@ -500,7 +509,7 @@ void OpenPassportTest::ctrlOShowsTheOpenDialog()
 // Through the reader: a file it refuses shows its message and the editor stays as it was.
 void OpenPassportTest::refusedFileShowsTheErrorAndChangesNothing()
 {
-    window().loadPassport(richPassport());
+    window().loadPassport(held(richPassport()));
     const QStringList before = stateOf(*m_windows);
     const QString notXml = m_services->folder() + QStringLiteral("broken.qdx.xml");
     writeFileBytes(notXml, "<lumarinda><work");
