@@ -476,6 +476,12 @@ void PassportReaderTest::conformingFormsOpen_data()
         << replaced(file, "<description>Опыт", "<description><!-- x --><![CDATA[Оп]]><?pi?>&#x44B;т");
     QTest::newRow("unused namespace declaration") << replaced(file, "<lumarinda>", "<lumarinda xmlns:x=\"urn:x\">");
     QTest::newRow("comment and instruction after the root") << file + "<!-- end --><?done?>\n";
+    // The attribute count before parsing looks at start tags only.
+    QByteArray manyInMarkup;
+    for (int i = 0; i < 20; ++i)
+        manyInMarkup += " a" + QByteArray::number(i) + "=\"\"";
+    QTest::newRow("tags of many attributes in a comment and an instruction") << replaced(
+        file, "<description>Опыт", "<description><!-- <x" + manyInMarkup + "> --><?z" + manyInMarkup + "?>Опыт");
 }
 
 // A different but conforming serialisation of the same content opens and builds the program's
