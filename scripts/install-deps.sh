@@ -13,7 +13,7 @@ packages=(
     at-spi2-core gir1.2-atspi-2.0 python3-gi dbus
     librsvg2-bin dpkg-dev desktop-file-utils appstream file
     shared-mime-info xdg-utils libfile-mimeinfo-perl
-    locales
+    locales lintian
 )
 
 # `install-deps.sh fuzz` adds clang and its fuzzing runtime.

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds the Debian package, installs it (dpkg -i as root; otherwise unpacked into a fresh prefix),
-# validates the installed desktop entry and AppStream metadata, checks that the desktop takes a saved
-# passport for the program's own file type and opens it with the program, finds the schema and the
-# manual page, runs the committee's check without a display, starts the installed program under Xvfb
-# through the window smoke test, and removes the package again.
+# Builds the Debian package, checks it with lintian,
+# installs it (dpkg -i as root; otherwise unpacked into a fresh prefix), validates the installed
+# desktop entry and AppStream metadata, checks that the desktop takes a saved passport for the
+# program's own file type and opens it with the program, finds the schema and the manual page, runs
+# the committee's check without a display, starts the installed program under Xvfb through the
+# window smoke test, and removes the package again.
 set -euo pipefail
 
 build_dir=$(realpath "$1")
@@ -25,6 +26,18 @@ cpack -G DEB --config "$build_dir/CPackConfig.cmake" -B "$work/out" >"$work/cpac
 deb=$(ls "$work"/out/lumarinda-passport_*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
 grep -q 'libqt6widgets6' <<<"$depends" || fail "dependencies were not computed: $depends"
+
+# Debian's own check of the package, where it is installed: no error and no warning.
+if command -v lintian >/dev/null; then
+    set +e
+    lintian --no-cfg --fail-on error,warning --display-level '>=warning' "$deb" >"$work/lintian.log" 2>&1
+    status=$?
+    set -e
+    if [ "$status" != 0 ] || grep -Eq '^[EW]: ' "$work/lintian.log"; then
+        cat "$work/lintian.log"
+        fail "lintian gave status $status"
+    fi
+fi
 
 if [ "$(id -u)" = 0 ]; then
     dpkg -i "$deb" >/dev/null
