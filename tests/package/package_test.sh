@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the Debian package, checks it with lintian,
+# Builds the Debian package, checks it with lintian and its program's hardening with readelf,
 # installs it (dpkg -i as root; otherwise unpacked into a fresh prefix), validates the installed
 # desktop entry and AppStream metadata, checks that the desktop takes a saved passport for the
 # program's own file type and opens it with the program, finds the schema and the manual page, runs
@@ -38,6 +38,20 @@ if command -v lintian >/dev/null; then
         fail "lintian gave status $status"
     fi
 fi
+
+# The program is hardened as Debian hardens its packages: position-independent, read-only
+# relocations bound at start, stack protector and the checking variants of the C library.
+dpkg-deb --fsys-tarfile "$deb" | tar -x -C "$work" ./usr/bin/lumarinda-passport
+binary="$work/usr/bin/lumarinda-passport"
+header=$(readelf -h -W "$binary")
+grep -Eq 'Type:[[:space:]]+DYN' <<<"$header" || fail "not a position-independent executable"
+segments=$(readelf -l -W "$binary")
+grep -q 'GNU_RELRO' <<<"$segments" || fail "no RELRO segment"
+dynamic=$(readelf -d -W "$binary")
+grep -Eq 'BIND_NOW|FLAGS_1.*[[:space:]]NOW' <<<"$dynamic" || fail "not bound at start (-z now)"
+symbols=$(readelf --dyn-syms -W "$binary")
+grep -q '__stack_chk_fail' <<<"$symbols" || fail "no stack protector"
+grep -Eq '__[a-z0-9_]+_chk(@|[[:space:]]|$)' <<<"$symbols" || fail "not built with _FORTIFY_SOURCE"
 
 if [ "$(id -u)" = 0 ]; then
     dpkg -i "$deb" >/dev/null
