@@ -35,6 +35,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QUrl>
+#include <functional>
 
 Q_DECLARE_METATYPE(PassportSnapshot)
 
@@ -42,17 +43,6 @@ namespace {
 
 constexpr qint64 kStoredBefore = 1450000000;
 constexpr qint64 kStoredAgain = 1460000000;
-
-// The n-th identifier the tests use.
-QByteArray participantId(int n)
-{
-    return validId(1000001 + 7919 * n);
-}
-
-ParticipantEntry person(int n, const QString& surname, const QString& name, const QString& patronymic)
-{
-    return participantEntry(participantId(n), surname, name, patronymic);
-}
 
 PassportSnapshot richPassport()
 {
@@ -105,11 +95,6 @@ PassportSnapshot barePassport()
     p.authors = {person(40, QString(), QString(), QString())};
     p.subjectSlots = {18, 0, 0, 0, 0};
     return p;
-}
-
-QByteArray savedBytes(const PassportSnapshot& passport, qint64 stored)
-{
-    return serializePassportDocument(BuildPassportDocument(passport, PassportDocumentKind::Saved, stored));
 }
 
 } // namespace
@@ -408,47 +393,42 @@ void OpenPassportTest::passportsTheEditorCannotHoldChangeNothing()
 
 void OpenPassportTest::askFirstWhenTheEditorHoldsInput_data()
 {
-    QTest::addColumn<QString>("input");
+    using Setup = std::function<void()>;
+    QTest::addColumn<Setup>("input");
     QTest::addColumn<bool>("asks");
-    QTest::newRow("start state") << QString() << false;
-    QTest::newRow("a picture removed again") << QStringLiteral("picture") << false;
-    QTest::newRow("title") << QStringLiteral("title") << true;
-    QTest::newRow("comment") << QStringLiteral("Notes") << true;
-    QTest::newRow("section box ticked, dialog closed") << QStringLiteral("box") << true;
-    QTest::newRow("a name left after deleting the author") << QStringLiteral("name") << true;
-    QTest::newRow("a passport opened before") << QStringLiteral("opened") << true;
-}
-
-void OpenPassportTest::askFirstWhenTheEditorHoldsInput()
-{
-    QFETCH(QString, input);
-    QFETCH(bool, asks);
-    if (input == QLatin1String("picture")) {
+    QTest::newRow("start state") << Setup([] {}) << false;
+    QTest::newRow("a picture removed again") << Setup([this] {
         window().loadPassport(barePassport());
         // Back to nothing but the blank picture area.
         PassportSnapshot empty;
         setPicture(empty, 10, 10, {});
         window().loadPassport(empty);
         find<QPushButton>("DelImg")->click();
-    } else if (input == QLatin1String("title")) {
-        find<QLineEdit>("title")->setText(QStringLiteral(" "));
-    } else if (input == QLatin1String("Notes")) {
-        find<MemoEdit>("Notes")->setText(QStringLiteral("\r\n"));
-    } else if (input == QLatin1String("box")) {
+    }) << false;
+    QTest::newRow("title") << Setup([this] { find<QLineEdit>("title")->setText(QStringLiteral(" ")); }) << true;
+    QTest::newRow("comment") << Setup([this] { find<MemoEdit>("Notes")->setText(QStringLiteral("\r\n")); }) << true;
+    QTest::newRow("section box ticked, dialog closed") << Setup([this] {
         m_services->modalScripts.push_back([](QDialog& dialog) {
             dialog.findChild<QCheckBox*>(QStringLiteral("CheckBox2"))->click();
             return false;
         });
         find<QPushButton>("Button3")->click();
-    } else if (input == QLatin1String("name")) {
+    }) << true;
+    QTest::newRow("a name left after deleting the author") << Setup([this] {
         window().loadPassport(barePassport());
         m_services->answers.push_back(DesktopServices::Answer::Yes);
         find<QPushButton>("AuthorDelete")->click();
         find<QLineEdit>("AuthorsName")->setText(QStringLiteral("Ира"));
         m_services->messages.clear();
-    } else if (input == QLatin1String("opened")) {
-        window().loadPassport(barePassport());
-    }
+    }) << true;
+    QTest::newRow("a passport opened before") << Setup([this] { window().loadPassport(barePassport()); }) << true;
+}
+
+void OpenPassportTest::askFirstWhenTheEditorHoldsInput()
+{
+    QFETCH(std::function<void()>, input);
+    QFETCH(bool, asks);
+    input();
     QCOMPARE(window().holdsInput(), asks);
     const QStringList before = stateOf(*m_windows);
     const QString path = writePassport(richPassport());

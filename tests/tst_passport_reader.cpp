@@ -27,12 +27,7 @@ Q_DECLARE_METATYPE(PassportDocumentKind)
 
 namespace {
 
-constexpr qint64 kStored = 1450000000;
-
-ParticipantEntry person(int base, const QString& surname, const QString& name, const QString& patronymic)
-{
-    return participantEntry(validId(base), surname, name, patronymic);
-}
+constexpr qint64 kStored = kPassportStored;
 
 // The passport the end-to-end test types on the window, as its controls then hold it.
 PassportSnapshot endToEndPassport()
@@ -76,22 +71,6 @@ PassportSnapshot plainPassport()
         person(7654321, QStringLiteral("Петрова"), QStringLiteral("Анна"), QStringLiteral("Сергеевна"))};
     passport.leaderIndex = 0;
     return passport;
-}
-
-QByteArray build(const PassportSnapshot& passport, PassportDocumentKind kind = PassportDocumentKind::Saved,
-                 qint64 stored = kStored)
-{
-    return serializePassportDocument(BuildPassportDocument(passport, kind, stored));
-}
-
-QString refusal(const QByteArray& bytes)
-{
-    try {
-        readPassportDocument(bytes);
-    } catch (const Failure& failure) {
-        return failure.message();
-    }
-    return QString();
 }
 
 void compareSnapshots(const PassportSnapshot& actual, const PassportSnapshot& expected)

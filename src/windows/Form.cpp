@@ -7,6 +7,7 @@
 #include "ui_Form.h"
 #include "windows/ErrorBox.h"
 #include "windows/FieldColours.h"
+#include "windows/FormSpelling.h"
 
 #include <QEvent>
 #include <QScreen>
@@ -78,6 +79,7 @@ TPasport::TPasport(DesktopServices& services, QWidget* parent)
     connectPictureHandlers();
     connectOpenHandlers();
     setInitialState();
+    attachSpellChecking(*this);
 }
 
 TPasport::~TPasport() = default;
