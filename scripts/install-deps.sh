@@ -14,6 +14,7 @@ packages=(
     at-spi2-core gir1.2-atspi-2.0 python3-gi dbus
     librsvg2-bin dpkg-dev desktop-file-utils appstream file mandoc
     shared-mime-info xdg-utils libfile-mimeinfo-perl
+    locales lintian
 )
 
 # `install-deps.sh fuzz` adds clang and its fuzzing runtime.
@@ -27,10 +28,18 @@ for p in "${packages[@]}"; do
         missing+=("$p")
     fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -q
-$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+    $sudo apt-get update -q
+    $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# The file-reason tests run a second time on a Russian desktop, whose locale must exist.
+if ! locale -a 2>/dev/null | grep -qix 'ru_RU\.utf-\?8'; then
+    $sudo sed -i 's/^# *\(ru_RU\.UTF-8 UTF-8\)$/\1/' /etc/locale.gen
+    grep -qx 'ru_RU\.UTF-8 UTF-8' /etc/locale.gen || echo 'ru_RU.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+    $sudo locale-gen
+fi

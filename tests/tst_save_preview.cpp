@@ -256,24 +256,33 @@ void SavePreviewTest::successfulSave()
 
 void SavePreviewTest::saveWhereNoFileCanBeCreated_data()
 {
-    QTest::addColumn<bool>("readOnlyFolder");
-    QTest::newRow("read-only folder") << true;
-    QTest::newRow("folder that is a file") << false;
+    QTest::addColumn<QString>("folderState");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("read-only folder") << "read-only"
+                                      << "Доступ запрещен";
+    QTest::newRow("folder that is a file") << "file"
+                                           << "Часть пути не является папкой";
+    QTest::newRow("vanished folder") << "vanished"
+                                     << "Файл или папка не существует";
 }
 
 void SavePreviewTest::saveWhereNoFileCanBeCreated()
 {
-    QFETCH(bool, readOnlyFolder);
-    if (readOnlyFolder && ::geteuid() == 0)
+    QFETCH(QString, folderState);
+    QFETCH(QString, reason);
+    if (folderState == QLatin1String("read-only") && ::geteuid() == 0)
         QSKIP("permissions do not hold for root");
     fillCompletePassport();
     plantPreviewFiles();
     QString folder = saveFolder();
-    if (readOnlyFolder) {
+    if (folderState == QLatin1String("read-only")) {
         QVERIFY(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-    } else {
+    } else if (folderState == QLatin1String("file")) {
         QVERIFY(writeAll(folder + "not a folder", "x"));
         folder += "not a folder/";
+    } else {
+        // Chosen in the dialog, then removed by someone else before the save.
+        folder += "gone/";
     }
     const QString path = folder + "Работа.qdx.xml";
     m_services->saveFileAnswers = {path};
@@ -282,8 +291,7 @@ void SavePreviewTest::saveWhereNoFileCanBeCreated()
 
     QCOMPARE(m_services->messages.size(), 1);
     const FakeServices::Message& box = m_services->messages.constFirst();
-    const QString prefix = QStringLiteral("Cannot create file \"%1\". ").arg(path);
-    QVERIFY2(box.text.startsWith(prefix) && box.text.size() > prefix.size() + 1, qPrintable(box.text));
+    QCOMPARE(box.text, QStringLiteral("Cannot create file \"%1\". %2.").arg(path, reason));
     QCOMPARE(box.caption, QStringLiteral("Электронный паспорт работы"));
     QCOMPARE(box.icon, DesktopServices::Icon::Error);
     QVERIFY(!QFileInfo::exists(path));

@@ -9,16 +9,21 @@
 #include "windows/ErrorBox.h"
 #include "windows/PictureImage.h"
 
+#include <QAbstractItemView>
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QGridLayout>
+#include <QIdentityProxyModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
 #include <QSaveFile>
 #include <QThread>
@@ -68,6 +73,58 @@ public:
         QFileDialog::accept();
     }
 };
+
+// The file list's sizes and dates in Russian: Qt writes them in the desktop's locale, which need
+// not be Russian, and its Russian for a few bytes reads "12 байты".
+class LocalisedFileColumns final : public QIdentityProxyModel
+{
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (!files || role != Qt::DisplayRole || (index.column() != kSizeColumn && index.column() != kDateColumn))
+            return QIdentityProxyModel::data(index, role);
+        const QModelIndex source = mapToSource(index);
+        const QLocale russian(QLocale::Russian, QLocale::Russia);
+        if (index.column() == kDateColumn)
+            return russian.toString(files->lastModified(source), QLocale::ShortFormat);
+        if (files->isDir(source))
+            return QIdentityProxyModel::data(index, role);
+        const qint64 bytes = files->size(source);
+        if (bytes >= 1024)
+            return russian.formattedDataSize(bytes, 2, QLocale::DataSizeTraditionalFormat);
+        const bool fewBytes = bytes % 10 >= 2 && bytes % 10 <= 4 && (bytes % 100 < 12 || bytes % 100 > 14);
+        return QStringLiteral("%1 %2").arg(bytes).arg(fewBytes ? QStringLiteral("байта") : QStringLiteral("байт"));
+    }
+
+private:
+    static constexpr int kSizeColumn = 1;
+    static constexpr int kDateColumn = 3;
+};
+
+// Puts the columns above into the dialog once it shows Qt's own widgets; a desktop's dialog has
+// none of them and speaks the desktop's language.
+class LocaliseFileColumnsOnShow final : public QObject
+{
+public:
+    using QObject::QObject;
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* dialog = qobject_cast<QFileDialog*>(watched);
+        if (event->type() == QEvent::Show && dialog && !dialog->proxyModel() &&
+            dialog->findChild<QAbstractItemView*>(QStringLiteral("treeView")))
+            dialog->setProxyModel(new LocalisedFileColumns(dialog));
+        return false;
+    }
+};
+
+void localiseFileColumns(QFileDialog& dialog)
+{
+    dialog.installEventFilter(new LocaliseFileColumnsOnShow(&dialog));
+}
 
 } // namespace
 
@@ -125,6 +182,7 @@ QString QtDesktopServices::openPictureFile(const QString& filter)
     // regard to case (cameras write ".JPG") and shows the filter's name exactly as given.
     QFileDialog dialog(m_owner);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    localiseFileColumns(dialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
@@ -143,6 +201,7 @@ QString QtDesktopServices::saveFile(const SaveDialogRequest& request)
     // overwriting the name without it.
     SuffixedSaveDialog dialog(m_owner, request.title);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    localiseFileColumns(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QStringLiteral("%1 (%2)").arg(request.filterDescription, request.filterPattern));
@@ -259,6 +318,7 @@ QByteArray QtDesktopServices::readFile(const QString& path, qint64 maxBytes)
 QString QtDesktopServices::openPassportFile(const QString& title, const QString& filter)
 {
     QFileDialog dialog(m_owner, title);
+    localiseFileColumns(dialog);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(filter);

@@ -24,12 +24,21 @@ const char* const kTahomaFiles[] = {
 
 void installRussianTranslations(QApplication& application)
 {
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    // The file types in Qt's dialogs follow the default locale, whatever the desktop's.
+    QLocale::setDefault(russian);
     auto* translator = new QTranslator(&application);
-    if (translator->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"), QStringLiteral("_"),
+    if (translator->load(russian, QStringLiteral("qtbase"), QStringLiteral("_"),
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(translator);
     else
         delete translator;
+    // Installed last, so asked first: only what Qt's catalogue lacks.
+    auto* ours = new QTranslator(&application);
+    if (ours->load(QStringLiteral(":/translations/qt_extra_ru.qm")))
+        QApplication::installTranslator(ours);
+    else
+        delete ours;
 }
 
 QString installApplicationFont()

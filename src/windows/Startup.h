@@ -10,7 +10,8 @@ class TForm1;
 class TPasport;
 class TSubjects;
 
-// Qt's own Russian texts for standard buttons and dialogs.
+// Qt's own Russian texts for standard buttons and dialogs, with ours for what its catalogue lacks,
+// and Russian dates and numbers in Qt's own dialogs.
 void installRussianTranslations(QApplication& application);
 
 // The layout was drawn for Tahoma 8 pt: use Tahoma when a copy is at hand, the platform's sans

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds the Debian package, installs it (dpkg -i as root; otherwise unpacked into a fresh prefix),
-# validates the installed desktop entry and AppStream metadata, checks that the desktop takes a saved
-# passport for the program's own file type and opens it with the program, finds the schema and the
-# manual page, runs the committee's check without a display, starts the installed program under Xvfb
-# through the window smoke test, and removes the package again.
+# Builds the Debian package, checks it with lintian and its program's hardening with readelf,
+# installs it (dpkg -i as root; otherwise unpacked into a fresh prefix), validates the installed
+# desktop entry and AppStream metadata, checks that the desktop takes a saved passport for the
+# program's own file type and opens it with the program, finds the schema and the manual page, runs
+# the committee's check without a display, starts the installed program under Xvfb through the
+# window smoke test, and removes the package again.
 set -euo pipefail
 
 build_dir=$(realpath "$1")
@@ -31,6 +32,32 @@ for dictionary in hunspell-ru hunspell-en-us; do
     grep -q "$dictionary" <<<"$recommends" || fail "$dictionary is not recommended: $recommends"
 done
 
+# Debian's own check of the package, where it is installed: no error and no warning.
+if command -v lintian >/dev/null; then
+    set +e
+    lintian --no-cfg --fail-on error,warning --display-level '>=warning' "$deb" >"$work/lintian.log" 2>&1
+    status=$?
+    set -e
+    if [ "$status" != 0 ] || grep -Eq '^[EW]: ' "$work/lintian.log"; then
+        cat "$work/lintian.log"
+        fail "lintian gave status $status"
+    fi
+fi
+
+# The program is hardened as Debian hardens its packages: position-independent, read-only
+# relocations bound at start, stack protector and the checking variants of the C library.
+dpkg-deb --fsys-tarfile "$deb" | tar -x -C "$work" ./usr/bin/lumarinda-passport
+binary="$work/usr/bin/lumarinda-passport"
+header=$(readelf -h -W "$binary")
+grep -Eq 'Type:[[:space:]]+DYN' <<<"$header" || fail "not a position-independent executable"
+segments=$(readelf -l -W "$binary")
+grep -q 'GNU_RELRO' <<<"$segments" || fail "no RELRO segment"
+dynamic=$(readelf -d -W "$binary")
+grep -Eq 'BIND_NOW|FLAGS_1.*[[:space:]]NOW' <<<"$dynamic" || fail "not bound at start (-z now)"
+symbols=$(readelf --dyn-syms -W "$binary")
+grep -q '__stack_chk_fail' <<<"$symbols" || fail "no stack protector"
+grep -Eq '__[a-z0-9_]+_chk(@|[[:space:]]|$)' <<<"$symbols" || fail "not built with _FORTIFY_SOURCE"
+
 if [ "$(id -u)" = 0 ]; then
     dpkg -i "$deb" >/dev/null
     installed=yes
@@ -53,7 +80,8 @@ for size in 16 22 24 32 48 64 128 256; do
     grep -q "$size x $size" <<<"$kind" || fail "$png is not ${size}x${size}: $kind"
 done
 
-desktop-file-validate "$prefix/share/applications/$app_id.desktop" | { grep -v ': hint: ' || true; } >"$work/desktop.log"
+# Hints count too: two main categories put the program twice into some menus.
+desktop-file-validate "$prefix/share/applications/$app_id.desktop" >"$work/desktop.log" 2>&1 || true
 [ -s "$work/desktop.log" ] && { cat "$work/desktop.log"; fail "desktop entry"; }
 appstreamcli validate --no-net "$prefix/share/metainfo/$app_id.metainfo.xml" >"$work/appstream.log" 2>&1 || {
     cat "$work/appstream.log"

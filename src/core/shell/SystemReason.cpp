@@ -64,8 +64,11 @@ QString systemReason(int error)
 
 QString systemReason(const QString& reportedByQt)
 {
+    // Qt words a few errors in English whatever the locale and hands the rest to the C library,
+    // which speaks the locale's language: both wordings are matched.
+    const QString reported = reportedByQt.trimmed();
     for (int error = 1; error <= kLastErrorNumber; ++error) {
-        if (reportedByQt == QString::fromLocal8Bit(std::strerror(error)))
+        if (reported == qt_error_string(error) || reported == QString::fromLocal8Bit(std::strerror(error)).trimmed())
             return systemReason(error);
     }
     return QStringLiteral("Системная ошибка");

@@ -6,6 +6,6 @@
 // and the C library's and Qt's texts are English on most systems.
 QString systemReason(int error);
 
-// The same for a reason Qt gives as text (its errorString() is the C library's text for the error).
+// The same for a reason Qt gives as text (a file's errorString() after a failure the system reported).
 // A text that names no known error gives a general Russian reason.
 QString systemReason(const QString& reportedByQt);
