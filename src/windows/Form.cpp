@@ -36,15 +36,10 @@ TPasport::TPasport(DesktopServices& services, QWidget* parent)
     }
 
     // The reader of a passport file refuses what these limits would not let through.
-    m_ui->title->setMaxLength(FieldLimits::kTitle);
-    m_ui->description->setMaxLength(FieldLimits::kDescription);
-    m_ui->tech_request->setMaxLength(FieldLimits::kTechRequest);
-    m_ui->manual->setMaxLength(FieldLimits::kManual);
-    m_ui->public_post_index->setMaxLength(FieldLimits::kPostIndex);
-    m_ui->public_post_address->setMaxLength(FieldLimits::kPostAddress);
-    m_ui->public_phone->setMaxLength(FieldLimits::kPhone);
-    m_ui->public_email->setMaxLength(FieldLimits::kEmail);
-    m_ui->Notes->setMaxLength(FieldLimits::kNotes);
+    for (std::size_t i = 0; i < kPassportTextFields.size(); ++i) {
+        m_textFields[i] = TextFieldControl(*this, kPassportTextFields[i]);
+        m_textFields[i].applyLimit();
+    }
     for (QLineEdit* name : {m_ui->AuthorsLastname, m_ui->AuthorsName, m_ui->AuthorsPatronymic, m_ui->TeachersLastname,
                             m_ui->TeachersName, m_ui->TeachersPatronymic})
         name->setMaxLength(FieldLimits::kParticipantName);

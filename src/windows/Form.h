@@ -3,8 +3,11 @@
 #include "core/passport/PassportDocument.h"
 #include "core/passport/PassportRecord.h"
 #include "core/passport/PassportSnapshot.h"
+#include "core/passport/TextFields.h"
+#include "windows/TextFieldControl.h"
 
 #include <QWidget>
+#include <array>
 #include <map>
 #include <memory>
 
@@ -120,6 +123,7 @@ private:
 
     DesktopServices& m_services;
     std::unique_ptr<Ui::TPasport> m_ui;
+    std::array<TextFieldControl, kPassportTextFields.size()> m_textFields;
     PassportRecord m_record;
     PassportDocument WorkInfoXML;
     TSubjects* m_subjects = nullptr;

@@ -131,15 +131,13 @@ void TPasport::readAndLoad(const QString& path)
 
 bool TPasport::holdsInput() const
 {
-    for (const QLineEdit* edit :
-         {m_ui->title, m_ui->tech_request, m_ui->public_post_index, m_ui->public_post_address, m_ui->public_phone,
-          m_ui->public_email, m_ui->WorkImgSign, m_ui->AuthorsLastname, m_ui->AuthorsName, m_ui->AuthorsPatronymic,
-          m_ui->TeachersLastname, m_ui->TeachersName, m_ui->TeachersPatronymic}) {
-        if (!edit->text().isEmpty())
+    for (const TextFieldControl& control : m_textFields) {
+        if (!control.text().isEmpty())
             return true;
     }
-    for (const MemoEdit* memo : {m_ui->description, m_ui->manual, m_ui->Notes}) {
-        if (!memo->text().isEmpty())
+    for (const QLineEdit* edit : {m_ui->WorkImgSign, m_ui->AuthorsLastname, m_ui->AuthorsName, m_ui->AuthorsPatronymic,
+                                  m_ui->TeachersLastname, m_ui->TeachersName, m_ui->TeachersPatronymic}) {
+        if (!edit->text().isEmpty())
             return true;
     }
     const Sections::LanguageChoices noLanguages;
@@ -163,15 +161,8 @@ void TPasport::loadPassport(const PassportSnapshot& passport)
     }
 
     resetToStartState();
-    m_ui->title->setText(passport.title);
-    m_ui->description->setText(passport.description);
-    m_ui->tech_request->setText(passport.techRequest);
-    m_ui->manual->setText(passport.manual);
-    m_ui->public_post_index->setText(passport.postIndex);
-    m_ui->public_post_address->setText(passport.postAddress);
-    m_ui->public_phone->setText(passport.phone);
-    m_ui->public_email->setText(passport.email);
-    m_ui->Notes->setText(passport.notes);
+    for (const TextFieldControl& control : m_textFields)
+        control.setText(passport.*control.field().text);
 
     m_record.SubjectSlots = passport.subjectSlots;
     showSectionTitles();
@@ -189,11 +180,8 @@ void TPasport::loadPassport(const PassportSnapshot& passport)
 // new run starts them.
 void TPasport::resetToStartState()
 {
-    for (QLineEdit* edit : {m_ui->title, m_ui->tech_request, m_ui->public_post_index, m_ui->public_post_address,
-                            m_ui->public_phone, m_ui->public_email})
-        edit->clear();
-    for (MemoEdit* memo : {m_ui->description, m_ui->manual, m_ui->Notes})
-        memo->setText(QString());
+    for (const TextFieldControl& control : m_textFields)
+        control.setText(QString());
     loadParticipants(Group::Authors, {}, -1);
     loadParticipants(Group::Teachers, {}, -1);
     m_subjects->setBoxStates(Sections::initialBoxStates(), QString());
