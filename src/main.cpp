@@ -1,5 +1,7 @@
 #include "core/committee/CommandLine.h"
+#include "core/draft/DraftKeeper.h"
 #include "core/shell/AppInfo.h"
+#include "core/shell/EndSignals.h"
 #include "core/shell/Failure.h"
 #include "windows/ErrorBox.h"
 #include "windows/Form.h"
@@ -8,6 +10,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QSessionManager>
 #include <cstdio>
 
 int main(int argc, char** argv)
@@ -39,6 +42,15 @@ int main(int argc, char** argv)
         EditorWindows windows(services);
         services.setOwner(windows.Pasport.get());
         windows.Pasport->show();
+        // Asked to end (a shutdown, the session or the terminal ending): the draft first, quietly.
+        const auto keepDraftAndEnd = [&windows] {
+            windows.Pasport->draft().keepNow(DraftKeeper::Report::Never);
+            QApplication::quit();
+        };
+        EndSignals endSignals(keepDraftAndEnd);
+        QObject::connect(
+            &application, &QGuiApplication::commitDataRequest, windows.Pasport.get(),
+            [&windows](QSessionManager&) { windows.Pasport->draft().keepNow(DraftKeeper::Report::Never); });
         openPassportFromArguments(*windows.Pasport, QApplication::arguments().mid(1));
         QApplication::exec();
     } catch (const Failure& failure) {

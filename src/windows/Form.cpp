@@ -1,5 +1,6 @@
 #include "windows/Form.h"
 
+#include "core/draft/DraftKeeper.h"
 #include "core/passport/FieldLimits.h"
 #include "core/shell/AppInfo.h"
 #include "core/shell/DesktopServices.h"
@@ -73,6 +74,9 @@ TPasport::TPasport(DesktopServices& services, QWidget* parent)
     connectPictureHandlers();
     connectOpenHandlers();
     setInitialState();
+    m_draft = std::make_unique<DraftKeeper>(m_services, [this] { return passportSnapshot(); });
+    connectDraftHandlers();
+    m_draft->settled();
 }
 
 TPasport::~TPasport() = default;
@@ -96,6 +100,8 @@ void TPasport::setInitialState()
 void TPasport::runHandler(Handler handler)
 {
     runGuarded(m_services, [this, handler] { (this->*handler)(); });
+    // Whatever a handler changed, or left half changed by a failure, the draft follows.
+    m_draft->changed();
 }
 
 void TPasport::showEvent(QShowEvent* event)

@@ -12,6 +12,7 @@
 #include <memory>
 
 class DesktopServices;
+class DraftKeeper;
 class TForm1;
 class TSubjects;
 
@@ -80,9 +81,16 @@ public:
     // The editor holds something that differs from its start state.
     bool holdsInput() const;
 
+    // The draft of the passport that is in no file yet (FormDraft.cpp).
+    DraftKeeper& draft() { return *m_draft; }
+    // At start-up: offers the drafts that editors no longer running have left. `startFile` is the
+    // passport file the editor was started with, or empty. True when a draft was restored.
+    bool offerLeftDrafts(const QString& startFile);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     using Handler = void (TPasport::*)();
@@ -93,6 +101,7 @@ private:
     void connectPreviewHandlers();
     void connectPictureHandlers();
     void runHandler(Handler handler);
+    void connectDraftHandlers();
 
     // Sections of the work.
     void connectSectionHandlers();
@@ -129,5 +138,6 @@ private:
     TSubjects* m_subjects = nullptr;
     TForm1* m_form1 = nullptr;
     std::map<const QObject*, Handler> m_helpHandlers;
+    std::unique_ptr<DraftKeeper> m_draft;
     bool m_placed = false;
 };

@@ -1,5 +1,6 @@
 // Reopening a saved passport: Ctrl+O, a dropped file, a file named on the command line.
 
+#include "core/draft/DraftKeeper.h"
 #include "core/passport/PassportDocument.h"
 #include "core/passport/PassportReader.h"
 #include "core/picture/Base64.h"
@@ -127,6 +128,7 @@ void TPasport::readAndLoad(const QString& path)
     } catch (const Failure& failure) {
         throw Failure(QStringLiteral("Файл «%1»: %2").arg(QFileInfo(path).fileName(), failure.message()));
     }
+    m_draft->settled();
 }
 
 bool TPasport::holdsInput() const

@@ -37,3 +37,11 @@ void TextFieldControl::applyLimit() const
     else
         m_edit->setMaxLength(m_field->limit);
 }
+
+void TextFieldControl::onTextChanged(QObject* context, const std::function<void()>& changed) const
+{
+    if (m_memo)
+        QObject::connect(m_memo, &QPlainTextEdit::textChanged, context, changed);
+    else
+        QObject::connect(m_edit, &QLineEdit::textChanged, context, changed);
+}

@@ -3,9 +3,11 @@
 #include "core/passport/TextFields.h"
 
 #include <QString>
+#include <functional>
 
 class MemoEdit;
 class QLineEdit;
+class QObject;
 class QWidget;
 
 // The control of one row of the text field table, a line edit or a memo, found by its objectName.
@@ -19,6 +21,8 @@ public:
     QString text() const;
     void setText(const QString& text) const;
     void applyLimit() const;
+    // Calls `changed` whenever the text changes, typed or set.
+    void onTextChanged(QObject* context, const std::function<void()>& changed) const;
 
 private:
     const PassportTextField* m_field = nullptr;
