@@ -26,6 +26,12 @@
 
 namespace {
 
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 template <typename F>
 std::vector<double> timed(int runs, F&& body)
 {
@@ -72,11 +78,16 @@ int main(int argc, char** argv)
         const QString path = state.path() + QStringLiteral("/lumarinda-passport/") + drafts.constFirst();
         std::printf("draft: %lld bytes, %d runs\n", static_cast<long long>(QFile(path).size()), runs);
 
+        const QByteArray bytes = readAll(path);
+        report("  of which the atomic write", timed(runs, [&](int) { services.writeFile(path, bytes); }));
+
         EditorWindows fresh(services);
         report("restore the draft", timed(runs, [&](int) {
                    const ReadPassport read = readPassportDocument(readPassportBytes(QFile::encodeName(path)));
                    fresh.Pasport->loadPassport(read.passport);
                }));
+        report("  of which reading",
+               timed(runs, [&](int) { readPassportDocument(readPassportBytes(QFile::encodeName(path))); }));
     } catch (const Failure& failure) {
         std::fprintf(stderr, "%s\n", failure.what());
         return 1;

@@ -26,9 +26,9 @@ DraftKeeper::DraftKeeper(DesktopServices& services, std::function<PassportSnapsh
 
 DraftKeeper::~DraftKeeper() = default;
 
-QByteArray DraftKeeper::documentBytes(const PassportSnapshot& passport, qint64 storedSeconds) const
+PassportDocument DraftKeeper::document() const
 {
-    return serializePassportDocument(BuildPassportDocument(passport, PassportDocumentKind::Saved, storedSeconds));
+    return BuildPassportDocument(m_snapshot(), PassportDocumentKind::Saved, 0);
 }
 
 void DraftKeeper::changed()
@@ -39,19 +39,18 @@ void DraftKeeper::changed()
 
 void DraftKeeper::settled()
 {
-    m_settled = documentBytes(m_snapshot(), 0);
+    m_settled = document();
     keepNow(Report::Never);
 }
 
 void DraftKeeper::keepNow(Report report)
 {
     m_timer->stop();
-    const PassportSnapshot passport = m_snapshot();
-    const QByteArray current = documentBytes(passport, 0);
+    const PassportDocument current = document();
     if (current == m_settled) {
         if (m_store)
             m_store->remove(m_services);
-        m_written.clear();
+        m_written = PassportDocument();
         return;
     }
     if (current == m_written)
@@ -60,7 +59,13 @@ void DraftKeeper::keepNow(Report report)
     if (!draft)
         return;
     try {
-        draft->write(m_services, documentBytes(passport, m_lastChange ? m_lastChange : m_services.now()));
+        // Built once: the moment of the last change goes into the copy that is written.
+        PassportDocument written = current;
+        for (auto& [name, value] : written.root.children.first().attributes) {
+            if (name == QLatin1String("stored"))
+                value = QString::number(m_lastChange ? m_lastChange : m_services.now());
+        }
+        draft->write(m_services, serializePassportDocument(written));
         m_written = current;
     } catch (const Failure& failure) {
         const QString reason = failure.reason().isEmpty() ? failure.message() : failure.reason();
@@ -87,7 +92,7 @@ void DraftKeeper::adopt(ClaimedDraft&& draft)
     if (!m_store)
         return;
     m_store->adopt(m_services, std::move(draft));
-    m_written = documentBytes(m_snapshot(), 0);
+    m_written = document();
 }
 
 void DraftKeeper::sayOnce(Report report, const QString& text)

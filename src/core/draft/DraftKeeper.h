@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/draft/DraftStore.h"
+#include "core/passport/PassportDocument.h"
 #include "core/passport/PassportSnapshot.h"
 
 #include <QByteArray>
@@ -46,7 +47,7 @@ public:
     void adopt(ClaimedDraft&& draft);
 
 private:
-    QByteArray documentBytes(const PassportSnapshot& passport, qint64 storedSeconds) const;
+    PassportDocument document() const;
     void sayOnce(Report report, const QString& text);
 
     DesktopServices& m_services;
@@ -54,8 +55,8 @@ private:
     std::unique_ptr<DesktopTimer> m_timer;
     std::unique_ptr<DraftStore> m_store;
     // Documents without their moment of writing: what needs no draft, and what the draft holds.
-    QByteArray m_settled;
-    QByteArray m_written;
+    PassportDocument m_settled;
+    PassportDocument m_written;
     qint64 m_lastChange = 0;
     bool m_said = false;
 };
