@@ -7,6 +7,7 @@
 
 #include "LargestPassport.h"
 #include "core/draft/DraftKeeper.h"
+#include "core/passport/PassportDocument.h"
 #include "core/passport/PassportReader.h"
 #include "core/shell/Failure.h"
 #include "windows/Form.h"
@@ -63,7 +64,8 @@ int main(int argc, char** argv)
         QtDesktopServices services;
         EditorWindows windows(services);
         TPasport& window = *windows.Pasport;
-        window.loadPassport(largest::largestPassport());
+        window.loadPassport(readPassportDocument(serializePassportDocument(
+            BuildPassportDocument(largest::largestPassport(), PassportDocumentKind::Saved, 0))));
         auto* email = window.findChild<QLineEdit*>(QStringLiteral("public_email"));
 
         // Each run changes one letter, so each writes the whole draft anew.
@@ -84,7 +86,7 @@ int main(int argc, char** argv)
         EditorWindows fresh(services);
         report("restore the draft", timed(runs, [&](int) {
                    const ReadPassport read = readPassportDocument(readPassportBytes(QFile::encodeName(path)));
-                   fresh.Pasport->loadPassport(read.passport);
+                   fresh.Pasport->loadPassport(read);
                }));
         report("  of which reading",
                timed(runs, [&](int) { readPassportDocument(readPassportBytes(QFile::encodeName(path))); }));

@@ -12,6 +12,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Lumarinda festival organising committee <no
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-wine")
+# The spell-checking library comes in through the computed dependencies; without the dictionaries
+# the editor works unchecked.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libxlsxwriter4")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-wine, hunspell-ru, hunspell-en-us")
 include(CPack)

@@ -6,12 +6,13 @@ packages=(
     build-essential cmake pkg-config ccache clang-format
     qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
     qt6-translations-l10n qt6-qpa-plugins libgl-dev
-    libjpeg62-turbo-dev libxslt1-dev libxml2-dev
-    xsltproc libxml2-utils
+    libjpeg62-turbo-dev libxslt1-dev libxml2-dev libxlsxwriter-dev
+    libhunspell-dev hunspell-ru hunspell-en-us
+    xsltproc libxml2-utils python3-openpyxl
     xvfb xauth openbox wmctrl xdotool x11-utils
     fonts-wine fonts-dejavu-core
     at-spi2-core gir1.2-atspi-2.0 python3-gi dbus
-    librsvg2-bin dpkg-dev desktop-file-utils appstream file
+    librsvg2-bin dpkg-dev desktop-file-utils appstream file mandoc
     shared-mime-info xdg-utils libfile-mimeinfo-perl
 )
 

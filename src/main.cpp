@@ -9,23 +9,30 @@
 #include "windows/Startup.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QIcon>
 #include <QSessionManager>
-#include <cstdio>
+#include <csignal>
+#include <unistd.h>
 
 int main(int argc, char** argv)
 {
+    QByteArrayList args;
+    for (int i = 1; i < argc; ++i)
+        args << QByteArray(argv[i]);
     // The committee's commands run over SSH without a display: decided before any QApplication.
-    if (argc > 1 && QByteArray(argv[1]).startsWith("--")) {
+    if (isCommitteeCommand(args)) {
         QCoreApplication application(argc, argv);
-        QByteArrayList args;
-        for (int i = 1; i < argc; ++i)
-            args << QByteArray(argv[i]);
-        QTextStream out(stdout);
-        QTextStream err(stderr);
+        // A closed pipe must end the run with a message and its own status, not kill it unseen.
+        std::signal(SIGPIPE, SIG_IGN);
+        Output out(STDOUT_FILENO, QStringLiteral("стандартный вывод"));
+        Output err(STDERR_FILENO, QStringLiteral("стандартный поток ошибок"));
         return runCommandLine(args, out, err);
     }
-    QApplication application(argc, argv);
+    // After "--" every argument is a path, even one that Qt would take for an option of its own.
+    const bool pathsOnly = args.value(0) == "--";
+    int qtArgc = pathsOnly ? 1 : argc;
+    QApplication application(qtArgc, argv);
     QApplication::setApplicationName(kApplicationTitle);
     // The desktop entry's name lets the taskbar pair the window with the menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(LUMARINDA_APP_ID));
@@ -51,7 +58,13 @@ int main(int argc, char** argv)
         QObject::connect(
             &application, &QGuiApplication::commitDataRequest, windows.Pasport.get(),
             [&windows](QSessionManager&) { windows.Pasport->draft().keepNow(DraftKeeper::Report::Never); });
-        openPassportFromArguments(*windows.Pasport, QApplication::arguments().mid(1));
+        QStringList files = QApplication::arguments().mid(1);
+        if (pathsOnly) {
+            files.clear();
+            for (const QByteArray& path : args.mid(1))
+                files << QFile::decodeName(path);
+        }
+        openPassportFromArguments(*windows.Pasport, files);
         QApplication::exec();
     } catch (const Failure& failure) {
         showStandardError(services, failure.message());

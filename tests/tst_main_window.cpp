@@ -1,6 +1,5 @@
 #include "core/shell/AppInfo.h"
 #include "core/shell/Failure.h"
-#include "core/shell/HelpTexts.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
 #include "support/Typing.h"
@@ -30,6 +29,106 @@
 #include <memory>
 #include <stdexcept>
 
+namespace {
+
+// The advice the panels show, written out as users read it. The field texts break lines with CR LF.
+const QString kTitleHelp = QStringLiteral(
+    "Название работы\r\n\r\n"
+    "Старайтесь дать работе информативное и конкретное название, в точности отражающее ее суть. "
+    "Избегайте общих и «наукообразных» названий (например, «к вопросу о…»). При необходимости указывайте "
+    "в названии существенную информацию о работе (например, название «Сборник стихотворений «Весна» "
+    "информативнее, чем просто «Весна»).\r\n\r\n"
+    "Длина ограничена 250 символами.");
+const QString kDescriptionHelp =
+    QStringLiteral("Описание работы\r\n\r\n"
+                   "Кратко опишите суть работы (описание работы должно занимать не более 500 знаков). Не дублируйте в "
+                   "описании информацию из других полей (не указывайте здесь авторов и руководителей, технические "
+                   "требования, порядок знакомства с работой и т.д.).");
+const QString kTechRequestHelp =
+    QStringLiteral("Технические требования\r\n\r\n"
+                   "Это поле можно оставить пустым. Заполняйте его лишь в том случае, если для знакомства с вашей "
+                   "работой требуется специальное программное обеспечение (либо определенные версии стандартного ПО).");
+const QString kManualHelp =
+    QStringLiteral("Порядок знакомства\r\n\r\n"
+                   "В некоторых случаях это поле можно оставить пустым. Например, если ваша работа состоит из "
+                   "одного-единственного файла Microsoft Word, не стоит писать «Открыть файл такой-то». Это всем и так "
+                   "очевидно. Зато если файлов несколько, обязательно укажите, с какого файла следует начинать "
+                   "знакомство с работой.");
+const QString kContactsHelp = QStringLiteral(
+    "Контактная информация\r\n\r\n"
+    "Пожалуйста, обратите внимание на то, что контактная информация будет опубликована в открытом "
+    "доступе для того, чтобы те, кто заинтересовался вашей работой, могли с вами связаться. Мы не "
+    "рекомендуем указывать здесь ваши домашние адреса и телефоны. Телефонные номера указывайте в формате "
+    "(код) номер.");
+
+const QStringList kInitialWorkPanelLines = {
+    "Название работы",
+    "",
+    "Старайтесь дать работе информативное и ",
+    "конкретное название, в точности отражающее ее ",
+    "суть. Избегайте общих и «наукообразных» ",
+    "названий (например, «к вопросу о…»). При ",
+    "необходимости указывайте в названии ",
+    "существенную информацию о работе (например, ",
+    "название «Сборник стихотворений «Весна» ",
+    "информативнее, чем просто «Весна»).",
+    "",
+    "Длина ограничена 250 символами.",
+};
+const QStringList kPicturePanelLines = {
+    "Вы можете выбрать иллюстрацию, которая будет размещена на странице ",
+    "описания работы на сайте «Lumarinda». ",
+    "",
+    "Пожалуйста, старайтесь сделать иллюстрацию не только красивой, но и ",
+    "содержательной. Например, если работа представляет собой ",
+    "компьютерную программу, в качестве иллюстрации можно выбрать ",
+    "скриншот. Можно проиллюстрировать работу и фотографией автора (это ",
+    "разумно, например, для работ раздела «Литературное творчество»). ",
+    "",
+    "Формат файла иллюстрации -- JPEG (*.jpg).",
+    "Максимальный размер иллюстрации -- 300x300 точек.",
+    "",
+    "В качестве исходного вы можете использовать изображение любого ",
+    "размера, оно будет автоматически отмасштабировано. Пожалуйста, ",
+    "учтите, что наша программа выполняет масштабирование много хуже ",
+    "специализированных графических редакторов, поэтому, если у вас есть ",
+    "возможность подготовить изображение в точности требуемого размера, ",
+    "лучше это сделать.",
+    "",
+    "Очень желательно сделать к иллюстрации информативную подпись.",
+};
+const QStringList kAuthorsPanelLines = {
+    "Согласно положению, каждая работа может иметь до 10 авторов (учеников) и до 3 "
+    "руководителей (учителей). Все участники фестиваля ",
+    "(и авторы, и руководители) должны были подать заявку на участие в фестивале  и получить "
+    "комплект документов, в котором, в частности, ",
+    "указан индивидуальный идентификатор участника. На этой вкладке требуется ввести именно "
+    "эти идентификаторы.",
+    "",
+    "Добавление идентификатора производится нажатием кнопки «Добавить» и ввести Ваш "
+    "идентификатор. Далее необходимо ввести ",
+    "свои данные в соответствующие поля ввода. После ввода руководителей работы необходимо "
+    "выбрать из выпадающего списка кому будет ",
+    "отправлен счет за публикацию работы.",
+    "",
+    "Внимание: пожалуйста, будьте аккуратны. Не ошибайтесь при вводе идентификаторов и "
+    "персональных данных. При обработке электронных ",
+    "паспортов в оргкомитете будет проверяться соответствие идентификаторов и фамилий, имен и "
+    "отчеств. При обнаружении несовпадений, мы ",
+    "будем связываться с авторами, что значительно увеличит время обработки материалов.",
+};
+const QStringList kCommentsPanelLines = {
+    "Здесь вы можете оставить записку сотруднику ",
+    "оргкомитета, который будет обрабатывать ",
+    "электронный паспорт вашей работы.",
+    "",
+    "Эта информация предназначена исключительно ",
+    "для внутреннего пользования и, разумеется, нигде ",
+    "не публикуется.",
+};
+
+} // namespace
+
 class MainWindowTest : public EditorTest
 {
     Q_OBJECT
@@ -52,6 +151,8 @@ private slots:
     void helpPanelFollowsFocusAndClicks();
     void helpPanelIgnoresOtherPages();
     void helpTextsAreReadOnly();
+    void fixedHelpPanelsShowTheirTexts_data();
+    void fixedHelpPanelsShowTheirTexts();
     void closingAsksNothing();
     void standardButtonsSpeakRussian();
     void errorBoxAppendsFullStop_data();
@@ -319,7 +420,7 @@ void MainWindowTest::tabOrderFollowsTheLayout()
 void MainWindowTest::helpPanelFollowsFocusAndClicks()
 {
     auto* panel = find<QPlainTextEdit>("HelpMemo");
-    QCOMPARE(panel->toPlainText(), HelpTexts::initialWorkPanel());
+    QCOMPARE(panel->toPlainText().split(u'\n'), kInitialWorkPanelLines);
     QCOMPARE(panel->toPlainText().split(u'\n').size(), 12);
 
     const struct
@@ -327,12 +428,12 @@ void MainWindowTest::helpPanelFollowsFocusAndClicks()
         const char* field;
         QString text;
     } steps[] = {
-        {"description", HelpTexts::descriptionText()},
-        {"tech_request", HelpTexts::techRequestText()},
-        {"manual", HelpTexts::manualText()},
-        {"title", HelpTexts::titleText()},
-        {"public_post_address", HelpTexts::contactsText()},
-        {"public_email", HelpTexts::contactsText()},
+        {"description", kDescriptionHelp},
+        {"tech_request", kTechRequestHelp},
+        {"manual", kManualHelp},
+        {"title", kTitleHelp},
+        {"public_post_address", kContactsHelp},
+        {"public_email", kContactsHelp},
     };
     for (const auto& step : steps) {
         enter(find<QWidget>(step.field));
@@ -371,6 +472,22 @@ void MainWindowTest::helpTextsAreReadOnly()
     QVERIFY(find<QPlainTextEdit>("Memo5")->toPlainText().contains(QStringLiteral("Формат файла иллюстрации -- JPEG")));
     QCOMPARE(find<QPlainTextEdit>("Memo1")->toPlainText().split(u'\n').size(), 11);
     QCOMPARE(find<QPlainTextEdit>("Memo2")->toPlainText().split(u'\n').size(), 7);
+}
+
+void MainWindowTest::fixedHelpPanelsShowTheirTexts_data()
+{
+    QTest::addColumn<QString>("panel");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("picture page") << "Memo5" << kPicturePanelLines;
+    QTest::newRow("authors and supervisors page") << "Memo1" << kAuthorsPanelLines;
+    QTest::newRow("comments page") << "Memo2" << kCommentsPanelLines;
+}
+
+void MainWindowTest::fixedHelpPanelsShowTheirTexts()
+{
+    QFETCH(QString, panel);
+    QFETCH(QStringList, lines);
+    QCOMPARE(find<QPlainTextEdit>(panel.toLatin1().constData())->toPlainText().split(u'\n'), lines);
 }
 
 void MainWindowTest::closingAsksNothing()

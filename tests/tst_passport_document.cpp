@@ -12,8 +12,6 @@ Q_DECLARE_METATYPE(Sections::LanguageChoices)
 
 namespace {
 
-constexpr qint64 kStored = 1450000000;
-
 // A complete passport with one of everything.
 PassportSnapshot fullPassport()
 {
@@ -27,11 +25,6 @@ PassportSnapshot fullPassport()
                                           QStringLiteral("Сергеевна"))};
     passport.leaderIndex = 0;
     return passport;
-}
-
-QByteArray build(const PassportSnapshot& passport, PassportDocumentKind kind = PassportDocumentKind::Saved)
-{
-    return serializePassportDocument(BuildPassportDocument(passport, kind, kStored));
 }
 
 // Where a field goes in the snapshot, where it comes back in the file, and whether it is trimmed.

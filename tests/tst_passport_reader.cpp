@@ -13,6 +13,7 @@
 #include "support/JpegFixtures.h"
 #include "support/Passports.h"
 #include "support/Xml.h"
+#include "support/Xmllint.h"
 
 #include <QDir>
 #include <QFile>
@@ -25,14 +26,18 @@
 Q_DECLARE_METATYPE(PassportSnapshot)
 Q_DECLARE_METATYPE(PassportDocumentKind)
 
+// Whether the schema refuses a file the reader refuses, or cannot say what is wrong with it.
+enum class Schema
+{
+    Refuses,
+    CannotSay,
+};
+Q_DECLARE_METATYPE(Schema)
+
 namespace {
 
-constexpr qint64 kStored = 1450000000;
-
-ParticipantEntry person(int base, const QString& surname, const QString& name, const QString& patronymic)
-{
-    return participantEntry(validId(base), surname, name, patronymic);
-}
+constexpr qint64 kStored = kPassportStored;
+const QString kSchema = QStringLiteral(LUMARINDA_SCHEMA);
 
 // The passport the end-to-end test types on the window, as its controls then hold it.
 PassportSnapshot endToEndPassport()
@@ -76,22 +81,6 @@ PassportSnapshot plainPassport()
         person(7654321, QStringLiteral("Петрова"), QStringLiteral("Анна"), QStringLiteral("Сергеевна"))};
     passport.leaderIndex = 0;
     return passport;
-}
-
-QByteArray build(const PassportSnapshot& passport, PassportDocumentKind kind = PassportDocumentKind::Saved,
-                 qint64 stored = kStored)
-{
-    return serializePassportDocument(BuildPassportDocument(passport, kind, stored));
-}
-
-QString refusal(const QByteArray& bytes)
-{
-    try {
-        readPassportDocument(bytes);
-    } catch (const Failure& failure) {
-        return failure.message();
-    }
-    return QString();
 }
 
 void compareSnapshots(const PassportSnapshot& actual, const PassportSnapshot& expected)
@@ -212,6 +201,8 @@ void PassportReaderTest::roundTrip_data()
     QTest::newRow("preview of an untitled passport") << untitled << PassportDocumentKind::Preview;
 
     QTest::newRow("nothing filled in") << PassportSnapshot() << PassportDocumentKind::Preview;
+    // An unfinished passport, as a draft keeps it.
+    QTest::newRow("nothing filled in, saved") << PassportSnapshot() << PassportDocumentKind::Saved;
     PassportSnapshot noOptional = plainPassport();
     noOptional.techRequest = QStringLiteral(" ");
     QTest::newRow("empty optional fields") << noOptional << PassportDocumentKind::Saved;
@@ -256,6 +247,14 @@ void PassportReaderTest::roundTrip_data()
     otherEmpty.languages.russian = true;
     otherEmpty.languages.other = true;
     QTest::newRow("\"другое\" ticked with an empty edit") << otherEmpty << PassportDocumentKind::Saved;
+
+    // Ticked, confirmed, unticked again and the dialog closed by its close box: the slot keeps 6.
+    PassportSnapshot noLanguage = plainPassport();
+    noLanguage.subjectSlots = {6, 11, 24, 0, 0};
+    QTest::newRow("linguistics left without a language") << noLanguage << PassportDocumentKind::Saved;
+    PassportSnapshot unwritableCaption = plainPassport();
+    setPicture(unwritableCaption, 5, 5, QStringLiteral("\x01\x1f\uFFFE"));
+    QTest::newRow("caption of characters XML cannot carry") << unwritableCaption << PassportDocumentKind::Saved;
 
     PassportSnapshot atLimits = endToEnd;
     atLimits.title = QString(FieldLimits::kTitle, u'Ж');
@@ -412,11 +411,12 @@ void PassportReaderTest::lineBreaksComeBackAsTheMemoHoldsThem()
     passport.manual = QStringLiteral("MANUAL");
     passport.notes = QStringLiteral("NOTES");
     QByteArray file = build(passport);
-    file.replace("DESCRIPTION", stored).replace("MANUAL", stored).replace("NOTES", stored);
+    // The save trims the comment, so blanks at its ends are not the editor's.
+    file.replace("DESCRIPTION", stored).replace("MANUAL", stored).replace("NOTES", "|" + stored + "|");
     const PassportSnapshot read = readPassportDocument(file).passport;
     QCOMPARE(read.description, held);
     QCOMPARE(read.manual, held);
-    QCOMPARE(read.notes, held);
+    QCOMPARE(read.notes, u'|' + held + u'|');
 }
 
 void PassportReaderTest::conformingFormsOpen_data()
@@ -455,6 +455,12 @@ void PassportReaderTest::conformingFormsOpen_data()
         << replaced(file, "<description>Опыт", "<description><!-- x --><![CDATA[Оп]]><?pi?>&#x44B;т");
     QTest::newRow("unused namespace declaration") << replaced(file, "<lumarinda>", "<lumarinda xmlns:x=\"urn:x\">");
     QTest::newRow("comment and instruction after the root") << file + "<!-- end --><?done?>\n";
+    // The attribute count before parsing looks at start tags only.
+    QByteArray manyInMarkup;
+    for (int i = 0; i < 20; ++i)
+        manyInMarkup += " a" + QByteArray::number(i) + "=\"\"";
+    QTest::newRow("tags of many attributes in a comment and an instruction") << replaced(
+        file, "<description>Опыт", "<description><!-- <x" + manyInMarkup + "> --><?z" + manyInMarkup + "?>Опыт");
 }
 
 // A different but conforming serialisation of the same content opens and builds the program's
@@ -476,6 +482,7 @@ void PassportReaderTest::badFilesAreRefused_data()
 {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<Schema>("schema");
 
     const PassportSnapshot base = baseForBadFiles();
     const QByteArray file = build(base);
@@ -495,213 +502,306 @@ void PassportReaderTest::badFilesAreRefused_data()
     // Text and markup
     QTest::newRow("not XML at all") << QByteArray("PK\x03\x04 zip")
                                     << "Текст файла не является правильным документом "
-                                       "XML (строка 1, позиция 1)";
+                                       "XML (строка 1, позиция 1)"
+                                    << Schema::Refuses;
     QTest::newRow("cut short") << QByteArray("<lumarinda><work title=\"Маятник")
-                               << "Текст файла не является правильным документом XML (строка 1, позиция 31)";
-    QTest::newRow("empty") << QByteArray() << "Текст файла не является правильным документом XML (строка 1, позиция 0)";
+                               << "Текст файла не является правильным документом XML (строка 1, позиция 31)"
+                               << Schema::Refuses;
+    QTest::newRow("empty") << QByteArray() << "Текст файла не является правильным документом XML (строка 1, позиция 0)"
+                           << Schema::Refuses;
     QTest::newRow("Windows-1251 bytes") << replaced(file, "Маятник", toCp1251(QStringLiteral("Маятник")))
-                                        << "Текст файла не в кодировке UTF-8";
+                                        << "Текст файла не в кодировке UTF-8" << Schema::Refuses;
     QTest::newRow("UTF-16") << QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char*>(u"<lumarinda/>"), 24)
-                            << "Текст файла не в кодировке UTF-8";
+                            << "Текст файла не в кодировке UTF-8" << Schema::Refuses;
     QTest::newRow("declared Windows-1251")
         << replaced(file, "standalone=\"yes\"", "encoding=\"windows-1251\" standalone=\"yes\"")
-        << "Текст файла не в кодировке UTF-8";
+        << "Текст файла не в кодировке UTF-8" << Schema::Refuses;
     QTest::newRow("overlong UTF-8 for \"<\"")
-        << replaced(file, "Маятник", "\xC0\xBC") << "Текст файла не в кодировке UTF-8";
+        << replaced(file, "Маятник", "\xC0\xBC") << "Текст файла не в кодировке UTF-8" << Schema::Refuses;
     QTest::newRow("another root") << QByteArray("<passport><work/></passport>")
-                                  << "Корневой элемент документа — «passport», а не «lumarinda»";
+                                  << "Корневой элемент документа — «passport», а не «lumarinda»" << Schema::Refuses;
     QTest::newRow("root in a namespace") << replaced(file, "<lumarinda>", "<lumarinda xmlns=\"urn:x\">")
-                                         << "Корневой элемент документа — «{urn:x}lumarinda», а не «lumarinda»";
+                                         << "Корневой элемент документа — «{urn:x}lumarinda», а не «lumarinda»"
+                                         << Schema::Refuses;
     QTest::newRow("two work elements") << replaced(file, "</lumarinda>", "<work/></lumarinda>")
-                                       << "Элемент «work» повторяется в элементе «lumarinda»";
-    QTest::newRow("no work") << QByteArray("<lumarinda> </lumarinda>") << "В элементе «lumarinda» нет элемента «work»";
-    QTest::newRow("missing manual") << replaced(file, "<manual/>", "") << "В элементе «work» нет элемента «manual»";
-    QTest::newRow("missing comment") << replaced(file, "<comment/>", "") << "В элементе «work» нет элемента «comment»";
+                                       << "Элемент «work» повторяется в элементе «lumarinda»" << Schema::Refuses;
+    QTest::newRow("no work") << QByteArray("<lumarinda> </lumarinda>") << "В элементе «lumarinda» нет элемента «work»"
+                             << Schema::Refuses;
+    QTest::newRow("missing manual") << replaced(file, "<manual/>", "") << "В элементе «work» нет элемента «manual»"
+                                    << Schema::Refuses;
+    QTest::newRow("missing comment") << replaced(file, "<comment/>", "") << "В элементе «work» нет элемента «comment»"
+                                     << Schema::Refuses;
     QTest::newRow("missing email") << replaced(file, "<email/>", "")
-                                   << "В элементе «public_relations» нет элемента «email»";
+                                   << "В элементе «public_relations» нет элемента «email»" << Schema::Refuses;
     QTest::newRow("repeated description") << replaced(file, "<specification/>", "<description/><specification/>")
-                                          << "Элемент «description» повторяется в элементе «work»";
+                                          << "Элемент «description» повторяется в элементе «work»" << Schema::Refuses;
     QTest::newRow("two pictures") << replaced(file, "<comment/>", "<img/><comment/>")
-                                  << "Элемент «img» повторяется в элементе «work»";
+                                  << "Элемент «img» повторяется в элементе «work»" << Schema::Refuses;
     QTest::newRow("unknown element") << replaced(file, "<comment/>", "<comment/><extra/>")
-                                     << "Лишний элемент «extra» в элементе «work»";
-    QTest::newRow("element in a text element")
-        << replaced(file, "<manual/>", "<manual><b>x</b></manual>") << "Лишний элемент «b» в элементе «manual»";
+                                     << "Лишний элемент «extra» в элементе «work»" << Schema::Refuses;
+    QTest::newRow("element in a text element") << replaced(file, "<manual/>", "<manual><b>x</b></manual>")
+                                               << "Лишний элемент «b» в элементе «manual»" << Schema::Refuses;
     QTest::newRow("out of order") << replaced(replaced(file, "<manual/>", ""), "<specification/>",
                                               "<manual/><specification/>")
-                                  << "Элементы в элементе «work» идут не по порядку";
+                                  << "Элементы в элементе «work» идут не по порядку" << Schema::Refuses;
     QTest::newRow("text between elements")
-        << replaced(file, "<manual/>", "<manual/>x") << "Элемент «work» содержит текст";
+        << replaced(file, "<manual/>", "<manual/>x") << "Элемент «work» содержит текст" << Schema::Refuses;
     QTest::newRow("missing attribute") << replaced(file, " sz_id=\"13\"", "")
-                                       << "У элемента «work» нет атрибута «sz_id»";
+                                       << "У элемента «work» нет атрибута «sz_id»" << Schema::Refuses;
     QTest::newRow("unknown attribute") << replaced(file, "<authors>", "<authors count=\"2\">")
-                                       << "У элемента «authors» лишний атрибут «count»";
+                                       << "У элемента «authors» лишний атрибут «count»" << Schema::Refuses;
     QTest::newRow("another season") << replaced(file, "sz_id=\"13\"", "sz_id=\"12\"")
-                                    << "Паспорт относится к другому сезону фестиваля («12»)";
+                                    << "Паспорт относится к другому сезону фестиваля («12»)" << Schema::Refuses;
     QTest::newRow("another version") << replaced(file, "version=\"2.2\"", "version=\"3.0\"")
-                                     << "Неизвестная версия формата паспорта «3.0»";
+                                     << "Неизвестная версия формата паспорта «3.0»" << Schema::Refuses;
     QTest::newRow("stored not a number") << replaced(file, "stored=\"1450000000\"", "stored=\"-1\"")
-                                         << "Недопустимое значение «-1» атрибута «stored» элемента «work»";
+                                         << "Недопустимое значение «-1» атрибута «stored» элемента «work»"
+                                         << Schema::Refuses;
+    QTest::newRow("stored of eighteen nines")
+        << replaced(file, "stored=\"1450000000\"", "stored=\"999999999999999999\"")
+        << "Недопустимое значение «999999999999999999» атрибута «stored» элемента «work»" << Schema::Refuses;
+    QTest::newRow("stored of twelve digits")
+        << replaced(file, "stored=\"1450000000\"", "stored=\"100000000000\"")
+        << "Недопустимое значение «100000000000» атрибута «stored» элемента «work»" << Schema::Refuses;
+    QTest::newRow("doubled byte order mark")
+        << QByteArray("\xEF\xBB\xBF") + file
+        << "Текст файла не является правильным документом XML (строка 1, позиция 1)" << Schema::Refuses;
+    QTest::newRow("title of blanks") << replaced(file, "title=\"Маятник\"", "title=\" &#9;\"")
+                                     << "Название работы начинается или заканчивается пробелом" << Schema::Refuses;
 
     // Entity tricks
     QTest::newRow("internal entity expansion")
         << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE lumarinda [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b "
                       "\"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">]>") +
                replaced(file.mid(file.indexOf("<lumarinda>")), "<manual/>", "<manual>&c;</manual>")
-        << "Файл содержит объявление типа документа или ссылку на сущность";
+        << "Файл содержит объявление типа документа или ссылку на сущность" << Schema::Refuses;
     QTest::newRow("external entity") << QByteArray("<!DOCTYPE lumarinda [<!ENTITY x SYSTEM \"file:///etc/passwd\">]>") +
                                             replaced(file.mid(file.indexOf("<lumarinda>")), "<manual/>",
                                                      "<manual>&x;</manual>")
-                                     << "Файл содержит объявление типа документа или ссылку на сущность";
+                                     << "Файл содержит объявление типа документа или ссылку на сущность"
+                                     << Schema::Refuses;
     QTest::newRow("external DTD") << QByteArray("<!DOCTYPE lumarinda SYSTEM \"http://example.org/p.dtd\">") +
                                          file.mid(file.indexOf("<lumarinda>"))
-                                  << "Файл содержит объявление типа документа или ссылку на сущность";
+                                  << "Файл содержит объявление типа документа или ссылку на сущность"
+                                  << Schema::CannotSay;
     QTest::newRow("undeclared entity") << QByteArray("<lumarinda>\n<work>&nbsp;</work></lumarinda>")
-                                       << "Текст файла не является правильным документом XML (строка 2, позиция 12)";
+                                       << "Текст файла не является правильным документом XML (строка 2, позиция 12)"
+                                       << Schema::Refuses;
 
     // People
     QTest::newRow("wrong check code")
         << replaced(file, author, author.left(9) + (author.at(9) == '0' ? "1" : "0") + author.mid(10))
         << QStringLiteral("Неверный контрольный код в идентификаторе участника «%1»")
-               .arg(QString::fromLatin1(author.left(9) + (author.at(9) == '0' ? "1" : "0") + author.mid(10)));
+               .arg(QString::fromLatin1(author.left(9) + (author.at(9) == '0' ? "1" : "0") + author.mid(10)))
+        << Schema::CannotSay;
     QTest::newRow("identifier without hyphens") << replaced(file, author, QByteArray(author).replace("-", ""))
                                                 << QStringLiteral("«%1» не является идентификатором участника")
-                                                       .arg(QString::fromLatin1(QByteArray(author).replace("-", "")));
+                                                       .arg(QString::fromLatin1(QByteArray(author).replace("-", "")))
+                                                << Schema::Refuses;
     QTest::newRow("identifier with blanks") << replaced(file, author, QByteArray(author).replace("-", " "))
                                             << QStringLiteral("«%1» не является идентификатором участника")
-                                                   .arg(QString::fromLatin1(QByteArray(author).replace("-", " ")));
+                                                   .arg(QString::fromLatin1(QByteArray(author).replace("-", " ")))
+                                            << Schema::Refuses;
     QTest::newRow("repeated identifier")
         << replaced(file, teacher, author)
-        << QStringLiteral("Идентификатор участника «%1» указан дважды").arg(QString::fromLatin1(author));
+        << QStringLiteral("Идентификатор участника «%1» указан дважды").arg(QString::fromLatin1(author))
+        << Schema::Refuses;
     QByteArray eleven;
     for (int i = 0; i < 11; ++i)
         eleven += "<person p_id_full=\"" + validId(3000000 + i) +
                   "\" p_type=\"student\" surname=\"\" name=\"\" patronymic=\"\"/>";
-    QTest::newRow("11 authors") << replaced(file, "<authors>", "<authors>" + eleven) << "Авторов больше 10";
+    QTest::newRow("11 authors") << replaced(file, "<authors>", "<authors>" + eleven) << "Авторов больше 10"
+                                << Schema::CannotSay;
     QByteArray fourTeachers;
     for (int i = 0; i < 3; ++i)
         fourTeachers += "<person p_id_full=\"" + validId(4000000 + i) +
                         "\" p_type=\"teacher\" surname=\"\" name=\"\" patronymic=\"\"/>";
     QTest::newRow("4 supervisors") << replaced(file, "</authors>", fourTeachers + "</authors>")
-                                   << "Руководителей больше 3";
+                                   << "Руководителей больше 3" << Schema::CannotSay;
     QByteArray thirty;
     for (int i = 0; i < 30; ++i)
         thirty += "<person p_id_full=\"" + validId(3000000 + i) +
                   "\" p_type=\"student\" surname=\"\" name=\"\" patronymic=\"\"/>";
-    QTest::newRow("30 authors") << replaced(file, "<authors>", "<authors>" + thirty) << "Авторов больше 10";
+    QTest::newRow("30 authors") << replaced(file, "<authors>", "<authors>" + thirty) << "Авторов больше 10"
+                                << Schema::Refuses;
     QTest::newRow("author after a supervisor")
         << replaced(file, "</authors>",
                     "<person p_id_full=\"" + validId(5000000) +
                         "\" p_type=\"student\" surname=\"\" name=\"\" patronymic=\"\"/></authors>")
-        << QStringLiteral("Автор «%1» указан после руководителей").arg(id(5000000));
+        << QStringLiteral("Автор «%1» указан после руководителей").arg(id(5000000)) << Schema::CannotSay;
     QTest::newRow("no invoice recipient")
-        << replaced(file, " status=\"leader\"", "") << "Не указан руководитель, которому направлять счет для оплаты";
+        << replaced(file, " status=\"leader\"", "") << "Не указан руководитель, которому направлять счет для оплаты"
+        << Schema::CannotSay;
     QTest::newRow("two invoice recipients")
         << replaced(file, "</authors>", QByteArray(teacherPerson).replace(teacher, validId(5000001)) + "</authors>")
-        << "Счет для оплаты направлен двум руководителям";
+        << "Счет для оплаты направлен двум руководителям" << Schema::Refuses;
     QTest::newRow("author receives the invoice")
         << replaced(file, authorAttributes, authorAttributes + " status=\"leader\"")
-        << "Недопустимое значение «leader» атрибута «status» элемента «person»";
+        << "Недопустимое значение «leader» атрибута «status» элемента «person»" << Schema::Refuses;
     QTest::newRow("unknown person type") << replaced(file, "p_type=\"student\"", "p_type=\"parent\"")
-                                         << "Недопустимое значение «parent» атрибута «p_type» элемента «person»";
+                                         << "Недопустимое значение «parent» атрибута «p_type» элемента «person»"
+                                         << Schema::Refuses;
     QTest::newRow("name outside Windows-1251") << replaced(file, "surname=\"Иванов\"", "surname=\"Ли 李\"")
                                                << QStringLiteral("Фамилия участника «%1» содержит символ, которого нет "
                                                                  "в кодировке Windows-1251")
-                                                      .arg(QString::fromLatin1(author));
+                                                      .arg(QString::fromLatin1(author))
+                                               << Schema::CannotSay;
     QTest::newRow("name over its limit")
         << replaced(file, "name=\"Иван\"", "name=\"" + QByteArray(FieldLimits::kParticipantName + 1, 'x') + "\"")
-        << QStringLiteral("Имя участника «%1» длиннее 50 символов").arg(QString::fromLatin1(author));
+        << QStringLiteral("Имя участника «%1» длиннее 50 символов").arg(QString::fromLatin1(author)) << Schema::Refuses;
 
     // Sections
     QTest::newRow("unassigned section 23")
-        << replaced(file, "sb_id=\"24\"", "sb_id=\"23\"") << "Неизвестный раздел фестиваля 23";
+        << replaced(file, "sb_id=\"24\"", "sb_id=\"23\"") << "Неизвестный раздел фестиваля 23" << Schema::Refuses;
     QTest::newRow("language as a section")
-        << replaced(file, "sb_id=\"24\"", "sb_id=\"26\"") << "Неизвестный раздел фестиваля 26";
-    QTest::newRow("section 0") << replaced(file, "sb_id=\"24\"", "sb_id=\"0\"") << "Неизвестный раздел фестиваля 0";
-    QTest::newRow("section with a leading zero") << replaced(file, "sb_id=\"24\"", "sb_id=\"024\"")
-                                                 << "Недопустимое значение «024» атрибута «sb_id» элемента «subject»";
+        << replaced(file, "sb_id=\"24\"", "sb_id=\"26\"") << "Неизвестный раздел фестиваля 26" << Schema::Refuses;
+    QTest::newRow("section 0") << replaced(file, "sb_id=\"24\"", "sb_id=\"0\"") << "Неизвестный раздел фестиваля 0"
+                               << Schema::Refuses;
+    QTest::newRow("section with a leading zero")
+        << replaced(file, "sb_id=\"24\"", "sb_id=\"024\"")
+        << "Недопустимое значение «024» атрибута «sb_id» элемента «subject»" << Schema::Refuses;
     QTest::newRow("section repeated") << replaced(file, "sb_id=\"24\"", "sb_id=\"2\"")
-                                      << "Раздел фестиваля 2 указан дважды";
+                                      << "Раздел фестиваля 2 указан дважды" << Schema::Refuses;
     QTest::newRow("three main sections") << replaced(file, "sb_id=\"24\"", "sb_id=\"11\"")
-                                         << "Такое сочетание разделов фестиваля нельзя выбрать";
+                                         << "Такое сочетание разделов фестиваля нельзя выбрать" << Schema::CannotSay;
     QTest::newRow("sections out of order")
         << replaced(file, "<subject sb_id=\"2\"/>", "").replace("</subjects>", "<subject sb_id=\"2\"/></subjects>")
-        << "Такое сочетание разделов фестиваля нельзя выбрать";
+        << "Такое сочетание разделов фестиваля нельзя выбрать" << Schema::CannotSay;
     QTest::newRow("competition alone")
         << replaced(file, "<subjects><subject sb_id=\"2\"/><subject sb_id=\"6\"><subject sb_id=\"25\"/></subject>",
                     "<subjects>")
-        << "Такое сочетание разделов фестиваля нельзя выбрать";
-    QTest::newRow("linguistics without a language")
-        << replaced(file, "<subject sb_id=\"25\"/>", "") << "Такое сочетание разделов фестиваля нельзя выбрать";
+        << "Такое сочетание разделов фестиваля нельзя выбрать" << Schema::CannotSay;
+    QTest::newRow("linguistics without a language beside two main sections")
+        << replaced(replaced(file, "<subject sb_id=\"25\"/>", ""), "<subject sb_id=\"2\"/>",
+                    "<subject sb_id=\"2\"/><subject sb_id=\"3\"/>")
+        << "Такое сочетание разделов фестиваля нельзя выбрать" << Schema::CannotSay;
     QTest::newRow("language repeated") << replaced(file, "<subject sb_id=\"25\"/>",
                                                    "<subject sb_id=\"25\"/><subject sb_id=\"25\"/>")
-                                       << "Языки раздела «Лингвистика» повторяются или идут не по порядку";
+                                       << "Языки раздела «Лингвистика» повторяются или идут не по порядку"
+                                       << Schema::Refuses;
     QTest::newRow("languages out of order")
         << replaced(file, "<subject sb_id=\"25\"/>", "<subject title=\"x\"/><subject sb_id=\"25\"/>")
-        << "Языки раздела «Лингвистика» повторяются или идут не по порядку";
+        << "Языки раздела «Лингвистика» повторяются или идут не по порядку" << Schema::CannotSay;
     QTest::newRow("unknown language") << replaced(file, "<subject sb_id=\"25\"/>", "<subject sb_id=\"22\"/>")
-                                      << "Неизвестный язык раздела «Лингвистика»: 22";
+                                      << "Неизвестный язык раздела «Лингвистика»: 22" << Schema::Refuses;
     QTest::newRow("language under another section")
         << replaced(file, "<subject sb_id=\"2\"/>", "<subject sb_id=\"2\"><subject sb_id=\"25\"/></subject>")
-        << "Лишний элемент «subject» в элементе «subject»";
+        << "Лишний элемент «subject» в элементе «subject»" << Schema::CannotSay;
     QTest::newRow("other language over its limit")
         << replaced(file, "<subject sb_id=\"25\"/>",
                     "<subject sb_id=\"25\"/><subject title=\"" + QByteArray(FieldLimits::kOtherLanguage + 1, 'x') +
                         "\"/>")
-        << "Название другого языка длиннее 50 символов";
+        << "Название другого языка длиннее 50 символов" << Schema::Refuses;
+
+    // Blanks the save trims away
+    QTest::newRow("title ending in a blank")
+        << replaced(file, "title=\"Маятник\"", "title=\"Маятник \"")
+        << "Название работы начинается или заканчивается пробелом" << Schema::Refuses;
+    QTest::newRow("postal code after a tab")
+        << replaced(file, "<postal_code>101000", "<postal_code>&#9;101000")
+        << "Почтовый индекс начинается или заканчивается пробелом" << Schema::Refuses;
+    QTest::newRow("e-mail of a blank") << replaced(file, "<email/>", "<email> </email>")
+                                       << "Адрес электронной почты начинается или заканчивается пробелом"
+                                       << Schema::Refuses;
+    QTest::newRow("comment ending in a line break")
+        << replaced(file, "<comment/>", "<comment>x&#13;\n</comment>")
+        << "Комментарий для оргкомитета начинается или заканчивается пробелом" << Schema::Refuses;
+    QTest::newRow("surname ending in a blank")
+        << replaced(file, "surname=\"Иванов\"", "surname=\"Иванов \"")
+        << QStringLiteral("Фамилия участника «%1» начинается или заканчивается пробелом")
+               .arg(QString::fromLatin1(author))
+        << Schema::Refuses;
+    QTest::newRow("other language after a blank")
+        << replaced(file, "<subject sb_id=\"25\"/>", "<subject sb_id=\"25\"/><subject title=\" латынь\"/>")
+        << "Название другого языка начинается или заканчивается пробелом" << Schema::Refuses;
 
     // Texts over their limits
+    QTest::newRow("title of 250 emoji, counting two each")
+        << replaced(file, "title=\"Маятник\"",
+                    "title=\"" + QString(125, QChar(0)).replace(QChar(0), "😀😀").toUtf8() + "\"")
+        << "Название работы длиннее 250 символов" << Schema::CannotSay;
     QTest::newRow("title") << replaced(file, "title=\"Маятник\"",
                                        "title=\"" + QByteArray(FieldLimits::kTitle + 1, 'x') + "\"")
-                           << "Название работы длиннее 250 символов";
+                           << "Название работы длиннее 250 символов" << Schema::Refuses;
     QTest::newRow("description, a line break counting two")
         << replaced(file, "<description>Опыт&#13;\nс маятником</description>",
                     "<description>" + QByteArray(FieldLimits::kDescription - 1, 'x') + "\n</description>")
-        << "Описание работы длиннее 500 символов";
+        << "Описание работы длиннее 500 символов" << Schema::CannotSay;
     QTest::newRow("technical requirements")
         << replaced(file, "<specification/>",
                     "<specification>" + QByteArray(FieldLimits::kTechRequest + 1, 'x') + "</specification>")
-        << "Технические требования длиннее 250 символов";
+        << "Технические требования длиннее 250 символов" << Schema::Refuses;
     QTest::newRow("postal code, an emoji counting two")
         << replaced(file, "<postal_code>101000</postal_code>", "<postal_code>123456789😀</postal_code>")
-        << "Почтовый индекс длиннее 10 символов";
+        << "Почтовый индекс длиннее 10 символов" << Schema::CannotSay;
     QTest::newRow("comment") << replaced(file, "<comment/>",
                                          "<comment>" + QByteArray(FieldLimits::kNotes + 1, 'x') + "</comment>")
-                             << "Комментарий для оргкомитета длиннее 2000 символов";
+                             << "Комментарий для оргкомитета длиннее 2000 символов" << Schema::Refuses;
 
     // Picture
     QTest::newRow("not a JPEG") << withPicture("data:image/jpeg;base64," + base64Of("GIF89a not a jpeg"))
-                                << "Картинка не является изображением JPEG";
-    QTest::newRow("empty picture") << withPicture("data:image/jpeg;base64,")
-                                   << "Картинка не является изображением JPEG";
+                                << "Картинка не является изображением JPEG" << Schema::CannotSay;
+    QTest::newRow("empty picture") << withPicture("data:image/jpeg;base64,") << "Картинка не является изображением JPEG"
+                                   << Schema::Refuses;
     QTest::newRow("PNG data URI") << withPicture("data:image/png;base64," + Base64Encode(jpeg, 19))
-                                  << "Картинка записана не как изображение JPEG в Base64";
+                                  << "Картинка записана не как изображение JPEG в Base64" << Schema::Refuses;
     QTest::newRow("character outside the alphabet")
-        << withPicture(QByteArray(srcInFile).insert(40, '*')) << "Текст картинки в Base64 поврежден";
+        << withPicture(QByteArray(srcInFile).insert(40, '*')) << "Текст картинки в Base64 поврежден" << Schema::Refuses;
     QTest::newRow("padding missing") << withPicture(srcInFile.left(srcInFile.size() - 1))
-                                     << "Текст картинки в Base64 поврежден";
+                                     << "Текст картинки в Base64 поврежден" << Schema::CannotSay;
     QTest::newRow("raw line feed in the attribute, read as a blank")
-        << withPicture(QByteArray(srcInFile).replace("&#10;", "\n")) << "Текст картинки в Base64 поврежден";
+        << withPicture(QByteArray(srcInFile).replace("&#10;", "\n")) << "Текст картинки в Base64 поврежден"
+        << Schema::Refuses;
     QTest::newRow("Cyrillic in the Base64")
-        << withPicture(QByteArray(srcInFile).insert(40, "Ж")) << "Текст картинки в Base64 поврежден";
+        << withPicture(QByteArray(srcInFile).insert(40, "Ж")) << "Текст картинки в Base64 поврежден" << Schema::Refuses;
     QTest::newRow("301 x 1") << replaced(withPicture("data:image/jpeg;base64," + base64Of(makeJpeg(photoLike(301, 1)))),
                                          lengthsOk, "width=\"300\" height=\"1\"")
-                             << "Картинка размером 301 x 1 точек больше 300 x 300";
+                             << "Картинка размером 301 x 1 точек больше 300 x 300" << Schema::CannotSay;
     QTest::newRow("header claims 400 x 400")
         << withPicture("data:image/jpeg;base64," + base64Of(withClaimedSize(jpeg, 400, 400)))
-        << "Картинка размером 400 x 400 точек больше 300 x 300";
+        << "Картинка размером 400 x 400 точек больше 300 x 300" << Schema::CannotSay;
     QTest::newRow("size differs") << replaced(file, lengthsOk, "width=\"3\" height=\"4\"")
-                                  << "Картинка размером 4 x 3 точек записана с размером 3 x 4";
+                                  << "Картинка размером 4 x 3 точек записана с размером 3 x 4" << Schema::CannotSay;
     QTest::newRow("width over 300") << replaced(file, lengthsOk, "width=\"301\" height=\"3\"")
-                                    << "Недопустимое значение «301» атрибута «width» элемента «img»";
-    QTest::newRow("height missing") << replaced(file, " height=\"3\"", "") << "У элемента «img» нет атрибута «height»";
+                                    << "Недопустимое значение «301» атрибута «width» элемента «img»" << Schema::Refuses;
+    QTest::newRow("height missing") << replaced(file, " height=\"3\"", "") << "У элемента «img» нет атрибута «height»"
+                                    << Schema::Refuses;
+    QTest::newRow("empty caption") << replaced(file, "title=\"Подпись\"", "title=\"\"")
+                                   << "Недопустимое значение «» атрибута «title» элемента «img»" << Schema::Refuses;
+    JpegOptions turned;
+    turned.exifOrientation = 6;
+    QTest::newRow("turned by its EXIF orientation")
+        << withPicture("data:image/jpeg;base64," + base64Of(makeJpeg(photoLike(4, 3), turned)))
+        << "Картинка записана с поворотом по EXIF (ориентация 6)" << Schema::CannotSay;
+    // Three codes of one bit cannot be: the table is refused only when decoding starts.
+    QByteArray badTable = jpeg;
+    const qsizetype counts = badTable.indexOf("\xFF\xC4") + 5;
+    badTable[counts] = char(badTable.at(counts) + 3);
+    for (qsizetype i = counts + 15; i > counts; --i) {
+        if (badTable.at(i) >= 3) {
+            badTable[i] = char(badTable.at(i) - 3);
+            break;
+        }
+    }
+    QTest::newRow("JPEG whose data does not decode") << withPicture("data:image/jpeg;base64," + base64Of(badTable))
+                                                     << "Картинка не читается (JPEG error #8)" << Schema::CannotSay;
 }
 
+// The schema, published for the committee, refuses every row too, but for what XML Schema 1.0
+// cannot say (its comment lists it).
 void PassportReaderTest::badFilesAreRefused()
 {
     QFETCH(QByteArray, file);
     QFETCH(QString, message);
+    QFETCH(Schema, schema);
     QCOMPARE(refusal(file), message);
+    const QString errors = schemaErrors(kSchema, file);
+    QVERIFY2(!errors.startsWith(QLatin1String("xmllint is not")) && !errors.startsWith(QLatin1String("xmllint did")),
+             qPrintable(errors));
+    if (schema == Schema::Refuses)
+        QVERIFY2(!errors.isEmpty(), "the schema accepts it");
+    else
+        QVERIFY2(errors.isEmpty(), qPrintable(errors));
 }
 
 void PassportReaderTest::hugeDocumentsAreRefusedCheaply_data()
@@ -716,6 +816,11 @@ void PassportReaderTest::hugeDocumentsAreRefusedCheaply_data()
     QTest::newRow("deep in the work") << QByteArray("<lumarinda><work>") + QByteArray("<a>").repeated(100000) +
                                              QByteArray("</a>").repeated(100000) + "</work></lumarinda>"
                                       << "У элемента «work» нет атрибута «title»";
+    QByteArray attributes;
+    for (int i = 0; i < 100000; ++i)
+        attributes += " a" + QByteArray::number(i) + "=\"\"";
+    QTest::newRow("an element of 100,000 attributes") << "<lumarinda><work" + attributes + "/></lumarinda>"
+                                                      << "У элемента «work» больше 8 атрибутов";
     QTest::newRow("a million siblings") << QByteArray("<lumarinda>") + QByteArray("<work/>").repeated(1000000) +
                                                "</lumarinda>"
                                         << "Элемент «work» повторяется в элементе «lumarinda»";

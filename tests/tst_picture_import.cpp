@@ -4,6 +4,7 @@
 #include "core/picture/JpegImport.h"
 #include "core/picture/ShownSize.h"
 #include "core/shell/Failure.h"
+#include "support/Failures.h"
 #include "support/JpegFixtures.h"
 #include "windows/PictureImage.h"
 
@@ -58,12 +59,7 @@ private:
     }
     static QString failureOf(const QString& path)
     {
-        try {
-            importJpegFile(path);
-        } catch (const Failure& failure) {
-            return failure.message();
-        }
-        return QString();
+        return ::failureOf([&] { importJpegFile(path); });
     }
 
     QTemporaryDir m_dir;
@@ -375,12 +371,7 @@ void PictureImportTest::refusesWhatIsNotAJpeg()
     QFETCH(QByteArray, bytes);
     const QString message = failureOf(store(bytes));
     QVERIFY2(QRegularExpression(QStringLiteral("^JPEG error #\\d+$")).match(message).hasMatch(), qPrintable(message));
-    QString fromMemory;
-    try {
-        importJpegBytes(bytes);
-    } catch (const Failure& failure) {
-        fromMemory = failure.message();
-    }
+    const QString fromMemory = ::failureOf([&] { importJpegBytes(bytes); });
     QVERIFY2(QRegularExpression(QStringLiteral("^JPEG error #\\d+$")).match(fromMemory).hasMatch(),
              qPrintable(fromMemory));
 
@@ -518,12 +509,7 @@ void PictureImportTest::sizeLimits()
     QFETCH(QString, refusal);
     const long long blocks = (size.width() + 7LL) / 8 * ((size.height() + 7LL) / 8);
     const long long coefficients = blocks * 64 * 2 * components;
-    try {
-        checkImportable(size.width(), size.height(), multiScan, coefficients);
-        QVERIFY2(refusal.isEmpty(), "read");
-    } catch (const Failure& failure) {
-        QCOMPARE(failure.message(), refusal);
-    }
+    QCOMPARE(::failureOf([&] { checkImportable(size.width(), size.height(), multiScan, coefficients); }), refusal);
 }
 
 void PictureImportTest::decodeReductions_data()

@@ -4,6 +4,7 @@
 #include "core/preview/Preview_xslt.h"
 #include "core/shell/Failure.h"
 #include "core/shell/Windows1251.h"
+#include "support/Failures.h"
 #include "support/FakeServices.h"
 #include "support/Files.h"
 #include "support/PageSettings.h"
@@ -202,12 +203,8 @@ void PreviewStylesheetTest::writeStylesheetOverAnEarlierCopy()
 void PreviewStylesheetTest::writeStylesheetFailsWithoutAFile()
 {
     const QString missing = m_services->folder() + "no such folder/";
-    try {
-        WritePreviewStylesheet(*m_services, missing);
-        QFAIL("no failure");
-    } catch (const Failure& failure) {
-        QCOMPARE(failure.message(), QStringLiteral("Ошибка записи файла шаблона во временную папку"));
-    }
+    QCOMPARE(failureOf([&] { WritePreviewStylesheet(*m_services, missing); }),
+             QStringLiteral("Ошибка записи файла шаблона во временную папку"));
     QVERIFY(!QFile::exists(missing));
 }
 
@@ -521,13 +518,9 @@ void PreviewStylesheetTest::renderingFailures()
 {
     QFETCH(QByteArray, document);
     QFETCH(QByteArray, stylesheet);
-    try {
-        renderPreviewPage(document, stylesheet);
-        QFAIL("no failure");
-    } catch (const Failure& failure) {
-        // Only our words: libxml2's are English.
-        QCOMPARE(failure.message(), QStringLiteral("Не удалось построить страницу предпросмотра"));
-    }
+    // Only our words: libxml2's are English.
+    QCOMPARE(failureOf([&] { renderPreviewPage(document, stylesheet); }),
+             QStringLiteral("Не удалось построить страницу предпросмотра"));
 }
 
 void PreviewStylesheetTest::renderingReadsNoOtherFiles()

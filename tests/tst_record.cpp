@@ -4,6 +4,7 @@
 #include "core/shell/TempFolder.h"
 #include "core/shell/Trimming.h"
 #include "core/shell/Windows1251.h"
+#include "support/Failures.h"
 
 #include <QDir>
 #include <QFile>
@@ -175,13 +176,9 @@ void RecordTest::privateFolderRefusesUntrustedPaths()
     QVERIFY(QDir().mkdir(target));
     const QString link = base.filePath(QStringLiteral("link"));
     QVERIFY(QFile::link(target, link));
-    try {
-        preparePrivateFolder(link);
-        QFAIL("a symbolic link was accepted");
-    } catch (const Failure& failure) {
-        QVERIFY(failure.message().contains(QStringLiteral("символической ссылкой")));
-        QVERIFY(failure.message().contains(link));
-    }
+    const QString linkRefused = failureOf([&] { preparePrivateFolder(link); });
+    QVERIFY2(linkRefused.contains(QStringLiteral("символической ссылкой")), "a symbolic link was accepted");
+    QVERIFY(linkRefused.contains(link));
 
     const QString file = base.filePath(QStringLiteral("file"));
     QFile plain(file);
@@ -198,12 +195,8 @@ void RecordTest::privateFolderRefusesAnotherOwner()
     const QString path = base.filePath(QStringLiteral("foreign"));
     QVERIFY(QDir().mkdir(path));
     QCOMPARE(::chown(QFile::encodeName(path).constData(), 4242, 4242), 0);
-    try {
-        preparePrivateFolder(path);
-        QFAIL("a folder of another user was accepted");
-    } catch (const Failure& failure) {
-        QVERIFY(failure.message().contains(QStringLiteral("другому пользователю")));
-    }
+    QVERIFY2(failureOf([&] { preparePrivateFolder(path); }).contains(QStringLiteral("другому пользователю")),
+             "a folder of another user was accepted");
 }
 
 QTEST_APPLESS_MAIN(RecordTest)

@@ -8,6 +8,7 @@
 #include "support/Files.h"
 #include "support/IncompleteMessage.h"
 #include "support/JpegFixtures.h"
+#include "support/Unwritable.h"
 #include "support/Xml.h"
 #include "support/Xsltproc.h"
 #include "windows/Form.h"
@@ -22,11 +23,14 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -52,6 +56,10 @@ private slots:
     void saveWhereNoFileCanBeCreated();
     void failedWriteKeepsTheOldPassport_data();
     void failedWriteKeepsTheOldPassport();
+    void refusedSaveKeepsTheOldPassport_data();
+    void refusedSaveKeepsTheOldPassport();
+    void passportNamedLikeItsStylesheet_data();
+    void passportNamedLikeItsStylesheet();
     void stylesheetFailureAfterThePassport();
     void passportNeverFound();
     void saveWithAnUnusableTemporaryFolder();
@@ -328,6 +336,125 @@ void SavePreviewTest::failedWriteKeepsTheOldPassport()
     QCOMPARE(readAll(path), QByteArray("the passport saved yesterday"));
     QCOMPARE(QDir(saveFolder()).entryList(QDir::Files | QDir::Hidden), QStringList{"Работа.qdx.xml"});
     QVERIFY(m_services->waits.isEmpty());
+}
+
+namespace {
+
+// A save about to be refused: the passport file and its folder, the bytes a save would write, and
+// what stops it.
+struct SaveRefusal
+{
+    QString path;
+    QString folder;
+    QByteArray bytes;
+    std::unique_ptr<Unwritable> unwritable;
+    std::optional<rlim_t> sizeLimit; // stops the write where a full disk would
+};
+
+using SaveRefusalSetup = std::function<void(SaveRefusal&)>;
+
+} // namespace
+
+void SavePreviewTest::refusedSaveKeepsTheOldPassport_data()
+{
+    QTest::addColumn<SaveRefusalSetup>("refuse");
+    QTest::addColumn<QString>("message"); // a pattern, the path as %1
+    const QString denied = QStringLiteral("^Cannot create file \"%1\"\\. Доступ запрещен\\.$");
+    const QString tooLarge = QStringLiteral("^Ошибка записи файла \"%1\"\\. Файл слишком велик\\.$");
+    QTest::newRow("read-only passport file")
+        << SaveRefusalSetup([](SaveRefusal& save) { save.unwritable = std::make_unique<Unwritable>(save.path); })
+        << denied;
+    QTest::newRow("read-only folder") << SaveRefusalSetup([](SaveRefusal& save) {
+        save.unwritable = std::make_unique<Unwritable>(save.folder);
+    }) << denied;
+    QTest::newRow("disk full from the first byte")
+        << SaveRefusalSetup([](SaveRefusal& save) { save.sizeLimit = 0; }) << tooLarge;
+    QTest::newRow("disk full at the last byte")
+        << SaveRefusalSetup([](SaveRefusal& save) { save.sizeLimit = rlim_t(save.bytes.size() - 1); }) << tooLarge;
+}
+
+// Nothing written, nothing left behind, the passport saved before intact, a message that says
+// what went wrong, and the editor still holding everything for a save elsewhere.
+void SavePreviewTest::refusedSaveKeepsTheOldPassport()
+{
+    QFETCH(SaveRefusalSetup, refuse);
+    QFETCH(QString, message);
+    fillCompletePassport();
+    const QString folder = saveFolder();
+    const QString path = folder + QStringLiteral("Работа.qdx.xml");
+    const QByteArray yesterday("the passport saved yesterday");
+    QVERIFY(writeAll(path, yesterday));
+    const QByteArray bytes = serializePassportDocument(
+        BuildPassportDocument(m_windows->Pasport->passportSnapshot(), PassportDocumentKind::Saved, m_services->clock));
+
+    SaveRefusal refused{path, folder, bytes, nullptr, std::nullopt};
+    refuse(refused);
+    std::unique_ptr<Unwritable> unwritable = std::move(refused.unwritable);
+    if (unwritable)
+        REQUIRE_UNWRITABLE(*unwritable);
+    rlimit original{};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &original), 0);
+    if (refused.sizeLimit) {
+        const rlim_t limit = *refused.sizeLimit;
+        m_services->writeHook = [&, limit](const QString& target, const QByteArray&) {
+            if (target != path)
+                return;
+            const rlimit small{limit, original.rlim_max};
+            QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        };
+    }
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    m_services->saveFileAnswers.push_back(path);
+    find<QPushButton>("SaveButton")->click();
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &original), 0);
+    std::signal(SIGXFSZ, previousHandler);
+    m_services->writeHook = nullptr;
+    unwritable.reset();
+
+    QCOMPARE(m_services->messages.size(), 1);
+    const FakeServices::Message box = m_services->messages.constFirst();
+    const QString expected = message.arg(QRegularExpression::escape(path));
+    QVERIFY2(QRegularExpression(expected).match(box.text).hasMatch(), qPrintable(box.text));
+    QCOMPARE(box.icon, DesktopServices::Icon::Error);
+    QCOMPARE(readAll(path), yesterday);
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Работа.qdx.xml")});
+    QVERIFY(m_services->waits.isEmpty());
+
+    const QString elsewhere = m_services->folder() + QStringLiteral("elsewhere.qdx.xml");
+    m_services->messages.clear();
+    m_services->saveFileAnswers.push_back(elsewhere);
+    find<QPushButton>("SaveButton")->click();
+    QCOMPARE(m_services->messages.size(), 1);
+    QCOMPARE(m_services->messages.constFirst().caption, QStringLiteral("Паспорт сохранен"));
+    QCOMPARE(readAll(elsewhere), bytes);
+}
+
+void SavePreviewTest::passportNamedLikeItsStylesheet_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("the stylesheet's own name") << "preview.qdx.xsl";
+    QTest::newRow("in capitals, as a stick's file system takes it") << "PREVIEW.QDX.XSL";
+}
+
+// The stylesheet written beside the passport would replace it at once, after a confirmation: the
+// name is refused before anything is written.
+void SavePreviewTest::passportNamedLikeItsStylesheet()
+{
+    QFETCH(QString, name);
+    fillCompletePassport();
+    const QString path = saveFolder() + name;
+    QVERIFY(writeAll(path, "an earlier file"));
+    m_services->saveFileAnswers.push_back(path);
+    find<QPushButton>("SaveButton")->click();
+
+    QCOMPARE(m_services->messages.size(), 1);
+    QCOMPARE(m_services->messages.constFirst().text,
+             QStringLiteral("Имя «preview.qdx.xsl» занято файлом шаблона, который записывается рядом с паспортом. "
+                            "Паспорт работы не сохранен."));
+    QCOMPARE(m_services->messages.constFirst().icon, DesktopServices::Icon::Error);
+    QVERIFY(m_services->writtenFiles.isEmpty());
+    QVERIFY(m_services->waits.isEmpty());
+    QCOMPARE(readAll(path), QByteArray("an earlier file"));
 }
 
 void SavePreviewTest::stylesheetFailureAfterThePassport()

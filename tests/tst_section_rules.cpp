@@ -19,6 +19,8 @@ private slots:
     void everyReachableChoiceIsRebuiltFromItsSlots();
     void choicesTheRulesForbidAreNotRebuilt_data();
     void choicesTheRulesForbidAreNotRebuilt();
+    void linguisticsUntickedWithoutConfirming_data();
+    void linguisticsUntickedWithoutConfirming();
 };
 
 namespace {
@@ -71,6 +73,34 @@ void SectionRulesTest::slotsFollowIdentifierOrder()
     QFETCH(QList<int>, expected);
     const auto packed = Sections::packSlots(afterClicks(clicks));
     QCOMPARE(QList<int>(packed.begin(), packed.end()), expected);
+}
+
+// Confirmed with linguistics, then linguistics unticked and the dialog closed by its close box: the
+// slots keep 6 while the boxes hold no language, and that is what the dialog must show again.
+void SectionRulesTest::linguisticsUntickedWithoutConfirming_data()
+{
+    QTest::addColumn<QList<int>>("confirmedClicks");
+    QTest::addColumn<QList<int>>("slotList");
+    QTest::newRow("linguistics alone") << QList<int>{6} << QList<int>{6};
+    QTest::newRow("beside a main section") << QList<int>{1, 6} << QList<int>{1, 6};
+    QTest::newRow("with German and the extra sections") << QList<int>{27, 22, 24} << QList<int>{6, 22, 24};
+    QTest::newRow("two main sections and the competition") << QList<int>{6, 11, 24} << QList<int>{6, 11, 24};
+}
+
+void SectionRulesTest::linguisticsUntickedWithoutConfirming()
+{
+    QFETCH(QList<int>, confirmedClicks);
+    QFETCH(QList<int>, slotList);
+    const BoxStates confirmed = afterClicks(confirmedClicks);
+    std::array<std::int32_t, 5> chosen{};
+    std::copy(slotList.begin(), slotList.end(), chosen.begin());
+    QCOMPARE(Sections::packSlots(confirmed), chosen);
+    const BoxStates shown = Sections::click(confirmed, Sections::kLinguistics);
+    QVERIFY(!shown.checked[Sections::kLinguistics]);
+
+    const std::optional<BoxStates> rebuilt = Sections::boxStatesFor(chosen, Sections::LanguageChoices());
+    QVERIFY(rebuilt);
+    QVERIFY(*rebuilt == shown);
 }
 
 QTEST_APPLESS_MAIN(SectionRulesTest)
@@ -130,7 +160,6 @@ void SectionRulesTest::choicesTheRulesForbidAreNotRebuilt_data()
 {
     QTest::addColumn<QList<int>>("slotList");
     QTest::addColumn<int>("languageBox");
-    QTest::newRow("linguistics without a language") << QList<int>{6} << 0;
     QTest::newRow("three main sections") << QList<int>{1, 2, 3} << 0;
     QTest::newRow("teacher help alone") << QList<int>{22} << 0;
     QTest::newRow("study project alone") << QList<int>{24} << 0;
@@ -139,6 +168,8 @@ void SectionRulesTest::choicesTheRulesForbidAreNotRebuilt_data()
     QTest::newRow("a gap before a section") << QList<int>{0, 2} << 0;
     QTest::newRow("unassigned 23") << QList<int>{2, 23} << 0;
     QTest::newRow("a language as a section") << QList<int>{6, 25} << 25;
+    QTest::newRow("linguistics without a language, beside two main sections") << QList<int>{1, 2, 6} << 0;
+    QTest::newRow("linguistics without a language, out of order") << QList<int>{6, 1} << 0;
     QTest::newRow("negative") << QList<int>{-2} << 0;
     QTest::newRow("beyond the catalogue") << QList<int>{2, 28} << 0;
 }

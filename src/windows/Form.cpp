@@ -8,6 +8,7 @@
 #include "ui_Form.h"
 #include "windows/ErrorBox.h"
 #include "windows/FieldColours.h"
+#include "windows/FormSpelling.h"
 
 #include <QEvent>
 #include <QScreen>
@@ -74,6 +75,7 @@ TPasport::TPasport(DesktopServices& services, QWidget* parent)
     connectPictureHandlers();
     connectOpenHandlers();
     setInitialState();
+    attachSpellChecking(*this);
     m_draft = std::make_unique<DraftKeeper>(m_services, [this] { return passportSnapshot(); });
     connectDraftHandlers();
     m_draft->settled();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/passport/PassportDocument.h"
+#include "core/passport/PassportReader.h"
 #include "core/passport/PassportRecord.h"
 #include "core/passport/PassportSnapshot.h"
 #include "core/passport/TextFields.h"
@@ -76,8 +77,8 @@ public:
     void openPassportClick();
     void openPassport(const QString& path);
     // Replaces the whole passport with one the reader has accepted, everything where the editing
-    // handlers would have put it. Throws Failure, changing nothing, when its picture cannot be decoded.
-    void loadPassport(const PassportSnapshot& passport);
+    // handlers would have put it, the picture as the reader decoded it.
+    void loadPassport(const ReadPassport& read);
     // The editor holds something that differs from its start state.
     bool holdsInput() const;
 

@@ -25,7 +25,7 @@ bool TPasport::offerLeftDrafts(const QString& startFile)
     runGuarded(m_services, [&] {
         // A draft fills the editor as opening its file would.
         restored = ::offerLeftDrafts(m_services, *m_draft, startFile,
-                                     [this](const ReadPassport& draft) { loadPassport(draft.passport); });
+                                     [this](const ReadPassport& draft) { loadPassport(draft); });
     });
     return restored;
 }

@@ -3,12 +3,9 @@
 #include "core/draft/DraftKeeper.h"
 #include "core/passport/PassportDocument.h"
 #include "core/passport/PassportReader.h"
-#include "core/picture/Base64.h"
-#include "core/picture/JpegImport.h"
 #include "core/sections/SectionRules.h"
 #include "core/shell/AppInfo.h"
 #include "core/shell/DesktopServices.h"
-#include "core/shell/Failure.h"
 #include "core/shell/HelpTexts.h"
 #include "ui_Form.h"
 #include "windows/ErrorBox.h"
@@ -17,7 +14,6 @@
 #include "windows/Subj.h"
 
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QMimeData>
 #include <QShortcut>
 #include <QUrl>
@@ -68,20 +64,6 @@ private:
     TPasport& m_window;
 };
 
-Failure notLoadable(const QString& what)
-{
-    return Failure(QStringLiteral("Паспорт работы не может быть открыт: %1").arg(what));
-}
-
-// The JPEG that the encoded text holds.
-QByteArray decodedPicture(const QString& base64)
-{
-    const std::optional<QByteArray> bytes = Base64Decode(base64.toLatin1());
-    if (!bytes || bytes->isEmpty())
-        throw notLoadable(QStringLiteral("изображение работы повреждено"));
-    return *bytes;
-}
-
 } // namespace
 
 void TPasport::connectOpenHandlers()
@@ -122,12 +104,7 @@ bool TPasport::mayReplaceInput()
 
 void TPasport::readAndLoad(const QString& path)
 {
-    const ReadPassport read = readPassportFile(path);
-    try {
-        loadPassport(read.passport);
-    } catch (const Failure& failure) {
-        throw Failure(QStringLiteral("Файл «%1»: %2").arg(QFileInfo(path).fileName(), failure.message()));
-    }
+    loadPassport(readPassportFile(path));
     m_draft->settled();
 }
 
@@ -149,19 +126,10 @@ bool TPasport::holdsInput() const
             (m_subjects->boxStates() != Sections::initialBoxStates() || m_subjects->languageChoices() != noLanguages));
 }
 
-void TPasport::loadPassport(const PassportSnapshot& passport)
+// The reader has judged the passport and decoded its picture: nothing here can fail.
+void TPasport::loadPassport(const ReadPassport& read)
 {
-    // The reader has judged the passport; only the picture's pixels are still to be had, and they
-    // are had before anything changes.
-    QImage picture;
-    if (passport.hasPicture) {
-        try {
-            picture = toImage(importJpegBytes(decodedPicture(passport.pictureBase64)));
-        } catch (const Failure& failure) {
-            throw notLoadable(QStringLiteral("изображение работы не читается (%1)").arg(failure.message()));
-        }
-    }
-
+    const PassportSnapshot& passport = read.passport;
     resetToStartState();
     for (const TextFieldControl& control : m_textFields)
         control.setText(passport.*control.field().text);
@@ -175,7 +143,7 @@ void TPasport::loadPassport(const PassportSnapshot& passport)
     loadParticipants(Group::Teachers, passport.teachers, passport.leaderIndex);
 
     if (passport.hasPicture)
-        showLoadedPicture(picture, passport.pictureBase64, passport.pictureCaption);
+        showLoadedPicture(toImage(read.picture), passport.pictureBase64, passport.pictureCaption);
 }
 
 // Nothing of the passport before survives: the controls, the record and the section dialog as a

@@ -25,6 +25,11 @@ cpack -G DEB --config "$build_dir/CPackConfig.cmake" -B "$work/out" >"$work/cpac
 deb=$(ls "$work"/out/lumarinda-passport_*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
 grep -q 'libqt6widgets6' <<<"$depends" || fail "dependencies were not computed: $depends"
+grep -q 'libhunspell' <<<"$depends" || fail "no spell-checking library among the dependencies: $depends"
+recommends=$(dpkg-deb -f "$deb" Recommends)
+for dictionary in hunspell-ru hunspell-en-us; do
+    grep -q "$dictionary" <<<"$recommends" || fail "$dictionary is not recommended: $recommends"
+done
 
 if [ "$(id -u)" = 0 ]; then
     dpkg -i "$deb" >/dev/null

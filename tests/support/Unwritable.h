@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QFile>
-#include <QFileDevice>
 #include <QString>
 #include <QTest>
 #include <fcntl.h>

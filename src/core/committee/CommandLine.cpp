@@ -2,38 +2,163 @@
 
 #include "core/committee/PassportCheck.h"
 #include "core/committee/PassportList.h"
+#include "core/passport/PassportDocument.h"
+
+#include <algorithm>
+#include <utility>
 
 namespace {
 
 const QString kProgram = QStringLiteral("lumarinda-passport");
 
-int usageError(QTextStream& err, const QString& problem)
+// What a command is asked to do.
+struct Call
 {
-    err << kProgram << ": " << problem << '\n' << QStringLiteral("Подробнее: %1 --help").arg(kProgram) << Qt::endl;
+    PathList paths;
+    // Where the output goes instead of standard output; empty when not named.
+    QByteArray outputPath;
+};
+
+using Command = int (*)(const Call& call, Output& out, Output& err);
+
+// A key that takes a value, as "-o VALUE", "--output VALUE" or "--output=VALUE".
+struct Option
+{
+    QByteArray shortKey;
+    QByteArray longKey;
+    QString value;
+    // Lines of the help text.
+    QStringList purpose;
+    QByteArray Call::*target;
+};
+
+// What the program can be asked to do: the parsing and --help both read this table.
+struct Mode
+{
+    // Empty for the editor, which takes no key.
+    QByteArray key;
+    QString operands;
+    QString purpose;
+    // Null for the modes that take no paths.
+    Command command = nullptr;
+    QList<Option> options;
+};
+
+int usageError(Output& err, const QString& problem)
+{
+    err << QStringLiteral("%1: %2\nПодробнее: %1 --help\n").arg(kProgram, problem);
+    err.flush();
     return kUsageError;
 }
 
-} // namespace
+int check(const Call& call, Output& out, Output& err)
+{
+    return checkPassports(call.paths, out, err);
+}
+
+int list(const Call& call, Output& out, Output& err)
+{
+    // A slip of the hand must not write the list over a passport.
+    if (call.outputPath.toLower().endsWith(kPassportFileSuffix.toLatin1()))
+        return usageError(err,
+                          QStringLiteral("список не пишется в файл паспорта «%1»").arg(displayPath(call.outputPath)));
+    return listPassports(call.paths, call.outputPath, out, err);
+}
+
+const QList<Mode>& modes()
+{
+    static const Option output{"-o",
+                               "--output",
+                               QStringLiteral("ВЫВОД"),
+                               {QStringLiteral("записать список в файл ВЫВОД вместо стандартного вывода;"),
+                                QStringLiteral("имя на .xlsx - таблица Office Open XML, иначе CSV")},
+                               &Call::outputPath};
+    static const QList<Mode> table = {
+        {"", QStringLiteral("[ФАЙЛ]"), QStringLiteral("открыть редактор паспорта работы"), nullptr, {}},
+        {"--check", QStringLiteral("ФАЙЛ_ИЛИ_ПАПКА..."), QStringLiteral("проверить паспорта"), &check, {}},
+        {"--list",
+         QStringLiteral("ФАЙЛ_ИЛИ_ПАПКА..."),
+         QStringLiteral("перечислить исправные паспорта"),
+         &list,
+         {output}},
+        {"--help", QString(), QStringLiteral("показать эту справку"), nullptr, {}},
+        {"--version", QString(), QStringLiteral("показать версию"), nullptr, {}},
+    };
+    return table;
+}
+
+const Mode* modeOf(const QByteArray& key)
+{
+    for (const Mode& mode : modes()) {
+        if (!mode.key.isEmpty() && mode.key == key)
+            return &mode;
+    }
+    return nullptr;
+}
+
+QString usageOf(const Mode& mode)
+{
+    QStringList usage;
+    if (!mode.key.isEmpty())
+        usage << QString::fromLatin1(mode.key);
+    for (const Option& option : mode.options)
+        usage << QStringLiteral("[%1 %2]").arg(QString::fromLatin1(option.shortKey), option.value);
+    if (!mode.operands.isEmpty())
+        usage << mode.operands;
+    return usage.join(u' ');
+}
+
+QString keysOf(const Option& option)
+{
+    return QStringLiteral("%1 %3, %2 %3")
+        .arg(QString::fromLatin1(option.shortKey), QString::fromLatin1(option.longKey), option.value);
+}
+
+// Lines of two columns, the second lined up.
+QString columns(const QList<std::pair<QString, QStringList>>& rows, const QString& indent)
+{
+    qsizetype width = 0;
+    for (const auto& row : rows)
+        width = std::max(width, row.first.size());
+    QString text;
+    for (const auto& [left, right] : rows) {
+        for (qsizetype i = 0; i < right.size(); ++i)
+            text += indent + (i == 0 ? left : QString()).leftJustified(width + 2) + right.at(i) + u'\n';
+    }
+    return text;
+}
 
 QString commandLineHelp()
 {
-    return QStringLiteral(
-               "Использование:\n"
-               "  %1 [ФАЙЛ]                      открыть редактор паспорта работы\n"
-               "  %1 --check ФАЙЛ_ИЛИ_ПАПКА...   проверить паспорта\n"
-               "  %1 --list ФАЙЛ_ИЛИ_ПАПКА...    перечислить исправные паспорта в CSV\n"
-               "  %1 --help                      показать эту справку\n"
-               "  %1 --version                   показать версию\n"
+    QList<std::pair<QString, QStringList>> usage;
+    QList<std::pair<QString, QStringList>> keys;
+    for (const Mode& mode : modes()) {
+        usage.append({usageOf(mode), {mode.purpose}});
+        for (const Option& option : mode.options) {
+            QStringList purpose = option.purpose;
+            purpose.first() = QStringLiteral("(%1) %2").arg(QString::fromLatin1(mode.key), purpose.first());
+            keys.append({keysOf(option), purpose});
+        }
+    }
+    return QStringLiteral("Использование:\n") + columns(usage, QStringLiteral("  %1 ").arg(kProgram)) +
+           QStringLiteral("\nКлючи:\n") + columns(keys, QStringLiteral("  ")) +
+           QStringLiteral(
                "\n"
                "В папках берутся все файлы *.qdx.xml (буквы любого регистра), во вложенных папках тоже;\n"
-               "названные файлы проверяются при любом имени. Путь, который начинается с «-», пишите после «--».\n"
+               "названные файлы проверяются при любом имени. Путь, который начинается с «-», пишите после "
+               "«--».\n"
                "\n"
                "--check печатает по строке на файл: «OK» или первую найденную ошибку, затем итог.\n"
-               "--list пишет CSV (UTF-8 с меткой порядка байтов, строки через CR LF), по строке на исправный\n"
-               "паспорт; о повреждённых файлах сообщает в стандартный поток ошибок.\n"
+               "--list пишет CSV (UTF-8 с меткой порядка байтов, каждое поле в кавычках, строки через CR LF)\n"
+               "или таблицу XLSX, в которой каждая ячейка текстовая; по строке на исправный паспорт.\n"
+               "О повреждённых файлах сообщает в стандартный поток ошибок.\n"
                "\n"
-               "Код завершения: 0 - все паспорта исправны, 1 - есть ошибки, 2 - неверный вызов.\n")
-        .arg(kProgram);
+               "В именах файлов и в тексте ошибок управляющие символы, разделители строк и знаки\n"
+               "направления письма показаны как \\xNN или \\uXXXX, обратная косая черта - как \\\\:\n"
+               "на каждый файл ровно одна строка.\n"
+               "\n"
+               "Код завершения: 0 - все паспорта исправны, 1 - есть ошибки, 2 - неверный вызов,\n"
+               "3 - вывод не записан (нет места на диске, канал закрыт, файл не создаётся).\n");
 }
 
 QString commandLineVersion()
@@ -41,20 +166,30 @@ QString commandLineVersion()
     return QStringLiteral("%1 %2\n").arg(kProgram, QStringLiteral(LUMARINDA_VERSION));
 }
 
-int runCommandLine(const QByteArrayList& args, QTextStream& out, QTextStream& err)
+const Option* optionOf(const Mode& mode, const QByteArray& arg)
 {
-    const QByteArray mode = args.value(0);
-    if (mode == "--help" || mode == "--version") {
+    for (const Option& option : mode.options) {
+        if (arg == option.shortKey || arg == option.longKey || arg.startsWith(option.longKey + '='))
+            return &option;
+    }
+    return nullptr;
+}
+
+int runMode(const QByteArrayList& args, Output& out, Output& err)
+{
+    const QByteArray key = args.value(0);
+    const Mode* mode = modeOf(key);
+    if (!mode)
+        return usageError(err, QStringLiteral("неизвестный ключ «%1»").arg(displayPath(key)));
+    if (!mode->command) {
         if (args.size() > 1)
-            return usageError(err, QStringLiteral("у %1 нет аргументов").arg(QString::fromLatin1(mode)));
-        out << (mode == "--help" ? commandLineHelp() : commandLineVersion());
+            return usageError(err, QStringLiteral("у %1 нет аргументов").arg(QString::fromLatin1(key)));
+        out << (key == "--help" ? commandLineHelp() : commandLineVersion());
         out.flush();
         return kAllSound;
     }
-    if (mode != "--check" && mode != "--list")
-        return usageError(err, QStringLiteral("неизвестный ключ «%1»").arg(displayPath(mode)));
 
-    PathList paths;
+    Call call;
     bool optionsEnded = false;
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QByteArray& arg = args.at(i);
@@ -62,13 +197,49 @@ int runCommandLine(const QByteArrayList& args, QTextStream& out, QTextStream& er
             optionsEnded = true;
             continue;
         }
-        if (!optionsEnded && arg.startsWith('-') && arg != "-")
-            return usageError(err, QStringLiteral("неизвестный ключ «%1»").arg(displayPath(arg)));
+        if (!optionsEnded && arg.startsWith('-') && arg != "-") {
+            const Option* option = optionOf(*mode, arg);
+            if (!option)
+                return usageError(err, QStringLiteral("неизвестный ключ «%1»").arg(displayPath(arg)));
+            const QString shownKey = QString::fromLatin1(arg.startsWith("--") ? option->longKey : option->shortKey);
+            QByteArray& value = call.*option->target;
+            if (!value.isEmpty())
+                return usageError(err, QStringLiteral("ключ %1 указан дважды").arg(shownKey));
+            if (arg.contains('='))
+                value = arg.mid(option->longKey.size() + 1);
+            else if (i + 1 < args.size())
+                value = args.at(++i);
+            if (value.isEmpty())
+                return usageError(err, QStringLiteral("после %1 не указан файл").arg(shownKey));
+            continue;
+        }
         if (arg.isEmpty())
             return usageError(err, QStringLiteral("пустой путь"));
-        paths << arg;
+        call.paths << arg;
     }
-    if (paths.isEmpty())
-        return usageError(err, QStringLiteral("%1: не указаны файлы или папки").arg(QString::fromLatin1(mode)));
-    return mode == "--check" ? checkPassports(paths, out, err) : listPassports(paths, out, err);
+    if (call.paths.isEmpty())
+        return usageError(err, QStringLiteral("%1: не указаны файлы или папки").arg(QString::fromLatin1(key)));
+    return mode->command(call, out, err);
+}
+
+} // namespace
+
+int runCommandLine(const QByteArrayList& args, Output& out, Output& err)
+{
+    try {
+        return runMode(args, out, err);
+    } catch (const OutputFailure& failure) {
+        try {
+            err << QStringLiteral("%1: %2\n").arg(kProgram, failure.message());
+            err.flush();
+        } catch (const OutputFailure&) {
+            // The error stream itself is lost: the exit status alone tells.
+        }
+        return kOutputError;
+    }
+}
+
+bool isCommitteeCommand(const QByteArrayList& args)
+{
+    return !args.isEmpty() && args.constFirst().startsWith("--") && args.constFirst() != "--";
 }

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "core/committee/Output.h"
+
 #include <QByteArrayList>
-#include <QTextStream>
 
 // The committee's commands, without a window or a display. `args` are the arguments after the
-// program's name, as bytes; the first starts with "--". Returns the exit status.
-int runCommandLine(const QByteArrayList& args, QTextStream& out, QTextStream& err);
+// program's name, as bytes; the first starts with "--". Returns the exit status; a failed write
+// ends the run with kOutputError and a message on `err`, as far as it can still be written.
+int runCommandLine(const QByteArrayList& args, Output& out, Output& err);
 
-// The text of --help and of --version.
-QString commandLineHelp();
-QString commandLineVersion();
+// Whether the arguments after the program's name ask for one of the committee's commands: the
+// first begins with "--" and is not "--" alone, which starts the editor with the path after it.
+bool isCommitteeCommand(const QByteArrayList& args);

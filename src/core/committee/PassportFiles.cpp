@@ -4,6 +4,7 @@
 #include "core/passport/PassportReader.h"
 #include "core/shell/Failure.h"
 #include "core/shell/SystemReason.h"
+#include "core/shell/Wording.h"
 
 #include <QSet>
 #include <QStringDecoder>
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -34,12 +36,30 @@ struct Folder
     qsizetype next = 0;
 };
 
-QString lowerFirst(QString text)
+bool hasPassportSuffix(const QByteArray& name)
 {
-    if (!text.isEmpty())
-        text[0] = text[0].toLower();
-    return text;
+    return name.size() >= kSuffix.size() && name.right(kSuffix.size()).toLower() == kSuffix;
 }
+
+// Characters after which a terminal, a pager or an editor may start a new line, or that turn the
+// direction of what follows: C1 controls (with U+0085, next line), the line and paragraph
+// separators, and the bidirectional controls.
+bool breaksOrTurnsLine(char16_t code)
+{
+    return (code >= 0x80 && code <= 0x9F) || code == 0x061C || code == 0x200E || code == 0x200F ||
+           (code >= 0x2028 && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069);
+}
+
+// One thing the walk found: a passport file to read, or a folder that could not be walked
+// (`problem` set).
+struct FoundPath
+{
+    QByteArray path;
+    QString problem;
+};
+
+// What the walk reports beside the files: a folder reached a second time through a link.
+using WalkNote = std::function<void(const QByteArray& path, const QString& note)>;
 
 QByteArray joined(const QByteArray& folder, const QByteArray& name)
 {
@@ -150,41 +170,72 @@ private:
 
 } // namespace
 
-void walkPassportFiles(const PathList& roots, const std::function<void(const FoundPath&)>& found, const WalkNote& note)
+void readPassportFiles(const PathList& roots, const PassportFileReport& report, Output& err)
 {
+    const std::function<void(const FoundPath&)> found = [&report](const FoundPath& found) {
+        QString problem = found.problem;
+        std::optional<ReadPassport> read;
+        if (problem.isEmpty()) {
+            try {
+                read = readPassportDocument(readPassportBytes(found.path));
+            } catch (const Failure& failure) {
+                problem = failure.message();
+            } catch (const std::bad_alloc&) {
+                problem = QStringLiteral("не хватило памяти");
+            }
+        }
+        if (read)
+            report.sound(found.path, *read);
+        else
+            report.broken(found.path, problem);
+    };
+    const WalkNote note = [&err](const QByteArray& path, const QString& text) {
+        err << reportLine(path, text);
+        err.flush();
+    };
     Walk walk(found, note);
     for (const QByteArray& root : roots)
         walk.root(root);
 }
 
-bool hasPassportSuffix(const QByteArray& name)
+QString reportLine(const QByteArray& path, const QString& text)
 {
-    return name.size() >= kSuffix.size() && name.right(kSuffix.size()).toLower() == kSuffix;
+    return displayPath(path) + QStringLiteral(": ") + displayText(text) + u'\n';
 }
 
 QString displayPath(const QByteArray& path)
 {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder.decode(path);
-    const bool utf8 = !decoder.hasError();
+    if (!decoder.hasError())
+        return displayText(text);
     QString shown;
-    const auto escaped = [&shown](uint code) { shown += QStringLiteral("\\x%1").arg(code, 2, 16, QLatin1Char('0')); };
-    // A line break or another control in a name would split or garble the line.
-    if (utf8) {
-        for (QChar c : text) {
-            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
-                escaped(c.unicode());
-            else
-                shown += c;
-        }
-        return shown;
-    }
     for (char byte : path) {
         const auto unit = static_cast<unsigned char>(byte);
-        if (unit < 0x20 || unit >= 0x7F)
-            escaped(unit);
+        if (unit == '\\')
+            shown += QStringLiteral("\\\\");
+        else if (unit < 0x20 || unit >= 0x7F)
+            shown += QStringLiteral("\\x%1").arg(unit, 2, 16, QLatin1Char('0'));
         else
             shown += QLatin1Char(byte);
+    }
+    return shown;
+}
+
+QString displayText(const QString& text)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (QChar c : text) {
+        const char16_t code = c.unicode();
+        if (code == u'\\')
+            shown += QStringLiteral("\\\\");
+        else if (code < 0x20 || code == 0x7F)
+            shown += QStringLiteral("\\x%1").arg(code, 2, 16, QLatin1Char('0'));
+        else if (breaksOrTurnsLine(code))
+            shown += QStringLiteral("\\u%1").arg(code, 4, 16, QLatin1Char('0'));
+        else
+            shown += c;
     }
     return shown;
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/committee/Output.h"
+#include "core/passport/PassportReader.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -9,25 +12,32 @@
 // UTF-8, and a decoded name could not be opened again.
 using PathList = QList<QByteArray>;
 
-// One thing the walk found: a passport file to read, or a folder that could not be walked
-// (`problem` set).
-struct FoundPath
+// What reading the files found reports, file by file.
+struct PassportFileReport
 {
-    QByteArray path;
-    QString problem;
+    // A file read whole, with the passport it holds.
+    std::function<void(const QByteArray& path, const ReadPassport& read)> sound;
+    // A file that is not a sound passport, or a folder that could not be walked: the first problem.
+    std::function<void(const QByteArray& path, const QString& problem)> broken;
 };
 
-// What the walk reports beside the files: a folder reached a second time through a link.
-using WalkNote = std::function<void(const QByteArray& path, const QString& note)>;
+// Every argument that is not a folder is read as it is; folders are walked recursively for names
+// ending in ".qdx.xml" in any letter case, links followed, each folder entered once. The order is
+// that of the paths sorted component by component, byte by byte. Only the entries of the folders
+// on the way down are held, so memory does not grow with the number of files. Each file is read by
+// the reader that reopens a passport in the editor. Notes about the walk (a folder reached again
+// through a link) go to `err` as report lines.
+void readPassportFiles(const PathList& roots, const PassportFileReport& report, Output& err);
 
-// Every argument that is not a folder is reported as it is; folders are walked recursively for
-// names ending in ".qdx.xml" in any letter case, links followed, each folder entered once. The
-// order is that of the paths sorted component by component, byte by byte. Only the entries of the
-// folders on the way down are held, so memory does not grow with the number of files.
-void walkPassportFiles(const PathList& roots, const std::function<void(const FoundPath&)>& found, const WalkNote& note);
-
-bool hasPassportSuffix(const QByteArray& name);
-
-// The path for a line of output: UTF-8 as it stands; a name in another encoding keeps its ASCII
-// and shows every other byte as \xNN, so that the file can still be found.
+// The path for a line of output, one line whatever the name, and back to one name only: a backslash
+// is doubled; in a UTF-8 name, ASCII controls show as \xNN and the characters that break or turn a
+// line (C1 controls, U+2028, U+2029, the bidirectional controls) as \uXXXX; a name in another
+// encoding keeps its ASCII and shows every other byte as \xNN.
 QString displayPath(const QByteArray& path);
+
+// A text from a file (a problem quoting the file's content) for a line of output, escaped as a
+// UTF-8 name is.
+QString displayText(const QString& text);
+
+// "PATH: TEXT" and a line feed, both escaped.
+QString reportLine(const QByteArray& path, const QString& text);

@@ -2,18 +2,8 @@
 
 #include "core/committee/PassportCheck.h"
 
-#include <QStringList>
-
-// The columns of the committee's list, in order; the comment is last because it may span lines.
-QStringList passportListHeader();
-
-// The fields of one sound passport, in the order of the header.
-QStringList passportListRow(const QString& file, const ReadPassport& passport);
-
-// One CSV record: RFC 4180 quoting where a field needs it, ended by CR LF.
-QString csvRecord(const QStringList& fields);
-
-// The byte order mark and the header, then one record per sound passport; broken files and notes
-// about the walk go to `err` only. Returns kAllSound or kSomeBroken.
-int listPassports(const PathList& roots, QTextStream& out, QTextStream& err,
-                  const PassportFileRead& read = readCommitteePassport);
+// A header, then one row per sound passport; broken files and notes about the walk go to `err`
+// only. The list goes to `out`, or to the file `outputPath` when one is named: an Office Open XML
+// spreadsheet when its name ends in ".xlsx" in any letter case, CSV otherwise. CSV is UTF-8 with a
+// byte order mark, every field quoted, records ended by CR LF. Returns kAllSound or kSomeBroken.
+int listPassports(const PathList& roots, const QByteArray& outputPath, Output& out, Output& err);

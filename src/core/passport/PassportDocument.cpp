@@ -82,8 +82,11 @@ void addPicture(XmlElement& work, const PassportSnapshot& passport)
     img.set(QStringLiteral("src"), kPictureUriPrefix + cleaned(passport.pictureBase64));
     img.set(QStringLiteral("width"), number(passport.pictureWidth));
     img.set(QStringLiteral("height"), number(passport.pictureHeight));
-    if (!passport.pictureCaption.isEmpty())
-        img.set(QStringLiteral("title"), cleaned(passport.pictureCaption));
+    // A caption of nothing the file can carry is no caption: an empty title would read back as
+    // none and the next save would drop it.
+    const QString caption = cleaned(passport.pictureCaption);
+    if (!caption.isEmpty())
+        img.set(QStringLiteral("title"), caption);
 }
 
 void addComment(XmlElement& work, const PassportSnapshot& passport)

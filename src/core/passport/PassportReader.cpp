@@ -1,191 +1,105 @@
+// The tree of a passport file onto a passport: the third step after the bytes (PassportBytes) and
+// the tree (XmlTree).
+
 #include "core/passport/PassportReader.h"
 
 #include "core/participants/ParticipantId.h"
 #include "core/passport/FieldLimits.h"
+#include "core/passport/XmlTree.h"
 #include "core/picture/JpegImport.h"
 #include "core/picture/ShownSize.h"
 #include "core/sections/SectionRules.h"
 #include "core/shell/Failure.h"
-#include "core/shell/SystemReason.h"
 #include "core/shell/Windows1251.h"
 
 #include <QDir>
 #include <QFile>
-#include <QStringDecoder>
-#include <QXmlStreamReader>
-#include <cerrno>
-#include <fcntl.h>
+#include <algorithm>
+#include <initializer_list>
 #include <limits>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
-const QString kTooLarge = QStringLiteral("Файл больше %1 МБ").arg(kMaxPassportFileBytes >> 20);
-
 const QString kPictureUriPrefix = QStringLiteral("data:image/jpeg;base64,");
-
-Failure problem(const QString& sentence)
-{
-    return Failure(sentence);
-}
 
 QString quoted(const QString& text)
 {
     return QStringLiteral("«%1»").arg(text);
 }
 
-// One element as the file holds it. Comments and processing instructions play no part; text
-// around them is joined, as a parser's application sees it.
-struct Node
+QString quoted(const char* text)
 {
-    QString name;
-    qint64 line = 0;
-    QList<std::pair<QString, QString>> attributes;
-    QString text;
-    QList<Node> children;
-
-    std::optional<QString> attribute(const QString& attributeName) const
-    {
-        for (const auto& [key, value] : attributes) {
-            if (key == attributeName)
-                return value;
-        }
-        return std::nullopt;
-    }
-};
-
-QString decodeUtf8(const QByteArray& bytes)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError())
-        throw problem(QStringLiteral("Текст файла не в кодировке UTF-8"));
-    return text;
+    return quoted(QString::fromLatin1(text));
 }
 
-Failure notXml(const QXmlStreamReader& reader)
+// Every refusal about the shape of the tree, each sentence in one place.
+Failure extraElement(const XmlNode& child, const XmlNode& parent)
 {
-    return problem(QStringLiteral("Текст файла не является правильным документом XML (строка %1, позиция %2)")
-                       .arg(reader.lineNumber())
-                       .arg(reader.columnNumber()));
+    return Failure(QStringLiteral("Лишний элемент %1 в элементе %2").arg(quoted(child.name), quoted(parent.name)));
 }
 
-// The passport nests five deep and no element has more than 13 children. Beyond that the tree
-// keeps nothing, so a file of a million elements costs no more memory than a small one, and the
-// checks still find what does not belong.
-constexpr int kMaxDepth = 6;
-constexpr qsizetype kMaxChildren = 16;
-
-// Reads the element whose start tag the reader has just passed.
-Node readElement(QXmlStreamReader& reader, int depth)
+Failure repeatedElement(const XmlNode& child, const XmlNode& parent)
 {
-    Node node;
-    node.name = reader.namespaceUri().isEmpty() ? reader.qualifiedName().toString()
-                                                : QStringLiteral("{%1}%2").arg(reader.namespaceUri(), reader.name());
-    node.line = reader.lineNumber();
-    for (const QXmlStreamAttribute& attribute : reader.attributes()) {
-        const QString name = attribute.namespaceUri().isEmpty()
-                                 ? attribute.qualifiedName().toString()
-                                 : QStringLiteral("{%1}%2").arg(attribute.namespaceUri(), attribute.name());
-        node.attributes.append({name, attribute.value().toString()});
-    }
-    while (!reader.atEnd()) {
-        switch (reader.readNext()) {
-        case QXmlStreamReader::StartElement:
-            if (depth < kMaxDepth && node.children.size() < kMaxChildren)
-                node.children.append(readElement(reader, depth + 1));
-            else
-                reader.skipCurrentElement();
-            if (depth >= kMaxDepth && node.children.isEmpty())
-                node.children.append(Node{reader.name().toString(), reader.lineNumber(), {}, {}, {}});
-            break;
-        case QXmlStreamReader::Characters:
-            node.text += reader.text();
-            break;
-        case QXmlStreamReader::EndElement:
-            return node;
-        case QXmlStreamReader::DTD:
-        case QXmlStreamReader::EntityReference:
-            throw problem(QStringLiteral("Файл содержит объявление типа документа или ссылку на сущность"));
-        default:
-            break;
-        }
-    }
-    throw notXml(reader);
+    return Failure(QStringLiteral("Элемент %1 повторяется в элементе %2").arg(quoted(child.name), quoted(parent.name)));
 }
 
-Node parseDocument(const QString& text)
+Failure missingElement(const XmlNode& parent, const char* name)
 {
-    QXmlStreamReader reader(text);
-    std::optional<Node> root;
-    while (!reader.atEnd()) {
-        switch (reader.readNext()) {
-        case QXmlStreamReader::StartDocument: {
-            const QStringView encoding = reader.documentEncoding();
-            if (!encoding.isEmpty() && encoding.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) != 0)
-                throw problem(QStringLiteral("Текст файла не в кодировке UTF-8"));
-            break;
-        }
-        // Stopped before any declaration of the subset is used: nothing is expanded or fetched.
-        case QXmlStreamReader::DTD:
-        case QXmlStreamReader::EntityReference:
-            throw problem(QStringLiteral("Файл содержит объявление типа документа или ссылку на сущность"));
-        case QXmlStreamReader::StartElement:
-            root = readElement(reader, 1);
-            break;
-        default:
-            break;
-        }
-    }
-    if (reader.hasError() || !root)
-        throw notXml(reader);
-    return *root;
+    return Failure(QStringLiteral("В элементе %1 нет элемента %2").arg(quoted(parent.name), quoted(name)));
 }
 
-bool isBlank(const QString& text)
+Failure extraAttribute(const XmlNode& node, const QString& name)
 {
-    for (QChar c : text) {
-        if (c != u' ' && c != u'\t' && c != u'\n' && c != u'\r')
-            return false;
-    }
-    return true;
+    return Failure(QStringLiteral("У элемента %1 лишний атрибут %2").arg(quoted(node.name), quoted(name)));
+}
+
+Failure missingAttribute(const XmlNode& node, const char* name)
+{
+    return Failure(QStringLiteral("У элемента %1 нет атрибута %2").arg(quoted(node.name), quoted(name)));
+}
+
+Failure badValue(const XmlNode& node, const char* attribute, const QString& value)
+{
+    return Failure(QStringLiteral("Недопустимое значение %1 атрибута %2 элемента %3")
+                       .arg(quoted(value), quoted(attribute), quoted(node.name)));
+}
+
+Failure containsText(const XmlNode& node)
+{
+    return Failure(QStringLiteral("Элемент %1 содержит текст").arg(quoted(node.name)));
+}
+
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
 }
 
 // The attributes an element may carry; missing required ones and any other are refused.
-void checkAttributes(const Node& node, std::initializer_list<const char*> required,
+void checkAttributes(const XmlNode& node, std::initializer_list<const char*> required,
                      std::initializer_list<const char*> optional = {})
 {
+    const auto listed = [](std::initializer_list<const char*> names, const QString& name) {
+        return std::any_of(names.begin(), names.end(),
+                           [&name](const char* known) { return name == QLatin1String(known); });
+    };
     for (const auto& [name, value] : node.attributes) {
-        bool known = false;
-        for (const char* allowed : required)
-            known = known || name == QLatin1String(allowed);
-        for (const char* allowed : optional)
-            known = known || name == QLatin1String(allowed);
-        if (!known)
-            throw problem(QStringLiteral("У элемента %1 лишний атрибут %2").arg(quoted(node.name), quoted(name)));
+        if (!listed(required, name) && !listed(optional, name))
+            throw extraAttribute(node, name);
     }
     for (const char* name : required) {
         if (!node.attribute(QLatin1String(name)))
-            throw problem(
-                QStringLiteral("У элемента %1 нет атрибута %2").arg(quoted(node.name), quoted(QLatin1String(name))));
+            throw missingAttribute(node, name);
     }
 }
 
-QString requiredAttribute(const Node& node, const char* name)
+QString requiredAttribute(const XmlNode& node, const char* name)
 {
     return *node.attribute(QLatin1String(name));
 }
 
-Failure badValue(const Node& node, const char* attribute, const QString& value)
-{
-    return problem(QStringLiteral("Недопустимое значение %1 атрибута %2 элемента %3")
-                       .arg(quoted(value), quoted(QLatin1String(attribute)), quoted(node.name)));
-}
-
 // Decimal without sign or leading zeros, as the program writes numbers.
-qint64 numberAttribute(const Node& node, const char* name, qint64 maximum)
+qint64 numberAttribute(const XmlNode& node, const char* name, qint64 maximum)
 {
     const QString value = requiredAttribute(node, name);
     bool plain = !value.isEmpty() && value.size() <= 18 && (value == QLatin1String("0") || value.at(0) != u'0');
@@ -197,53 +111,78 @@ qint64 numberAttribute(const Node& node, const char* name, qint64 maximum)
     return number;
 }
 
-void checkNoText(const Node& node)
+void checkNoText(const XmlNode& node)
 {
-    if (!isBlank(node.text))
-        throw problem(QStringLiteral("Элемент %1 содержит текст").arg(quoted(node.name)));
+    if (!node.blank)
+        throw containsText(node);
 }
 
-void checkEmpty(const Node& node)
+void checkEmpty(const XmlNode& node)
 {
     checkNoText(node);
     if (!node.children.isEmpty())
-        throw problem(QStringLiteral("Лишний элемент %1 в элементе %2")
-                          .arg(quoted(node.children.constFirst().name), quoted(node.name)));
+        throw extraElement(node.children.constFirst(), node);
 }
 
 // A text element: text only, no attributes.
-QString textOf(const Node& node)
+QString textOf(const XmlNode& node)
 {
     checkAttributes(node, {});
     if (!node.children.isEmpty())
-        throw problem(QStringLiteral("Лишний элемент %1 в элементе %2")
-                          .arg(quoted(node.children.constFirst().name), quoted(node.name)));
+        throw extraElement(node.children.constFirst(), node);
     return node.text;
 }
 
-// Children that each occur once, the required ones at least once; returns them by name in the
-// order asked for.
-QList<const Node*> uniqueChildren(const Node& parent, const QStringList& names, const QStringList& optional = {})
+// The children of an element that each occur once, found by name. Text between them, an unknown
+// or repeated child and a missing required one are refused, in that order.
+class Children
 {
-    checkNoText(parent);
-    QList<const Node*> found(names.size(), nullptr);
-    for (const Node& child : parent.children) {
-        const qsizetype index = names.indexOf(child.name);
-        if (index < 0)
-            throw problem(
-                QStringLiteral("Лишний элемент %1 в элементе %2").arg(quoted(child.name), quoted(parent.name)));
-        if (found[index])
-            throw problem(
-                QStringLiteral("Элемент %1 повторяется в элементе %2").arg(quoted(child.name), quoted(parent.name)));
-        found[index] = &child;
+public:
+    Children(const XmlNode& parent, std::initializer_list<const char*> required,
+             std::initializer_list<const char*> optional = {})
+    {
+        checkNoText(parent);
+        for (const char* name : required)
+            m_found.append({name, nullptr});
+        for (const char* name : optional)
+            m_found.append({name, nullptr});
+        for (const XmlNode& child : parent.children) {
+            const XmlNode** slot = place(child.name);
+            if (!slot)
+                throw extraElement(child, parent);
+            if (*slot)
+                throw repeatedElement(child, parent);
+            *slot = &child;
+        }
+        for (const char* name : required) {
+            if (!find(name))
+                throw missingElement(parent, name);
+        }
     }
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        if (!found[i] && !optional.contains(names.at(i)))
-            throw problem(
-                QStringLiteral("В элементе %1 нет элемента %2").arg(quoted(parent.name), quoted(names.at(i))));
+
+    const XmlNode& operator[](const char* name) const { return *find(name); }
+
+    const XmlNode* find(const char* name) const
+    {
+        for (const auto& [known, node] : m_found) {
+            if (qstrcmp(known, name) == 0)
+                return node;
+        }
+        return nullptr;
     }
-    return found;
-}
+
+private:
+    const XmlNode** place(const QString& name)
+    {
+        for (auto& [known, node] : m_found) {
+            if (name == QLatin1String(known))
+                return &node;
+        }
+        return nullptr;
+    }
+
+    QList<std::pair<const char*, const XmlNode*>> m_found;
+};
 
 // Line breaks as a memo holds them: CR LF, whatever form the file gave them.
 QString memoText(const QString& text)
@@ -263,72 +202,85 @@ QString memoText(const QString& text)
     return held;
 }
 
+// Counted in UTF-16 units, as the editor's controls count.
 QString limited(const QString& text, int limit, const QString& what)
 {
     if (text.size() > limit)
-        throw problem(QStringLiteral("%1 длиннее %2 символов").arg(what).arg(limit));
+        throw Failure(QStringLiteral("%1 длиннее %2 символов").arg(what).arg(limit));
     return text;
 }
 
-void readWorkAttributes(const Node& work, PassportSnapshot& passport, qint64& storedSeconds)
+// The editor trims these texts when it saves, so blanks at their ends are not its own.
+QString trimmedText(const QString& text, const QString& what)
 {
-    checkAttributes(work, {"title", "sz_id", "stored", "version"});
-    passport.title = limited(requiredAttribute(work, "title"), FieldLimits::kTitle, QStringLiteral("Название работы"));
-    if (requiredAttribute(work, "version") != QLatin1String("2.2"))
-        throw problem(
-            QStringLiteral("Неизвестная версия формата паспорта %1").arg(quoted(requiredAttribute(work, "version"))));
-    if (requiredAttribute(work, "sz_id") != QString::number(PassportRecord::kSeason))
-        throw problem(QStringLiteral("Паспорт относится к другому сезону фестиваля (%1)")
-                          .arg(quoted(requiredAttribute(work, "sz_id"))));
-    storedSeconds = numberAttribute(work, "stored", std::numeric_limits<qint64>::max());
+    if (!text.isEmpty() && (isBlank(text.front()) || isBlank(text.back())))
+        throw Failure(QStringLiteral("%1 начинается или заканчивается пробелом").arg(what));
+    return text;
 }
 
-void readLanguages(const Node& linguistics, Sections::LanguageChoices& languages)
+QString limitedTrimmed(const QString& text, int limit, const QString& what)
+{
+    return trimmedText(limited(text, limit, what), what);
+}
+
+void readWorkAttributes(const XmlNode& work, PassportSnapshot& passport, qint64& storedSeconds)
+{
+    checkAttributes(work, {"title", "sz_id", "stored", "version"});
+    const QString what = QStringLiteral("Название работы");
+    passport.title = limitedTrimmed(requiredAttribute(work, "title"), FieldLimits::kTitle, what);
+    const QString version = requiredAttribute(work, "version");
+    if (version != QLatin1String("2.2"))
+        throw Failure(QStringLiteral("Неизвестная версия формата паспорта %1").arg(quoted(version)));
+    const QString season = requiredAttribute(work, "sz_id");
+    if (season != QString::number(PassportRecord::kSeason))
+        throw Failure(QStringLiteral("Паспорт относится к другому сезону фестиваля (%1)").arg(quoted(season)));
+    storedSeconds = numberAttribute(work, "stored", kMaxStoredSeconds);
+}
+
+void readLanguages(const XmlNode& linguistics, Sections::LanguageChoices& languages)
 {
     checkNoText(linguistics);
     bool* const ticked[] = {&languages.russian, &languages.english, &languages.german};
     int next = 0; // languages come in the order 25, 26, 27, then "другое"
-    for (const Node& child : linguistics.children) {
+    for (const XmlNode& child : linguistics.children) {
         if (child.name != QLatin1String("subject"))
-            throw problem(
-                QStringLiteral("Лишний элемент %1 в элементе %2").arg(quoted(child.name), quoted(linguistics.name)));
+            throw extraElement(child, linguistics);
         checkEmpty(child);
         int position = 0;
-        if (child.attribute(QStringLiteral("title"))) {
+        if (child.attribute(u"title")) {
             checkAttributes(child, {"title"});
             position = 3;
-            languages.otherText = limited(requiredAttribute(child, "title"), FieldLimits::kOtherLanguage,
-                                          QStringLiteral("Название другого языка"));
+            const QString what = QStringLiteral("Название другого языка");
+            languages.otherText = limitedTrimmed(requiredAttribute(child, "title"), FieldLimits::kOtherLanguage, what);
             languages.other = true;
         } else {
             checkAttributes(child, {"sb_id"});
             const qint64 id = numberAttribute(child, "sb_id", std::numeric_limits<int>::max());
             if (id < Sections::kFirstLanguage || id > Sections::kLastLanguage)
-                throw problem(QStringLiteral("Неизвестный язык раздела «Лингвистика»: %1").arg(id));
+                throw Failure(QStringLiteral("Неизвестный язык раздела «Лингвистика»: %1").arg(id));
             position = static_cast<int>(id) - Sections::kFirstLanguage;
             *ticked[position] = true;
         }
         if (position < next)
-            throw problem(QStringLiteral("Языки раздела «Лингвистика» повторяются или идут не по порядку"));
+            throw Failure(QStringLiteral("Языки раздела «Лингвистика» повторяются или идут не по порядку"));
         next = position + 1;
     }
 }
 
-void readSubjects(const Node& subjects, PassportSnapshot& passport)
+void readSubjects(const XmlNode& subjects, PassportSnapshot& passport)
 {
     checkAttributes(subjects, {});
     checkNoText(subjects);
     QList<std::int32_t> ids;
-    for (const Node& subject : subjects.children) {
+    for (const XmlNode& subject : subjects.children) {
         if (subject.name != QLatin1String("subject"))
-            throw problem(
-                QStringLiteral("Лишний элемент %1 в элементе %2").arg(quoted(subject.name), quoted(subjects.name)));
+            throw extraElement(subject, subjects);
         checkAttributes(subject, {"sb_id"});
         const qint64 id = numberAttribute(subject, "sb_id", std::numeric_limits<int>::max());
         if (Sections::catalogueTitle(static_cast<int>(id)).isEmpty() || id >= Sections::kFirstLanguage)
-            throw problem(QStringLiteral("Неизвестный раздел фестиваля %1").arg(id));
+            throw Failure(QStringLiteral("Неизвестный раздел фестиваля %1").arg(id));
         if (ids.contains(static_cast<std::int32_t>(id)))
-            throw problem(QStringLiteral("Раздел фестиваля %1 указан дважды").arg(id));
+            throw Failure(QStringLiteral("Раздел фестиваля %1 указан дважды").arg(id));
         if (id == Sections::kLinguistics)
             readLanguages(subject, passport.languages);
         else
@@ -338,43 +290,41 @@ void readSubjects(const Node& subjects, PassportSnapshot& passport)
     for (qsizetype i = 0; i < ids.size() && i < PassportRecord::kSlotCount; ++i)
         passport.subjectSlots[i] = ids.at(i);
     if (ids.size() > PassportRecord::kSlotCount || !Sections::boxStatesFor(passport.subjectSlots, passport.languages))
-        throw problem(QStringLiteral("Такое сочетание разделов фестиваля нельзя выбрать"));
+        throw Failure(QStringLiteral("Такое сочетание разделов фестиваля нельзя выбрать"));
 }
 
-QByteArray participantName(const Node& person, const char* attribute, const QString& what, const QString& id)
+QByteArray participantName(const XmlNode& person, const char* attribute, const QString& what, const QString& id)
 {
     const QString value = requiredAttribute(person, attribute);
+    const QString whose = QStringLiteral("%1 участника %2").arg(what, quoted(id));
     const QByteArray held = toCp1251(value);
     if (fromCp1251(held) != value)
-        throw problem(QStringLiteral("%1 участника %2 содержит символ, которого нет в кодировке Windows-1251")
-                          .arg(what, quoted(id)));
+        throw Failure(QStringLiteral("%1 содержит символ, которого нет в кодировке Windows-1251").arg(whose));
     if (held.size() > FieldLimits::kParticipantName)
-        throw problem(QStringLiteral("%1 участника %2 длиннее %3 символов")
-                          .arg(what, quoted(id))
-                          .arg(FieldLimits::kParticipantName));
+        throw Failure(QStringLiteral("%1 длиннее %2 символов").arg(whose).arg(FieldLimits::kParticipantName));
+    trimmedText(value, whose);
     return held;
 }
 
-void readPersons(const Node& authors, PassportSnapshot& passport)
+void readPersons(const XmlNode& authors, PassportSnapshot& passport)
 {
     checkAttributes(authors, {});
     checkNoText(authors);
     QStringList ids;
-    for (const Node& person : authors.children) {
+    for (const XmlNode& person : authors.children) {
         if (person.name != QLatin1String("person"))
-            throw problem(
-                QStringLiteral("Лишний элемент %1 в элементе %2").arg(quoted(person.name), quoted(authors.name)));
+            throw extraElement(person, authors);
         checkEmpty(person);
         checkAttributes(person, {"p_id_full", "p_type", "surname", "name", "patronymic"}, {"status"});
 
         const QString id = requiredAttribute(person, "p_id_full");
         const QByteArray normal = NormalizeParticipantId(id);
         if (!isAdmissibleParticipantId(normal) || QString::fromLatin1(FormatParticipantId(normal)) != id)
-            throw problem(QStringLiteral("%1 не является идентификатором участника").arg(quoted(id)));
+            throw Failure(QStringLiteral("%1 не является идентификатором участника").arg(quoted(id)));
         if (!IsParticipantIdValid(normal))
-            throw problem(QStringLiteral("Неверный контрольный код в идентификаторе участника %1").arg(quoted(id)));
+            throw Failure(QStringLiteral("Неверный контрольный код в идентификаторе участника %1").arg(quoted(id)));
         if (ids.contains(id))
-            throw problem(QStringLiteral("Идентификатор участника %1 указан дважды").arg(quoted(id)));
+            throw Failure(QStringLiteral("Идентификатор участника %1 указан дважды").arg(quoted(id)));
         ids.append(id);
 
         const QString type = requiredAttribute(person, "p_type");
@@ -382,8 +332,8 @@ void readPersons(const Node& authors, PassportSnapshot& passport)
         if (!teacher && type != QLatin1String("student"))
             throw badValue(person, "p_type", type);
         if (!teacher && !passport.teachers.isEmpty())
-            throw problem(QStringLiteral("Автор %1 указан после руководителей").arg(quoted(id)));
-        const std::optional<QString> status = person.attribute(QStringLiteral("status"));
+            throw Failure(QStringLiteral("Автор %1 указан после руководителей").arg(quoted(id)));
+        const std::optional<QString> status = person.attribute(u"status");
         if (status && (*status != QLatin1String("leader") || !teacher))
             throw badValue(person, "status", *status);
 
@@ -396,39 +346,76 @@ void readPersons(const Node& authors, PassportSnapshot& passport)
         QList<ParticipantEntry>& group = teacher ? passport.teachers : passport.authors;
         const int limit = teacher ? PassportRecord::kMaxTeachers : PassportRecord::kMaxAuthors;
         if (group.size() == limit)
-            throw problem(teacher ? QStringLiteral("Руководителей больше %1").arg(limit)
+            throw Failure(teacher ? QStringLiteral("Руководителей больше %1").arg(limit)
                                   : QStringLiteral("Авторов больше %1").arg(limit));
         if (status) {
             if (passport.leaderIndex >= 0)
-                throw problem(QStringLiteral("Счет для оплаты направлен двум руководителям"));
+                throw Failure(QStringLiteral("Счет для оплаты направлен двум руководителям"));
             passport.leaderIndex = static_cast<int>(group.size());
         }
         group.append(entry);
     }
     if (!passport.teachers.isEmpty() && passport.leaderIndex < 0)
-        throw problem(QStringLiteral("Не указан руководитель, которому направлять счет для оплаты"));
+        throw Failure(QStringLiteral("Не указан руководитель, которому направлять счет для оплаты"));
 }
 
-void readContacts(const Node& contacts, PassportSnapshot& passport)
+void readContacts(const XmlNode& contacts, PassportSnapshot& passport)
 {
     checkAttributes(contacts, {});
-    const QStringList names = {"postal_code", "address", "phone", "email"};
-    const QList<const Node*> found = uniqueChildren(contacts, names);
-    passport.postIndex = limited(textOf(*found[0]), FieldLimits::kPostIndex, QStringLiteral("Почтовый индекс"));
-    passport.postAddress = limited(textOf(*found[1]), FieldLimits::kPostAddress, QStringLiteral("Почтовый адрес"));
-    passport.phone = limited(textOf(*found[2]), FieldLimits::kPhone, QStringLiteral("Телефон"));
-    passport.email = limited(textOf(*found[3]), FieldLimits::kEmail, QStringLiteral("Адрес электронной почты"));
+    const Children found(contacts, {"postal_code", "address", "phone", "email"});
+    const auto text = [&found](const char* name, int limit, const QString& what) {
+        return limitedTrimmed(textOf(found[name]), limit, what);
+    };
+    passport.postIndex = text("postal_code", FieldLimits::kPostIndex, QStringLiteral("Почтовый индекс"));
+    passport.postAddress = text("address", FieldLimits::kPostAddress, QStringLiteral("Почтовый адрес"));
+    passport.phone = text("phone", FieldLimits::kPhone, QStringLiteral("Телефон"));
+    passport.email = text("email", FieldLimits::kEmail, QStringLiteral("Адрес электронной почты"));
 }
 
-void readPicture(const Node& img, PassportSnapshot& passport)
+// The picture's JPEG, fully decoded by the editor's own decoder: as stored, or refused.
+RgbPicture decodedPicture(const QByteArray& jpeg, int width, int height)
+{
+    const std::optional<QSize> stored = jpegStoredSize(jpeg);
+    if (!stored)
+        throw Failure(QStringLiteral("Картинка не является изображением JPEG"));
+    const long long jpegWidth = stored->width();
+    const long long jpegHeight = stored->height();
+    if (jpegWidth > kPictureBox || jpegHeight > kPictureBox)
+        throw Failure(QStringLiteral("Картинка размером %1 x %2 точек больше %3 x %3")
+                          .arg(jpegWidth)
+                          .arg(jpegHeight)
+                          .arg(kPictureBox));
+    if (jpegWidth != width || jpegHeight != height)
+        throw Failure(QStringLiteral("Картинка размером %1 x %2 точек записана с размером %3 x %4")
+                          .arg(jpegWidth)
+                          .arg(jpegHeight)
+                          .arg(width)
+                          .arg(height));
+    StoredJpeg decoded;
+    try {
+        decoded = decodeStoredJpeg(jpeg);
+    } catch (const Failure& failure) {
+        throw Failure(QStringLiteral("Картинка не читается (%1)").arg(failure.message()));
+    }
+    // Shown turned, the picture would be saved with its sides swapped beside the unturned JPEG.
+    if (decoded.orientation != 1)
+        throw Failure(QStringLiteral("Картинка записана с поворотом по EXIF (ориентация %1)").arg(decoded.orientation));
+    return std::move(decoded.picture);
+}
+
+void readPicture(const XmlNode& img, ReadPassport& read)
 {
     checkEmpty(img);
     checkAttributes(img, {"src", "width", "height"}, {"title"});
     const QString src = requiredAttribute(img, "src");
     if (!src.startsWith(kPictureUriPrefix))
-        throw problem(QStringLiteral("Картинка записана не как изображение JPEG в Base64"));
+        throw Failure(QStringLiteral("Картинка записана не как изображение JPEG в Base64"));
     const int width = static_cast<int>(numberAttribute(img, "width", kPictureBox));
     const int height = static_cast<int>(numberAttribute(img, "height", kPictureBox));
+    // No caption is written as no title: an empty one would come back as none.
+    const std::optional<QString> caption = img.attribute(u"title");
+    if (caption && caption->isEmpty())
+        throw badValue(img, "title", *caption);
 
     const QString base64 = src.mid(kPictureUriPrefix.size());
     QByteArray letters = base64.toLatin1();
@@ -437,67 +424,55 @@ void readPicture(const Node& img, PassportSnapshot& passport)
         QByteArray::fromBase64Encoding(letters, QByteArray::Base64Encoding | QByteArray::AbortOnBase64DecodingErrors);
     // toLatin1 turns anything beyond Latin-1 into "?", which no decoder accepts.
     if (!decoded || letters.size() % 4 != 0)
-        throw problem(QStringLiteral("Текст картинки в Base64 поврежден"));
+        throw Failure(QStringLiteral("Текст картинки в Base64 поврежден"));
+    read.picture = decodedPicture(*decoded, width, height);
 
-    const std::optional<QSize> stored = jpegStoredSize(*decoded);
-    if (!stored)
-        throw problem(QStringLiteral("Картинка не является изображением JPEG"));
-    const long long jpegWidth = stored->width();
-    const long long jpegHeight = stored->height();
-    if (jpegWidth > kPictureBox || jpegHeight > kPictureBox)
-        throw problem(QStringLiteral("Картинка размером %1 x %2 точек больше %3 x %3")
-                          .arg(jpegWidth)
-                          .arg(jpegHeight)
-                          .arg(kPictureBox));
-    if (jpegWidth != width || jpegHeight != height)
-        throw problem(QStringLiteral("Картинка размером %1 x %2 точек записана с размером %3 x %4")
-                          .arg(jpegWidth)
-                          .arg(jpegHeight)
-                          .arg(width)
-                          .arg(height));
-
+    PassportSnapshot& passport = read.passport;
     passport.hasPicture = true;
     passport.pictureBase64 = base64;
     passport.pictureWidth = width;
     passport.pictureHeight = height;
-    passport.pictureCaption = img.attribute(QStringLiteral("title")).value_or(QString());
+    passport.pictureCaption = caption.value_or(QString());
 }
 
-ReadPassport readRoot(const Node& root)
+ReadPassport readRoot(const XmlNode& root)
 {
     if (root.name != QLatin1String("lumarinda"))
-        throw problem(QStringLiteral("Корневой элемент документа — %1, а не «lumarinda»").arg(quoted(root.name)));
+        throw Failure(QStringLiteral("Корневой элемент документа — %1, а не «lumarinda»").arg(quoted(root.name)));
     checkAttributes(root, {});
-    const Node& work = *uniqueChildren(root, {QStringLiteral("work")}).constFirst();
+    const XmlNode& work = Children(root, {"work"})["work"];
 
     ReadPassport read;
     PassportSnapshot& passport = read.passport;
     readWorkAttributes(work, passport, read.storedSeconds);
 
-    const QStringList names = {"description", "specification",    "manual", "subjects",
-                               "authors",     "public_relations", "img",    "comment"};
-    const QList<const Node*> found = uniqueChildren(work, names, {QStringLiteral("img")});
+    const Children found(
+        work, {"description", "specification", "manual", "subjects", "authors", "public_relations", "comment"},
+        {"img"});
     // The saved file has the picture before the comment, the preview after it; nothing else moves.
+    const QStringList expected = {"description", "specification",    "manual", "subjects",
+                                  "authors",     "public_relations", "comment"};
     QStringList order;
-    for (const Node& child : work.children)
+    for (const XmlNode& child : work.children)
         order.append(child.name);
     order.removeOne(QStringLiteral("img"));
-    if (order != names.mid(0, 6) + QStringList{QStringLiteral("comment")})
-        throw problem(QStringLiteral("Элементы в элементе «work» идут не по порядку"));
+    if (order != expected)
+        throw Failure(QStringLiteral("Элементы в элементе «work» идут не по порядку"));
 
-    passport.description =
-        limited(memoText(textOf(*found[0])), FieldLimits::kDescription, QStringLiteral("Описание работы"));
+    const auto memo = [&found](const char* name, int limit, const QString& what) {
+        return limited(memoText(textOf(found[name])), limit, what);
+    };
+    passport.description = memo("description", FieldLimits::kDescription, QStringLiteral("Описание работы"));
     passport.techRequest =
-        limited(textOf(*found[1]), FieldLimits::kTechRequest, QStringLiteral("Технические требования"));
-    passport.manual =
-        limited(memoText(textOf(*found[2])), FieldLimits::kManual, QStringLiteral("Порядок знакомства с работой"));
-    readSubjects(*found[3], passport);
-    readPersons(*found[4], passport);
-    readContacts(*found[5], passport);
-    if (found[6])
-        readPicture(*found[6], passport);
-    passport.notes =
-        limited(memoText(textOf(*found[7])), FieldLimits::kNotes, QStringLiteral("Комментарий для оргкомитета"));
+        limited(textOf(found["specification"]), FieldLimits::kTechRequest, QStringLiteral("Технические требования"));
+    passport.manual = memo("manual", FieldLimits::kManual, QStringLiteral("Порядок знакомства с работой"));
+    readSubjects(found["subjects"], passport);
+    readPersons(found["authors"], passport);
+    readContacts(found["public_relations"], passport);
+    if (const XmlNode* img = found.find("img"))
+        readPicture(*img, read);
+    const QString notes = QStringLiteral("Комментарий для оргкомитета");
+    passport.notes = trimmedText(memo("comment", FieldLimits::kNotes, notes), notes);
     return read;
 }
 
@@ -508,75 +483,19 @@ QString lowerFirst(const QString& sentence)
     return sentence.at(0).toLower() + sentence.mid(1);
 }
 
-Failure fileFailure(const QString& path, const QString& reason)
-{
-    return Failure(QStringLiteral("Паспорт работы %1 не открыт: %2")
-                       .arg(quoted(QDir::toNativeSeparators(path)), lowerFirst(reason)));
-}
-
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
-
 } // namespace
 
 ReadPassport readPassportDocument(const QByteArray& bytes)
 {
     if (bytes.size() > kMaxPassportFileBytes)
-        throw problem(kTooLarge);
-    return readRoot(parseDocument(decodeUtf8(bytes)));
+        throw Failure(passportTooLarge());
+    return readRoot(parseXmlTree(bytes));
 }
 
-QByteArray readPassportBytes(const QByteArray& path)
+QString passportNotOpened(const QString& path, const QString& reason)
 {
-    // Not blocking: a pipe or a device with the right name must not stop the walk.
-    const Descriptor file(::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-    if (file.get() < 0)
-        throw Failure(systemReason(errno));
-    struct stat info
-    {};
-    if (::fstat(file.get(), &info) != 0)
-        throw Failure(systemReason(errno));
-    if (S_ISDIR(info.st_mode))
-        throw Failure(QStringLiteral("Это папка, а не файл"));
-    if (!S_ISREG(info.st_mode))
-        throw Failure(QStringLiteral("Это не обычный файл"));
-    if (info.st_size > kMaxPassportFileBytes)
-        throw Failure(kTooLarge);
-    QByteArray bytes;
-    bytes.resize(static_cast<qsizetype>(info.st_size));
-    qsizetype done = 0;
-    for (;;) {
-        if (done == bytes.size()) {
-            // The file may have grown since fstat; read on, but not past the limit.
-            if (bytes.size() > kMaxPassportFileBytes)
-                throw Failure(kTooLarge);
-            bytes.resize(bytes.size() + 65536);
-        }
-        const ssize_t got = ::read(file.get(), bytes.data() + done, static_cast<size_t>(bytes.size() - done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            throw Failure(systemReason(errno));
-        if (got == 0)
-            break;
-        done += got;
-    }
-    bytes.truncate(done);
-    return bytes;
+    return QStringLiteral("Паспорт работы %1 не открыт: %2")
+        .arg(quoted(QDir::toNativeSeparators(path)), lowerFirst(reason));
 }
 
 ReadPassport readPassportFile(const QString& path)
@@ -584,6 +503,6 @@ ReadPassport readPassportFile(const QString& path)
     try {
         return readPassportDocument(readPassportBytes(QFile::encodeName(path)));
     } catch (const Failure& failure) {
-        throw fileFailure(path, failure.message());
+        throw Failure(passportNotOpened(path, failure.message()));
     }
 }

@@ -1,30 +1,33 @@
 #pragma once
 
+#include "core/passport/PassportBytes.h"
 #include "core/passport/PassportSnapshot.h"
+#include "core/picture/RgbPicture.h"
 
 #include <QByteArray>
 #include <QString>
 
-// A larger file is refused unread.
-constexpr qint64 kMaxPassportFileBytes = 64LL << 20;
-
 // What a passport file holds: the passport as the editor's controls, record and section dialog
-// would hold it, and the moment the file was written (seconds since 1970-01-01 00:00:00 UTC),
-// which a new save replaces.
+// would hold it, the moment the file was written (seconds since 1970-01-01 00:00:00 UTC), which a
+// new save replaces, and the picture decoded as the editor shows it (empty without a picture).
 struct ReadPassport
 {
     PassportSnapshot passport;
     qint64 storedSeconds = 0;
+    RgbPicture picture;
 };
+
+// The latest moment a passport may carry: eleven digits, about the year 5138, which every date
+// conversion takes.
+constexpr qint64 kMaxStoredSeconds = 99'999'999'999;
 
 // Reads a passport document, saved or preview. Content that this program could not have written is
 // refused as a whole: throws Failure whose message is one Russian sentence naming the first problem.
+// The picture is decoded in full, so what opens here the editor shows and saves again unchanged.
 ReadPassport readPassportDocument(const QByteArray& bytes);
 
-// Reads the passport file at `path`; a failure's message names the file.
+// Reads the passport file at `path`; a failure's message is passportNotOpened's.
 ReadPassport readPassportFile(const QString& path);
 
-// The bytes of the file at `localPath` (the name as the file system holds it, in any encoding).
-// Only a regular file is read, without blocking: a pipe or a device with a passport's name must not
-// stop anyone. Throws Failure with the reason alone, in Russian, also for a file over the limit.
-QByteArray readPassportBytes(const QByteArray& localPath);
+// The one wording of a passport file that did not open, with the reason as a sentence of its own.
+QString passportNotOpened(const QString& path, const QString& reason);

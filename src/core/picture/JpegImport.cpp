@@ -245,7 +245,8 @@ JDIMENSION sampled(int i, JDIMENSION source, int shown)
     return static_cast<JDIMENSION>((2LL * i + 1) * source / (2LL * shown));
 }
 
-RgbPicture importJpeg(const Source& source)
+// `standUp`: turned as the EXIF orientation says; otherwise as stored, the orientation only told.
+RgbPicture importJpeg(const Source& source, bool standUp = true, int* orientationFound = nullptr)
 {
     Decoder d;
     if (!readHeader(d, source))
@@ -256,7 +257,9 @@ RgbPicture importJpeg(const Source& source)
     checkImportable(width, height, jpeg_has_multiple_scans(&d.info), coefficientBytes(d.info));
 
     const int orientation = orientationOf(d.info);
-    const bool turned = orientationSwapsSides(orientation);
+    if (orientationFound)
+        *orientationFound = orientation;
+    const bool turned = standUp && orientationSwapsSides(orientation);
     const PictureSize upright = shownPictureSize(turned ? height : width, turned ? width : height);
     const PictureSize stored = turned ? PictureSize{upright.height, upright.width} : upright;
 
@@ -283,7 +286,7 @@ RgbPicture importJpeg(const Source& source)
                             &scaled};
     if (!decodeRows(d, sampling))
         throw jpegFailure(d.trap);
-    return orientation == 1 ? scaled : turnUpright(scaled, orientation);
+    return orientation == 1 || !standUp ? scaled : turnUpright(scaled, orientation);
 }
 
 } // namespace
@@ -298,6 +301,13 @@ RgbPicture importJpegFile(const QString& path)
 RgbPicture importJpegBytes(const QByteArray& jpeg)
 {
     return importJpeg(Source{nullptr, &jpeg});
+}
+
+StoredJpeg decodeStoredJpeg(const QByteArray& jpeg)
+{
+    StoredJpeg stored;
+    stored.picture = importJpeg(Source{nullptr, &jpeg}, false, &stored.orientation);
+    return stored;
 }
 
 std::optional<QSize> jpegStoredSize(const QByteArray& jpeg)

@@ -17,6 +17,15 @@ RgbPicture importJpegFile(const QString& path);
 // The same for a JPEG held in memory, such as the picture a passport file carries.
 RgbPicture importJpegBytes(const QByteArray& jpeg);
 
+// A JPEG as stored, not turned, and the EXIF orientation it carries (1 when none): what a passport
+// file holds, decoded by the same decoder as an import. A picture within the box keeps every pixel.
+struct StoredJpeg
+{
+    RgbPicture picture;
+    int orientation = 1;
+};
+StoredJpeg decodeStoredJpeg(const QByteArray& jpeg);
+
 // The width and height a JPEG's frame header gives, as stored (before any EXIF turn); nothing when
 // libjpeg does not take the bytes for a JPEG.
 std::optional<QSize> jpegStoredSize(const QByteArray& jpeg);

@@ -146,6 +146,16 @@ std::optional<BoxStates> boxStatesFor(const std::array<std::int32_t, 5>& subject
 {
     const bool ticked[] = {languages.russian, languages.english, languages.german, languages.other};
     const bool anyLanguage = languages.russian || languages.english || languages.german || languages.other;
+    // Linguistics confirmed, then unticked in a dialog closed without confirming: the slot keeps 6
+    // and the boxes hold no language. The dialog is left as that untick leaves it.
+    if (!anyLanguage && std::find(subjectSlots.begin(), subjectSlots.end(), kLinguistics) != subjectSlots.end()) {
+        LanguageChoices confirmed;
+        confirmed.russian = true;
+        const std::optional<BoxStates> before = boxStatesFor(subjectSlots, confirmed);
+        if (!before)
+            return std::nullopt;
+        return click(*before, kLinguistics);
+    }
     bool linguistics = false;
     BoxStates states = initialBoxStates();
     // Main sections first, since the two extra boxes are enabled only by them.

@@ -52,8 +52,10 @@ std::array<std::int32_t, 5> packSlots(const BoxStates& states);
 
 // The boxes a dialog holds once these slots were confirmed with these languages ticked: the
 // sections ticked one by one, linguistics through its languages. Nothing when no sequence of
-// clicks leads there, as for three main sections, linguistics without a language, a language
-// without linguistics, or slots out of identifier order.
+// clicks leads there, as for three main sections, a language without linguistics, or slots out of
+// identifier order. Linguistics in the slots with no language is the dialog whose linguistics was
+// unticked again after confirming and then closed without confirming: the boxes as that untick
+// leaves them.
 std::optional<BoxStates> boxStatesFor(const std::array<std::int32_t, 5>& subjectSlots,
                                       const LanguageChoices& languages);
 

@@ -1,0 +1,148 @@
+#include "core/committee/Spreadsheet.h"
+
+#include "core/committee/Output.h"
+#include "core/shell/SystemReason.h"
+#include "core/shell/Wording.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+#include <utility>
+#include <xlsxwriter.h>
+
+namespace {
+
+// The most rows a sheet holds.
+constexpr lxw_row_t kMaxRows = 1048576;
+
+// The library tells its failures in English on the C error stream; the program tells them in
+// Russian itself, so they are sent nowhere while the library works.
+class QuietLibrary
+{
+public:
+    explicit QuietLibrary(FILE* nowhere) : m_saved(stderr)
+    {
+        if (nowhere)
+            stderr = nowhere;
+    }
+    ~QuietLibrary() { stderr = m_saved; }
+    QuietLibrary(const QuietLibrary&) = delete;
+    QuietLibrary& operator=(const QuietLibrary&) = delete;
+
+private:
+    FILE* m_saved;
+};
+
+// Text as a spreadsheet cell holds it: its line breaks are line feeds.
+QByteArray cellText(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    return text.toUtf8();
+}
+
+} // namespace
+
+struct Spreadsheet::Book
+{
+    QString shownPath;
+    FILE* nowhere = nullptr;
+    lxw_workbook* workbook = nullptr;
+    lxw_worksheet* sheet = nullptr;
+    QList<lxw_format*> cellFormats;
+    lxw_row_t nextRow = 0;
+
+    Book() = default;
+    Book(const Book&) = delete;
+    Book& operator=(const Book&) = delete;
+
+    ~Book()
+    {
+        if (workbook) {
+            // Unsaved after a failure: the library must still free what it holds.
+            const QuietLibrary quiet(nowhere);
+            workbook_close(workbook);
+        }
+        if (nowhere)
+            std::fclose(nowhere);
+    }
+
+    [[noreturn]] void fail(const QString& reason) const
+    {
+        throw OutputFailure(QStringLiteral("файл «%1» не записан: %2").arg(shownPath, lowerFirst(reason)));
+    }
+};
+
+Spreadsheet::Spreadsheet(const QByteArray& path, const QString& shownPath, const QList<SheetColumn>& columns)
+    : m_book(std::make_unique<Book>())
+{
+    Book& book = *m_book;
+    book.shownPath = shownPath;
+    // The library creates the file only at the end: a file that cannot be written is told before
+    // every passport has been read for nothing.
+    const int probe = ::open(path.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (probe < 0)
+        throw OutputFailure(QStringLiteral("файл «%1» не создан: %2").arg(shownPath, lowerFirst(systemReason(errno))));
+    ::close(probe);
+
+    book.nowhere = std::fopen("/dev/null", "we");
+    const QuietLibrary quiet(book.nowhere);
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    book.workbook = workbook_new_opt(path.constData(), &options);
+    if (book.workbook)
+        book.sheet = workbook_add_worksheet(book.workbook, QByteArrayLiteral("Паспорта").constData());
+    if (!book.sheet)
+        book.fail(QStringLiteral("Не хватило памяти или места для временных файлов"));
+
+    lxw_format* header = workbook_add_format(book.workbook);
+    format_set_bold(header);
+    format_set_num_format(header, "@");
+    format_set_align(header, LXW_ALIGN_VERTICAL_TOP);
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        const SheetColumn& column = columns.at(i);
+        lxw_format* cell = workbook_add_format(book.workbook);
+        format_set_num_format(cell, "@");
+        format_set_align(cell, LXW_ALIGN_VERTICAL_TOP);
+        if (column.wrapped)
+            format_set_text_wrap(cell);
+        book.cellFormats << cell;
+        const auto index = static_cast<lxw_col_t>(i);
+        worksheet_set_column(book.sheet, index, index, column.width, cell);
+        worksheet_write_string(book.sheet, 0, index, cellText(column.header).constData(), header);
+    }
+    worksheet_freeze_panes(book.sheet, 1, 0);
+    book.nextRow = 1;
+}
+
+Spreadsheet::~Spreadsheet() = default;
+
+void Spreadsheet::append(const QStringList& fields)
+{
+    Book& book = *m_book;
+    if (book.nextRow >= kMaxRows)
+        book.fail(QStringLiteral("Исправных паспортов больше, чем строк в листе (%1)").arg(kMaxRows - 1));
+    const QuietLibrary quiet(book.nowhere);
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        const auto index = static_cast<lxw_col_t>(i);
+        if (worksheet_write_string(book.sheet, book.nextRow, index, cellText(fields.at(i)).constData(),
+                                   book.cellFormats.value(i)) != LXW_NO_ERROR)
+            book.fail(QStringLiteral("Слишком длинный текст для ячейки"));
+    }
+    ++book.nextRow;
+}
+
+void Spreadsheet::save()
+{
+    Book& book = *m_book;
+    lxw_workbook* workbook = std::exchange(book.workbook, nullptr);
+    errno = 0;
+    const int result = [&] {
+        const QuietLibrary quiet(book.nowhere);
+        return workbook_close(workbook);
+    }();
+    const int error = errno;
+    if (result != LXW_NO_ERROR)
+        book.fail(error != 0 ? systemReason(error) : QStringLiteral("Ошибка записи"));
+}
