@@ -1,5 +1,7 @@
 #include "core/committee/CommandLine.h"
+#include "core/draft/DraftKeeper.h"
 #include "core/shell/AppInfo.h"
+#include "core/shell/EndSignals.h"
 #include "core/shell/Failure.h"
 #include "windows/ErrorBox.h"
 #include "windows/Form.h"
@@ -9,6 +11,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
+#include <QSessionManager>
 #include <csignal>
 #include <unistd.h>
 
@@ -46,6 +49,15 @@ int main(int argc, char** argv)
         EditorWindows windows(services);
         services.setOwner(windows.Pasport.get());
         windows.Pasport->show();
+        // Asked to end (a shutdown, the session or the terminal ending): the draft first, quietly.
+        const auto keepDraftAndEnd = [&windows] {
+            windows.Pasport->draft().keepNow(DraftKeeper::Report::Never);
+            QApplication::quit();
+        };
+        EndSignals endSignals(keepDraftAndEnd);
+        QObject::connect(
+            &application, &QGuiApplication::commitDataRequest, windows.Pasport.get(),
+            [&windows](QSessionManager&) { windows.Pasport->draft().keepNow(DraftKeeper::Report::Never); });
         QStringList files = QApplication::arguments().mid(1);
         if (pathsOnly) {
             files.clear();

@@ -1,5 +1,6 @@
 #include "windows/Form.h"
 
+#include "core/draft/DraftKeeper.h"
 #include "core/passport/FieldLimits.h"
 #include "core/shell/AppInfo.h"
 #include "core/shell/DesktopServices.h"
@@ -37,15 +38,10 @@ TPasport::TPasport(DesktopServices& services, QWidget* parent)
     }
 
     // The reader of a passport file refuses what these limits would not let through.
-    m_ui->title->setMaxLength(FieldLimits::kTitle);
-    m_ui->description->setMaxLength(FieldLimits::kDescription);
-    m_ui->tech_request->setMaxLength(FieldLimits::kTechRequest);
-    m_ui->manual->setMaxLength(FieldLimits::kManual);
-    m_ui->public_post_index->setMaxLength(FieldLimits::kPostIndex);
-    m_ui->public_post_address->setMaxLength(FieldLimits::kPostAddress);
-    m_ui->public_phone->setMaxLength(FieldLimits::kPhone);
-    m_ui->public_email->setMaxLength(FieldLimits::kEmail);
-    m_ui->Notes->setMaxLength(FieldLimits::kNotes);
+    for (std::size_t i = 0; i < kPassportTextFields.size(); ++i) {
+        m_textFields[i] = TextFieldControl(*this, kPassportTextFields[i]);
+        m_textFields[i].applyLimit();
+    }
     for (QLineEdit* name : {m_ui->AuthorsLastname, m_ui->AuthorsName, m_ui->AuthorsPatronymic, m_ui->TeachersLastname,
                             m_ui->TeachersName, m_ui->TeachersPatronymic})
         name->setMaxLength(FieldLimits::kParticipantName);
@@ -80,6 +76,9 @@ TPasport::TPasport(DesktopServices& services, QWidget* parent)
     connectOpenHandlers();
     setInitialState();
     attachSpellChecking(*this);
+    m_draft = std::make_unique<DraftKeeper>(m_services, [this] { return passportSnapshot(); });
+    connectDraftHandlers();
+    m_draft->settled();
 }
 
 TPasport::~TPasport() = default;
@@ -103,6 +102,8 @@ void TPasport::setInitialState()
 void TPasport::runHandler(Handler handler)
 {
     runGuarded(m_services, [this, handler] { (this->*handler)(); });
+    // Whatever a handler changed, or left half changed by a failure, the draft follows.
+    m_draft->changed();
 }
 
 void TPasport::showEvent(QShowEvent* event)

@@ -4,12 +4,16 @@
 #include "core/passport/PassportReader.h"
 #include "core/passport/PassportRecord.h"
 #include "core/passport/PassportSnapshot.h"
+#include "core/passport/TextFields.h"
+#include "windows/TextFieldControl.h"
 
 #include <QWidget>
+#include <array>
 #include <map>
 #include <memory>
 
 class DesktopServices;
+class DraftKeeper;
 class TForm1;
 class TSubjects;
 
@@ -78,9 +82,16 @@ public:
     // The editor holds something that differs from its start state.
     bool holdsInput() const;
 
+    // The draft of the passport that is in no file yet (FormDraft.cpp).
+    DraftKeeper& draft() { return *m_draft; }
+    // At start-up: offers the drafts that editors no longer running have left. `startFile` is the
+    // passport file the editor was started with, or empty. True when a draft was restored.
+    bool offerLeftDrafts(const QString& startFile);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     using Handler = void (TPasport::*)();
@@ -91,6 +102,7 @@ private:
     void connectPreviewHandlers();
     void connectPictureHandlers();
     void runHandler(Handler handler);
+    void connectDraftHandlers();
 
     // Sections of the work.
     void connectSectionHandlers();
@@ -121,10 +133,12 @@ private:
 
     DesktopServices& m_services;
     std::unique_ptr<Ui::TPasport> m_ui;
+    std::array<TextFieldControl, kPassportTextFields.size()> m_textFields;
     PassportRecord m_record;
     PassportDocument WorkInfoXML;
     TSubjects* m_subjects = nullptr;
     TForm1* m_form1 = nullptr;
     std::map<const QObject*, Handler> m_helpHandlers;
+    std::unique_ptr<DraftKeeper> m_draft;
     bool m_placed = false;
 };

@@ -1,5 +1,6 @@
 // Reopening a saved passport: Ctrl+O, a dropped file, a file named on the command line.
 
+#include "core/draft/DraftKeeper.h"
 #include "core/passport/PassportDocument.h"
 #include "core/passport/PassportReader.h"
 #include "core/sections/SectionRules.h"
@@ -104,19 +105,18 @@ bool TPasport::mayReplaceInput()
 void TPasport::readAndLoad(const QString& path)
 {
     loadPassport(readPassportFile(path));
+    m_draft->settled();
 }
 
 bool TPasport::holdsInput() const
 {
-    for (const QLineEdit* edit :
-         {m_ui->title, m_ui->tech_request, m_ui->public_post_index, m_ui->public_post_address, m_ui->public_phone,
-          m_ui->public_email, m_ui->WorkImgSign, m_ui->AuthorsLastname, m_ui->AuthorsName, m_ui->AuthorsPatronymic,
-          m_ui->TeachersLastname, m_ui->TeachersName, m_ui->TeachersPatronymic}) {
-        if (!edit->text().isEmpty())
+    for (const TextFieldControl& control : m_textFields) {
+        if (!control.text().isEmpty())
             return true;
     }
-    for (const MemoEdit* memo : {m_ui->description, m_ui->manual, m_ui->Notes}) {
-        if (!memo->text().isEmpty())
+    for (const QLineEdit* edit : {m_ui->WorkImgSign, m_ui->AuthorsLastname, m_ui->AuthorsName, m_ui->AuthorsPatronymic,
+                                  m_ui->TeachersLastname, m_ui->TeachersName, m_ui->TeachersPatronymic}) {
+        if (!edit->text().isEmpty())
             return true;
     }
     const Sections::LanguageChoices noLanguages;
@@ -131,15 +131,8 @@ void TPasport::loadPassport(const ReadPassport& read)
 {
     const PassportSnapshot& passport = read.passport;
     resetToStartState();
-    m_ui->title->setText(passport.title);
-    m_ui->description->setText(passport.description);
-    m_ui->tech_request->setText(passport.techRequest);
-    m_ui->manual->setText(passport.manual);
-    m_ui->public_post_index->setText(passport.postIndex);
-    m_ui->public_post_address->setText(passport.postAddress);
-    m_ui->public_phone->setText(passport.phone);
-    m_ui->public_email->setText(passport.email);
-    m_ui->Notes->setText(passport.notes);
+    for (const TextFieldControl& control : m_textFields)
+        control.setText(passport.*control.field().text);
 
     m_record.SubjectSlots = passport.subjectSlots;
     showSectionTitles();
@@ -157,11 +150,8 @@ void TPasport::loadPassport(const ReadPassport& read)
 // new run starts them.
 void TPasport::resetToStartState()
 {
-    for (QLineEdit* edit : {m_ui->title, m_ui->tech_request, m_ui->public_post_index, m_ui->public_post_address,
-                            m_ui->public_phone, m_ui->public_email})
-        edit->clear();
-    for (MemoEdit* memo : {m_ui->description, m_ui->manual, m_ui->Notes})
-        memo->setText(QString());
+    for (const TextFieldControl& control : m_textFields)
+        control.setText(QString());
     loadParticipants(Group::Authors, {}, -1);
     loadParticipants(Group::Teachers, {}, -1);
     m_subjects->setBoxStates(Sections::initialBoxStates(), QString());

@@ -47,6 +47,9 @@ void TPasport::connectPictureHandlers()
 {
     // The encoded picture runs to tens of thousands of characters, past a line edit's default limit.
     m_ui->ImgBase64->setMaxLength(std::numeric_limits<int>::max());
+    // Never shown, yet a line edit lays its text out on every change: tens of milliseconds for the
+    // encoded picture, on each import, opening and restored draft. Echoing nothing lays out nothing.
+    m_ui->ImgBase64->setEchoMode(QLineEdit::NoEcho);
     // The caption has no limit of its own; a line edit's default would cut a pasted one.
     m_ui->WorkImgSign->setMaxLength(std::numeric_limits<int>::max());
     connect(m_ui->AddImg, &QPushButton::clicked, this, [this] { runHandler(&TPasport::AddImgClick); });

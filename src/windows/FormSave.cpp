@@ -1,5 +1,6 @@
 // The save command of the main window.
 
+#include "core/draft/DraftKeeper.h"
 #include "core/passport/Completeness.h"
 #include "core/passport/PassportDocument.h"
 #include "core/preview/PreviewPage.h"
@@ -130,6 +131,7 @@ void TPasport::SaveButtonClick()
     // Built from the controls as they stand now, after the dialog.
     WorkInfoXML = BuildPassportDocument(passportSnapshot(), PassportDocumentKind::Saved, m_services.now());
     m_services.writeChosenFile(path, serializePassportDocument(WorkInfoXML));
+    m_draft->settled();
     WritePreviewStylesheet(m_services, folderOf(path));
 
     for (int attempt = 0; attempt < kConfirmAttempts; ++attempt) {

@@ -9,16 +9,8 @@
 PassportSnapshot TPasport::passportSnapshot() const
 {
     PassportSnapshot passport;
-    passport.title = m_ui->title->text();
-    passport.description = m_ui->description->text();
-    passport.techRequest = m_ui->tech_request->text();
-    passport.manual = m_ui->manual->text();
-    passport.postIndex = m_ui->public_post_index->text();
-    passport.postAddress = m_ui->public_post_address->text();
-    passport.phone = m_ui->public_phone->text();
-    passport.email = m_ui->public_email->text();
-    passport.notes = m_ui->Notes->text();
-
+    for (const TextFieldControl& control : m_textFields)
+        passport.*control.field().text = control.text();
     const int authors = std::min(m_ui->AuthorsListBox->count(), PassportRecord::kMaxAuthors);
     for (int i = 0; i < authors; ++i)
         passport.authors.append(m_record.Authors[i]);

@@ -1,5 +1,6 @@
 #include "windows/QtDesktopServices.h"
 
+#include "core/draft/DraftStore.h"
 #include "core/picture/JpegImport.h"
 #include "core/picture/ShownSize.h"
 #include "core/shell/AppInfo.h"
@@ -25,8 +26,10 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSaveFile>
 #include <QThread>
+#include <QTimer>
 #include <QUrl>
 #include <cerrno>
 
@@ -51,7 +54,7 @@ QMessageBox::Icon toQt(DesktopServices::Icon icon)
 
 Failure cannotCreate(const QString& path, const QString& reason)
 {
-    return Failure(QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), reason));
+    return Failure(QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), reason), reason);
 }
 
 // A save dialog that adds its default suffix to every name lacking it, periods or not, before it
@@ -166,6 +169,22 @@ DesktopServices::Answer QtDesktopServices::messageBox(const QString& text, const
     return pressed == QMessageBox::Yes ? Answer::Yes : Answer::No;
 }
 
+int QtDesktopServices::choiceBox(const QString& text, const QString& caption, const QStringList& buttons,
+                                 int defaultButton)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, m_owner);
+    QList<QAbstractButton*> added;
+    for (const QString& label : buttons)
+        added.append(box.addButton(label, QMessageBox::ActionRole));
+    if (defaultButton >= 0 && defaultButton < added.size()) {
+        box.setDefaultButton(qobject_cast<QPushButton*>(added.at(defaultButton)));
+        box.setEscapeButton(added.at(defaultButton));
+    }
+    box.exec();
+    const qsizetype pressed = added.indexOf(box.clickedButton());
+    return pressed >= 0 ? static_cast<int>(pressed) : defaultButton;
+}
+
 void QtDesktopServices::plainMessage(const QString& text)
 {
     messageBox(text, kApplicationTitle, Icon::None, Buttons::Ok);
@@ -217,6 +236,11 @@ QString QtDesktopServices::tempFolder()
     return privateTempFolder();
 }
 
+QString QtDesktopServices::draftFolder()
+{
+    return privateDraftFolder();
+}
+
 void QtDesktopServices::openDocument(const QString& folder, const QString& fileName)
 {
     QDesktopServices::openUrl(QUrl::fromLocalFile(QDir(folder).filePath(fileName)));
@@ -225,6 +249,31 @@ void QtDesktopServices::openDocument(const QString& folder, const QString& fileN
 void QtDesktopServices::wait(int milliseconds)
 {
     QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
+
+namespace {
+
+class QtTimer final : public DesktopTimer
+{
+public:
+    QtTimer(int milliseconds, std::function<void()> timeout)
+    {
+        m_timer.setSingleShot(true);
+        m_timer.setInterval(milliseconds);
+        QObject::connect(&m_timer, &QTimer::timeout, std::move(timeout));
+    }
+    void start() override { m_timer.start(); }
+    void stop() override { m_timer.stop(); }
+
+private:
+    QTimer m_timer;
+};
+
+} // namespace
+
+std::unique_ptr<DesktopTimer> QtDesktopServices::timer(int milliseconds, std::function<void()> timeout)
+{
+    return std::make_unique<QtTimer>(milliseconds, std::move(timeout));
 }
 
 qint64 QtDesktopServices::now()
@@ -263,8 +312,9 @@ void replaceWhole(const QString& target, const QString& shownPath, const QByteAr
                                                                                   : systemReason(file.errorString()));
     }
     const auto writeFailure = [&] {
-        return Failure(QStringLiteral("Ошибка записи файла \"%1\". %2")
-                           .arg(QDir::toNativeSeparators(shownPath), systemReason(file.errorString())));
+        const QString reason = systemReason(file.errorString());
+        return Failure(
+            QStringLiteral("Ошибка записи файла \"%1\". %2").arg(QDir::toNativeSeparators(shownPath), reason), reason);
     };
     // A short write (a full disk) is no error to Qt, and commit() would then put a truncated file
     // in place of the old one: write until everything is out, and flush before committing. A

@@ -18,13 +18,16 @@ public:
 
     Answer messageBox(const QString& text, const QString& caption, Icon icon, Buttons buttons) override;
     void plainMessage(const QString& text) override;
+    int choiceBox(const QString& text, const QString& caption, const QStringList& buttons, int defaultButton) override;
     bool showModal(QDialog& dialog) override;
     QString openPictureFile(const QString& filter) override;
     QString saveFile(const SaveDialogRequest& request) override;
     QString openPassportFile(const QString& title, const QString& filter) override;
     QString tempFolder() override;
+    QString draftFolder() override;
     void openDocument(const QString& folder, const QString& fileName) override;
     void wait(int milliseconds) override;
+    std::unique_ptr<DesktopTimer> timer(int milliseconds, std::function<void()> timeout) override;
     qint64 now() override;
     bool fileExists(const QString& path) override;
     bool sameFile(const QString& first, const QString& second) override;

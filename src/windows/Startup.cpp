@@ -60,11 +60,16 @@ QString installApplicationFont()
 
 void openPassportFromArguments(TPasport& window, const QStringList& arguments)
 {
-    if (arguments.isEmpty() || arguments.constFirst().isEmpty())
-        return;
-    const QString path = QFileInfo(arguments.constFirst()).absoluteFilePath();
+    const QString path = arguments.isEmpty() || arguments.constFirst().isEmpty()
+                             ? QString()
+                             : QFileInfo(arguments.constFirst()).absoluteFilePath();
     QMetaObject::invokeMethod(
-        &window, [&window, path] { window.openPassport(path); }, Qt::QueuedConnection);
+        &window,
+        [&window, path] {
+            if (!window.offerLeftDrafts(path) && !path.isEmpty())
+                window.openPassport(path);
+        },
+        Qt::QueuedConnection);
 }
 
 EditorWindows::EditorWindows(DesktopServices& services) : Pasport(std::make_unique<TPasport>(services))

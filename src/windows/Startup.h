@@ -18,8 +18,9 @@ void installRussianTranslations(QApplication& application);
 // font otherwise, 11 pixels high either way. Returns the family in use.
 QString installApplicationFont();
 
-// A passport file named on the command line, as the desktop's "Open with" passes it, opens once
-// the event loop runs, so that a refusal shows over the shown window.
+// Once the event loop runs, so that every question shows over the shown window: the drafts left by
+// editors no longer running are offered, then a passport file named on the command line (as the
+// desktop's "Open with" passes it) opens, unless a draft was restored instead.
 void openPassportFromArguments(TPasport& window, const QStringList& arguments);
 
 // The three windows in their order of creation: the main window, then the section dialog, then

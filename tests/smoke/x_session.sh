@@ -34,6 +34,8 @@ await() {
 }
 
 x_session_dir=$(mktemp -d)
+# Drafts of this session's editors stay in it: none offered from another run, none left behind.
+export XDG_STATE_HOME=$x_session_dir/state
 x_session_pids=()
 # Ends what this session started and waits for it, so that a server still shutting down never meets
 # the next session; a check that sets its own EXIT trap calls it from there.

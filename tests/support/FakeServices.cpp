@@ -1,5 +1,6 @@
 #include "FakeServices.h"
 
+#include "core/draft/DraftStore.h"
 #include "core/shell/AppInfo.h"
 
 #include <QDir>
@@ -21,7 +22,75 @@ T takeAnswer(std::deque<T>& queue, QStringList& unexpected, const QString& what,
 
 } // namespace
 
-FakeServices::FakeServices() = default;
+// A timer on the fake clock of elapse().
+class FakeServices::Timer final : public DesktopTimer
+{
+public:
+    Timer(FakeServices& services, int milliseconds, std::function<void()> timeout)
+        : m_services(services), m_interval(milliseconds), m_timeout(std::move(timeout))
+    {
+        m_services.m_timers.append(this);
+    }
+    ~Timer() override { m_services.m_timers.removeOne(this); }
+    void start() override { m_due = m_services.m_elapsedMs + m_interval; }
+    void stop() override { m_due = -1; }
+
+    qint64 due() const { return m_due; }
+    void fire()
+    {
+        m_due = -1;
+        m_timeout();
+    }
+
+private:
+    FakeServices& m_services;
+    int m_interval;
+    std::function<void()> m_timeout;
+    qint64 m_due = -1;
+};
+
+FakeServices::FakeServices()
+{
+    // The folder exists only once m_dir, the last member, does.
+    draftFolderPath = m_dir.path() + QStringLiteral("/state/lumarinda-passport");
+}
+
+FakeServices::~FakeServices() = default;
+
+int FakeServices::choiceBox(const QString& text, const QString& caption, const QStringList& buttons, int defaultButton)
+{
+    choices.append({text, caption, buttons, defaultButton});
+    if (whileModal)
+        whileModal();
+    return takeAnswer(choiceAnswers, unexpected, QStringLiteral("choice: ") + text, defaultButton);
+}
+
+QString FakeServices::draftFolder()
+{
+    return prepareDraftFolder(draftFolderPath);
+}
+
+std::unique_ptr<DesktopTimer> FakeServices::timer(int milliseconds, std::function<void()> timeout)
+{
+    return std::make_unique<Timer>(*this, milliseconds, std::move(timeout));
+}
+
+void FakeServices::elapse(int milliseconds)
+{
+    const qint64 end = m_elapsedMs + milliseconds;
+    for (;;) {
+        Timer* next = nullptr;
+        for (Timer* timer : m_timers) {
+            if (timer->due() >= 0 && timer->due() <= end && (!next || timer->due() < next->due()))
+                next = timer;
+        }
+        if (!next)
+            break;
+        m_elapsedMs = next->due();
+        next->fire();
+    }
+    m_elapsedMs = end;
+}
 
 DesktopServices::Answer FakeServices::messageBox(const QString& text, const QString& caption, Icon icon,
                                                  Buttons buttons)

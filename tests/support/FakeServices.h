@@ -17,6 +17,14 @@
 class FakeServices : public DesktopServices
 {
 public:
+    struct Choice
+    {
+        QString text;
+        QString caption;
+        QStringList buttons;
+        int defaultButton = -1;
+    };
+
     struct Message
     {
         QString text;
@@ -27,16 +35,19 @@ public:
     };
 
     FakeServices();
+    ~FakeServices() override;
 
     // --- scripting -------------------------------------------------------------------------
-    std::deque<Answer> answers;                                       // for Yes/No boxes
-    std::deque<std::function<bool(QDialog&)>> modalScripts;           // fill the dialog, return accepted
-    std::deque<QString> openFileAnswers;                              // "" = cancel
-    std::deque<QString> saveFileAnswers;                              // "" = cancel
-    std::deque<QString> openPassportAnswers;                          // "" = cancel
-    std::optional<QString> tempFolderOverride;                        // a folder path ending in "/"
-    std::function<void()> tempFolderFailure;                          // throws to refuse the folder
-    std::function<bool(const QString&)> existsOverride;               // replaces the real test
+    std::deque<Answer> answers;                             // for Yes/No boxes
+    std::deque<int> choiceAnswers;                          // positions of buttons pressed
+    std::deque<std::function<bool(QDialog&)>> modalScripts; // fill the dialog, return accepted
+    std::deque<QString> openFileAnswers;                    // "" = cancel
+    std::deque<QString> saveFileAnswers;                    // "" = cancel
+    std::deque<QString> openPassportAnswers;                // "" = cancel
+    std::optional<QString> tempFolderOverride;              // a folder path ending in "/"
+    std::function<void()> tempFolderFailure;                // throws to refuse the folder
+    QString draftFolderPath;                            // prepared as the real draft folder is; under folder() at first
+    std::function<bool(const QString&)> existsOverride; // replaces the real test
     std::function<void(const QString&, const QByteArray&)> writeHook; // runs before each write of either kind
     std::function<void(int)> waitHook;                                // runs in each wait
     std::function<void()> whileModal; // runs while a box or dialog is up, as its own loop would
@@ -44,6 +55,7 @@ public:
 
     // --- what happened ---------------------------------------------------------------------
     QList<Message> messages;
+    QList<Choice> choices;
     QList<SaveDialogRequest> saveRequests;
     QStringList openFilters;
     QList<QPair<QString, QString>> openPassportRequests; // title, filter
@@ -59,13 +71,18 @@ public:
     // DesktopServices
     Answer messageBox(const QString& text, const QString& caption, Icon icon, Buttons buttons) override;
     void plainMessage(const QString& text) override;
+    int choiceBox(const QString& text, const QString& caption, const QStringList& buttons, int defaultButton) override;
     bool showModal(QDialog& dialog) override;
     QString openPictureFile(const QString& filter) override;
     QString saveFile(const SaveDialogRequest& request) override;
     QString openPassportFile(const QString& title, const QString& filter) override;
     QString tempFolder() override;
+    QString draftFolder() override;
     void openDocument(const QString& folder, const QString& fileName) override;
     void wait(int milliseconds) override;
+    std::unique_ptr<DesktopTimer> timer(int milliseconds, std::function<void()> timeout) override;
+    // Lets that much time pass on the timers: each one due fires, in the order they fall due.
+    void elapse(int milliseconds);
     qint64 now() override { return clock; }
     bool fileExists(const QString& path) override;
     bool sameFile(const QString& first, const QString& second) override { return m_real.sameFile(first, second); }
@@ -75,6 +92,9 @@ public:
     QByteArray readFile(const QString& path, qint64 maxBytes) override;
 
 private:
+    class Timer;
+    QList<Timer*> m_timers;
+    qint64 m_elapsedMs = 0;
     QTemporaryDir m_dir;
     QtDesktopServices m_real;
 };
@@ -84,6 +104,7 @@ private:
     do {                                                                                                               \
         QVERIFY2((services).unexpected.isEmpty(), qPrintable((services).unexpected.join(QLatin1String("; "))));        \
         QVERIFY2((services).answers.empty(), "unused message box answers");                                            \
+        QVERIFY2((services).choiceAnswers.empty(), "unused choice box answers");                                       \
         QVERIFY2((services).modalScripts.empty(), "unused dialog scripts");                                            \
         QVERIFY2((services).openFileAnswers.empty(), "unused open-dialog answers");                                    \
         QVERIFY2((services).saveFileAnswers.empty(), "unused save-dialog answers");                                    \

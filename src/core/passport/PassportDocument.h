@@ -18,6 +18,8 @@ struct XmlElement
 
     XmlElement& add(const QString& childName);
     XmlElement& set(const QString& attribute, const QString& value);
+
+    bool operator==(const XmlElement&) const = default;
 };
 
 // The document the save and the preview build; an empty root name means no document yet.
@@ -26,6 +28,8 @@ struct PassportDocument
     XmlElement root;
 
     bool isEmpty() const { return root.name.isEmpty(); }
+
+    bool operator==(const PassportDocument&) const = default;
 };
 
 enum class PassportDocumentKind

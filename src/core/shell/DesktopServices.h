@@ -2,6 +2,9 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
 
 class QDialog;
 
@@ -13,6 +16,15 @@ struct SaveDialogRequest
     QString filterPattern;
     QString defaultSuffix;
     QString proposedName;
+};
+
+// A single-shot timer on the event loop: start() begins the wait anew, stop() ends it unfired.
+class DesktopTimer
+{
+public:
+    virtual ~DesktopTimer() = default;
+    virtual void start() = 0;
+    virtual void stop() = 0;
 };
 
 // Everything that talks to the desktop: dialogs, message boxes, the temporary folder, the browser,
@@ -46,6 +58,10 @@ public:
     virtual Answer messageBox(const QString& text, const QString& caption, Icon icon, Buttons buttons) = 0;
     // Modal, the application title as caption, no icon, OK.
     virtual void plainMessage(const QString& text) = 0;
+    // Modal, owned by the main window, a question icon and the given buttons in their order; the
+    // default button also answers Esc and the close box. Returns the position of the button pressed.
+    virtual int choiceBox(const QString& text, const QString& caption, const QStringList& buttons,
+                          int defaultButton) = 0;
     // Runs the dialog modally; true when it was accepted.
     virtual bool showModal(QDialog& dialog) = 0;
     // The chosen file's full path, or empty when cancelled. The filter is a Qt name filter; the
@@ -57,8 +73,12 @@ public:
 
     // The private folder for the preview files, ending in "/"; throws Failure when unusable.
     virtual QString tempFolder() = 0;
+    // The private folder for drafts of unsaved passports, ending in "/"; throws Failure when unusable.
+    virtual QString draftFolder() = 0;
     virtual void openDocument(const QString& folder, const QString& fileName) = 0;
     virtual void wait(int milliseconds) = 0;
+    // Runs `timeout` on the event loop once `milliseconds` have passed since the timer's last start.
+    virtual std::unique_ptr<DesktopTimer> timer(int milliseconds, std::function<void()> timeout) = 0;
     // Seconds since 1970-01-01 00:00:00 UTC.
     virtual qint64 now() = 0;
 

@@ -10,6 +10,8 @@ class Failure : public std::exception
 {
 public:
     explicit Failure(const QString& message) : m_message(message), m_utf8(message.toUtf8()) {}
+    // A file failure also keeps the system's reason alone, for a caller that words its own sentence.
+    Failure(const QString& message, const QString& reason) : Failure(message) { m_reason = reason; }
 
     static Failure silent()
     {
@@ -19,11 +21,13 @@ public:
     }
 
     const QString& message() const { return m_message; }
+    const QString& reason() const { return m_reason; }
     bool isSilent() const { return m_silent; }
     const char* what() const noexcept override { return m_utf8.constData(); }
 
 private:
     QString m_message;
+    QString m_reason;
     QByteArray m_utf8;
     bool m_silent = false;
 };

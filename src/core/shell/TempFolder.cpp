@@ -26,29 +26,35 @@ QString shown(const QString& path)
 
 QString preparePrivateFolder(const QString& path)
 {
+    return preparePrivateFolder(path, {QStringLiteral("Временная папка"), QStringLiteral("временную папку"),
+                                       QStringLiteral("временной папке")});
+}
+
+QString preparePrivateFolder(const QString& path, const FolderNames& names)
+{
     const QByteArray native = QFile::encodeName(path);
     struct stat info
     {};
     if (::lstat(native.constData(), &info) != 0) {
         if (errno != ENOENT)
-            throw Failure(QStringLiteral("Нет доступа к временной папке «%1»: %2").arg(shown(path), reason(errno)));
+            throw Failure(QStringLiteral("Нет доступа к %1 «%2»: %3").arg(names.dative, shown(path), reason(errno)));
         if (::mkdir(native.constData(), 0700) != 0 && errno != EEXIST)
             throw Failure(
-                QStringLiteral("Не удалось создать временную папку «%1»: %2").arg(shown(path), reason(errno)));
+                QStringLiteral("Не удалось создать %1 «%2»: %3").arg(names.accusative, shown(path), reason(errno)));
         if (::lstat(native.constData(), &info) != 0)
-            throw Failure(QStringLiteral("Нет доступа к временной папке «%1»: %2").arg(shown(path), reason(errno)));
+            throw Failure(QStringLiteral("Нет доступа к %1 «%2»: %3").arg(names.dative, shown(path), reason(errno)));
     }
     if (S_ISLNK(info.st_mode))
-        throw Failure(QStringLiteral("Временная папка «%1» является символической ссылкой и не будет использована")
-                          .arg(shown(path)));
+        throw Failure(QStringLiteral("%1 «%2» является символической ссылкой и не будет использована")
+                          .arg(names.nominative, shown(path)));
     if (!S_ISDIR(info.st_mode))
-        throw Failure(QStringLiteral("Временная папка «%1» не является папкой").arg(shown(path)));
+        throw Failure(QStringLiteral("%1 «%2» не является папкой").arg(names.nominative, shown(path)));
     if (info.st_uid != ::geteuid())
-        throw Failure(QStringLiteral("Временная папка «%1» принадлежит другому пользователю и не будет использована")
-                          .arg(shown(path)));
+        throw Failure(QStringLiteral("%1 «%2» принадлежит другому пользователю и не будет использована")
+                          .arg(names.nominative, shown(path)));
     if ((info.st_mode & 0077) != 0 && ::chmod(native.constData(), 0700) != 0)
         throw Failure(
-            QStringLiteral("Не удалось закрыть доступ к временной папке «%1»: %2").arg(shown(path), reason(errno)));
+            QStringLiteral("Не удалось закрыть доступ к %1 «%2»: %3").arg(names.dative, shown(path), reason(errno)));
 
     return path.endsWith(u'/') ? path : path + u'/';
 }

@@ -8,8 +8,17 @@
 // Returns the path ending in "/"; throws Failure when the folder cannot be trusted or made.
 QString privateTempFolder();
 
+// How a failure names the folder, in the three cases its sentences need.
+struct FolderNames
+{
+    QString nominative; // "Временная папка"
+    QString accusative; // "временную папку"
+    QString dative;     // "временной папке"
+};
+
 // The same checks for a given folder path (created when missing).
 QString preparePrivateFolder(const QString& path);
+QString preparePrivateFolder(const QString& path, const FolderNames& names);
 
 // The files of the temporary folder. Every picture import writes the scaled picture; every preview
 // writes the document, the stylesheet and the page rendered from them; a successful save removes

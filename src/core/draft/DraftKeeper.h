@@ -1,0 +1,62 @@
+#pragma once
+
+#include "core/draft/DraftStore.h"
+#include "core/passport/PassportDocument.h"
+#include "core/passport/PassportSnapshot.h"
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class DesktopServices;
+class DesktopTimer;
+
+// How long after the last change the draft is written: typing never waits on the disk.
+constexpr int kDraftDelayMs = 2000;
+
+// Keeps the passport that is in no file yet as this editor's draft: written a moment after the
+// last change, when the window closes and when the program is asked to end; removed once the
+// passport is as safe as the start state, a saved file or an opened one.
+class DraftKeeper
+{
+public:
+    enum class Report
+    {
+        // A draft that cannot be written is said, once per run.
+        Once,
+        // Nothing shown: the program is ending.
+        Never,
+    };
+
+    DraftKeeper(DesktopServices& services, std::function<PassportSnapshot()> snapshot);
+    ~DraftKeeper();
+    DraftKeeper(const DraftKeeper&) = delete;
+    DraftKeeper& operator=(const DraftKeeper&) = delete;
+
+    // Something may have changed: the draft follows kDraftDelayMs after the last call.
+    void changed();
+    // The passport as it stands now needs no draft (the start state, or just saved or opened).
+    void settled();
+    // Writes the draft now, or removes it when nothing unsaved is held.
+    void keepNow(Report report = Report::Once);
+
+    // The draft folder's store, made on first use; null (said once) when the folder is unusable.
+    DraftStore* store(Report report = Report::Once);
+    // After a draft was restored into the editor: it is this editor's draft now, and stays one.
+    void adopt(ClaimedDraft&& draft);
+
+private:
+    PassportDocument document() const;
+    void sayOnce(Report report, const QString& text);
+
+    DesktopServices& m_services;
+    std::function<PassportSnapshot()> m_snapshot;
+    std::unique_ptr<DesktopTimer> m_timer;
+    std::unique_ptr<DraftStore> m_store;
+    // Documents without their moment of writing: what needs no draft, and what the draft holds.
+    PassportDocument m_settled;
+    PassportDocument m_written;
+    qint64 m_lastChange = 0;
+    bool m_said = false;
+};
