@@ -15,20 +15,15 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Lumarinda festival organising committee <no
 set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
-# The spell-checking library comes in through the computed dependencies; without the dictionaries
-# the editor works unchecked.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libxlsxwriter4")
+# The libraries the program links (spell checking, spreadsheets) come in through the computed
+# dependencies; without the dictionaries the editor works unchecked.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-wine, hunspell-ru, hunspell-en-us")
 
 # Beside every Debian package: its copyright in the machine-readable format and its changelog,
 # dated from the release the AppStream metadata names.
 set(LUMARINDA_PACKAGE_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_PACKAGE_NAME})
-file(READ ${PROJECT_SOURCE_DIR}/data/${LUMARINDA_APP_ID}.metainfo.xml lumarinda_metainfo)
-string(REPLACE "." "\\." lumarinda_version_pattern "${PROJECT_VERSION}")
-if(NOT lumarinda_metainfo MATCHES "<release version=\"${lumarinda_version_pattern}\" date=\"([0-9]+-[0-9]+-[0-9]+)\"")
-    message(FATAL_ERROR "The AppStream metadata names no release ${PROJECT_VERSION} with its date")
-endif()
-execute_process(COMMAND date -u -R -d "${CMAKE_MATCH_1} 00:00:00" OUTPUT_VARIABLE LUMARINDA_RELEASE_TIME
+execute_process(COMMAND date -u -R -d "${LUMARINDA_RELEASE_DATE} 00:00:00" OUTPUT_VARIABLE LUMARINDA_RELEASE_TIME
                 OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
 set(lumarinda_changelog ${PROJECT_BINARY_DIR}/data/debian/changelog)
 configure_file(${PROJECT_SOURCE_DIR}/data/debian/changelog.in ${lumarinda_changelog} @ONLY)

@@ -6,6 +6,7 @@
 #include "core/draft/DraftStore.h"
 #include "core/passport/PassportDocument.h"
 #include "core/passport/PassportReader.h"
+#include "core/shell/EndSignals.h"
 #include "core/shell/Failure.h"
 #include "support/EditorTest.h"
 #include "support/FakeServices.h"
@@ -87,6 +88,8 @@ private slots:
     void whatKeepsADraft_data();
     void whatKeepsADraft();
     void closingKeepsTheDraft();
+    void askedToEnd_data();
+    void askedToEnd();
     void draftIsPrivate();
     void folderFromTheEnvironment_data();
     void folderFromTheEnvironment();
@@ -502,6 +505,31 @@ void DraftTest::refusedFolder()
     QVERIFY(draftsIn(m_services->draftFolderPath).isEmpty());
     QVERIFY(m_services->writtenFiles.isEmpty());
     QCOMPARE(window().passportSnapshot().title, QStringLiteral("Ти"));
+}
+
+// A shutdown or a closed terminal reaches the event loop, and the draft is written there and then,
+// before its two seconds are up.
+void DraftTest::askedToEnd_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("SIGHUP") << SIGHUP;
+}
+
+void DraftTest::askedToEnd()
+{
+    QFETCH(int, signal);
+    bool ended = false;
+    const EndSignals endSignals([this, &ended] {
+        window().draft().keepNow(DraftKeeper::Report::Never);
+        ended = true;
+    });
+    typeTitle(QStringLiteral("Мост"));
+    QVERIFY(::raise(signal) == 0);
+    QTRY_VERIFY(ended);
+    const QStringList drafts = draftsIn(draftFolder());
+    QCOMPARE(drafts.size(), 1);
+    QCOMPARE(readDraft(draftFolder() + drafts.constFirst()).passport.title, QStringLiteral("Мост"));
 }
 
 QTEST_MAIN(DraftTest)

@@ -4,17 +4,13 @@
 #include "core/shell/AppInfo.h"
 #include "core/shell/DesktopServices.h"
 #include "core/shell/Failure.h"
+#include "core/shell/Wording.h"
 
 #include <QDir>
 
 namespace {
 
 const QString kOnlyInFile = QStringLiteral("Введенные данные сохранятся только при записи паспорта в файл.");
-
-QString lowerFirst(const QString& sentence)
-{
-    return sentence.isEmpty() ? sentence : sentence.at(0).toLower() + sentence.mid(1);
-}
 
 } // namespace
 

@@ -6,6 +6,7 @@
 #include "core/shell/AppInfo.h"
 #include "core/shell/DesktopServices.h"
 #include "core/shell/Failure.h"
+#include "core/shell/Wording.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -20,11 +21,6 @@ struct LeftDraft
     ClaimedDraft claimed;
     ReadPassport read;
 };
-
-QString lowerFirst(const QString& sentence)
-{
-    return sentence.isEmpty() ? sentence : sentence.at(0).toLower() + sentence.mid(1);
-}
 
 QString shownTitle(const PassportSnapshot& passport)
 {

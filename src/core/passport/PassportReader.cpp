@@ -11,6 +11,7 @@
 #include "core/sections/SectionRules.h"
 #include "core/shell/Failure.h"
 #include "core/shell/Windows1251.h"
+#include "core/shell/Wording.h"
 
 #include <QDir>
 #include <QFile>
@@ -474,13 +475,6 @@ ReadPassport readRoot(const XmlNode& root)
     const QString notes = QStringLiteral("Комментарий для оргкомитета");
     passport.notes = trimmedText(memo("comment", FieldLimits::kNotes, notes), notes);
     return read;
-}
-
-QString lowerFirst(const QString& sentence)
-{
-    if (sentence.isEmpty())
-        return sentence;
-    return sentence.at(0).toLower() + sentence.mid(1);
 }
 
 } // namespace
