@@ -62,6 +62,8 @@ private slots:
     void skippedWordIsKnownForThisRunOnly();
     void unwritableListIsQuiet();
     void withoutDictionariesNothingChanges();
+    void editorEndsWithACheckedFieldInFocus_data();
+    void editorEndsWithACheckedFieldInFocus();
 
 private:
     void startEditor();
@@ -498,6 +500,32 @@ void SpellingFieldsTest::unwritableListIsQuiet()
     // Known for this run, and nobody is bothered.
     QCOMPARE(underlinedWords(QStringLiteral("title")), QStringList{"фистиваль"});
     QVERIFY(m_services->messages.isEmpty());
+}
+
+// The program ends with its window shown (asked to end, the session ending): the focus leaves the
+// field on the way out, which re-underlines it, and nothing of the window may be gone by then.
+void SpellingFieldsTest::editorEndsWithACheckedFieldInFocus_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("memo") << QStringLiteral("description");
+    QTest::newRow("line edit") << QStringLiteral("title");
+}
+
+void SpellingFieldsTest::editorEndsWithACheckedFieldInFocus()
+{
+    QFETCH(QString, name);
+    setFieldText(name, kMisspelt);
+    QWidget* widget = field(name);
+    m_windows->Pasport->activateWindow();
+    widget->setFocus();
+    if (!QTest::qWaitFor([widget] { return widget->hasFocus(); }))
+        QSKIP("this platform gives no focus to the field");
+    // A word still being typed: leaving it is what checks it.
+    typeText(widget, QStringLiteral(" фистивал"));
+    VERIFY_SERVICES_SETTLED(*m_services);
+    m_windows.reset();
+    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+    startEditor();
 }
 
 void SpellingFieldsTest::withoutDictionariesNothingChanges()

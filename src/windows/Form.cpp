@@ -81,7 +81,12 @@ TPasport::TPasport(DesktopServices& services, QWidget* parent)
     m_draft->settled();
 }
 
-TPasport::~TPasport() = default;
+TPasport::~TPasport()
+{
+    // Hidden while every part is alive: on the way out the focus leaves its field, which checks the
+    // word there and reports a change, and neither may reach a draft keeper already gone.
+    hide();
+}
 
 void TPasport::setDialogs(TSubjects* subjects, TForm1* form1)
 {
