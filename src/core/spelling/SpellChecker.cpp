@@ -11,7 +11,6 @@
 #include <iconv.h>
 #include <map>
 #include <string>
-#include <thread>
 
 namespace {
 
@@ -192,7 +191,8 @@ struct SpellChecker::Dictionary
     {}
 
     // Read once per process: a second editor, as the tests make, reuses what the first one read.
-    // The lock is not held while reading, so that two dictionaries can be read side by side.
+    // One dictionary is read at a time: Hunspell sets up its shared character tables without a lock,
+    // and two readers side by side raced there.
     static std::shared_ptr<Dictionary> shared(const QString& folder, const QString& name)
     {
         static QMutex mutex;
@@ -205,15 +205,11 @@ struct SpellChecker::Dictionary
                                 .arg(aff.lastModified().toMSecsSinceEpoch())
                                 .arg(dic.size())
                                 .arg(dic.lastModified().toMSecsSinceEpoch());
-        {
-            const QMutexLocker locker(&mutex);
-            const auto found = read.find(key);
-            if (found != read.end())
-                return found->second;
-        }
-        std::shared_ptr<Dictionary> dictionary = open(folder, name);
         const QMutexLocker locker(&mutex);
-        return read.emplace(key, std::move(dictionary)).first->second;
+        const auto found = read.find(key);
+        if (found != read.end())
+            return found->second;
+        return read.emplace(key, open(folder, name)).first->second;
     }
 
     static std::unique_ptr<Dictionary> open(const QString& folder, const QString& name)
@@ -257,11 +253,8 @@ struct SpellChecker::Dictionary
 
 SpellChecker::SpellChecker(const QString& dictionaryFolder, const QString& userListPath) : m_userListPath(userListPath)
 {
-    // The English dictionary is read beside the Russian one, which takes longer.
-    std::thread english(
-        [this, dictionaryFolder] { m_english = Dictionary::shared(dictionaryFolder, QStringLiteral("en_US")); });
     m_russian = Dictionary::shared(dictionaryFolder, QStringLiteral("ru_RU"));
-    english.join();
+    m_english = Dictionary::shared(dictionaryFolder, QStringLiteral("en_US"));
     const QStringList words = UserWordList::read(userListPath);
     m_userWords = QSet<QString>(words.begin(), words.end());
 }
