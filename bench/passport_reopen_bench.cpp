@@ -5,6 +5,7 @@
 //   lumarinda-bench-reopen [runs]
 
 #include "LargestPassport.h"
+#include "Timing.h"
 #include "core/passport/PassportDocument.h"
 #include "core/passport/PassportReader.h"
 #include "core/shell/Failure.h"
@@ -16,29 +17,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
-
-namespace {
-
-template <typename F>
-std::vector<double> timed(int runs, F&& body)
-{
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        body();
-        ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-    }
-    std::sort(ms.begin(), ms.end());
-    return ms;
-}
-
-void report(const char* what, const std::vector<double>& ms)
-{
-    std::printf("%-34s median %7.2f ms   min %7.2f ms   max %7.2f ms\n", what, ms[ms.size() / 2], ms.front(),
-                ms.back());
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -54,9 +32,9 @@ int main(int argc, char** argv)
         out.close();
         std::printf("largest passport: %lld bytes, %d runs\n", static_cast<long long>(file.size()), runs);
 
-        report("readPassportDocument", timed(runs, [&] { readPassportDocument(file); }));
-        report("readPassportFile", timed(runs, [&] { readPassportFile(path); }));
-        report("read + build + serialise again", timed(runs, [&] {
+        report("readPassportDocument", timed(runs, [&](int) { readPassportDocument(file); }));
+        report("readPassportFile", timed(runs, [&](int) { readPassportFile(path); }));
+        report("read + build + serialise again", timed(runs, [&](int) {
                    const ReadPassport read = readPassportDocument(file);
                    if (serializePassportDocument(BuildPassportDocument(read.passport, PassportDocumentKind::Saved,
                                                                        read.storedSeconds)) != file)
