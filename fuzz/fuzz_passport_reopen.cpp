@@ -7,6 +7,7 @@
 #include "core/passport/FieldLimits.h"
 #include "core/passport/PassportDocument.h"
 #include "core/passport/PassportReader.h"
+#include "core/passport/TextFields.h"
 #include "core/picture/Base64.h"
 #include "core/picture/JpegEncode.h"
 #include "core/sections/SectionRules.h"
@@ -78,15 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int flags = fields.byte();
 
     PassportSnapshot passport;
-    passport.title = lineText(fields, FieldLimits::kTitle);
-    passport.description = memoText(fields, FieldLimits::kDescription);
-    passport.techRequest = lineText(fields, FieldLimits::kTechRequest);
-    passport.manual = memoText(fields, FieldLimits::kManual);
-    passport.postIndex = lineText(fields, FieldLimits::kPostIndex);
-    passport.postAddress = lineText(fields, FieldLimits::kPostAddress);
-    passport.phone = lineText(fields, FieldLimits::kPhone);
-    passport.email = lineText(fields, FieldLimits::kEmail);
-    passport.notes = memoText(fields, FieldLimits::kNotes);
+    for (const PassportTextField& field : kPassportTextFields)
+        passport.*field.text = field.memo ? memoText(fields, field.limit) : lineText(fields, field.limit);
 
     const int authors = fields.byte() % (PassportRecord::kMaxAuthors + 1);
     const int teachers = fields.byte() % (PassportRecord::kMaxTeachers + 1);

@@ -7,6 +7,7 @@
 #include "core/passport/PassportReader.h"
 #include "core/passport/PassportRecord.h"
 #include "core/passport/PassportSnapshot.h"
+#include "core/passport/TextFields.h"
 #include "core/picture/Base64.h"
 #include "core/picture/JpegEncode.h"
 #include "core/sections/SectionRules.h"
@@ -88,15 +89,8 @@ template <typename Choices>
 PassportSnapshot passport(Choices& choose)
 {
     PassportSnapshot p;
-    p.title = text(choose, FieldLimits::kTitle);
-    p.description = memo(choose, FieldLimits::kDescription);
-    p.techRequest = text(choose, FieldLimits::kTechRequest);
-    p.manual = memo(choose, FieldLimits::kManual);
-    p.postIndex = text(choose, FieldLimits::kPostIndex);
-    p.postAddress = text(choose, FieldLimits::kPostAddress);
-    p.phone = text(choose, FieldLimits::kPhone);
-    p.email = text(choose, FieldLimits::kEmail);
-    p.notes = memo(choose, FieldLimits::kNotes);
+    for (const PassportTextField& field : kPassportTextFields)
+        p.*field.text = field.memo ? memo(choose, field.limit) : text(choose, field.limit);
 
     const int authors = choose.below(PassportRecord::kMaxAuthors + 1);
     const int teachers = choose.below(PassportRecord::kMaxTeachers + 1);
