@@ -682,9 +682,17 @@ void DraftTest::unclaimedDraftRestored()
     typeTitle(QStringLiteral(" и дорога"));
     m_services->elapse(kDraftDelayMs);
     QCOMPARE(m_services->messages.size(), 1);
+    const QString failure =
+        QStringLiteral("Не удалось записать черновик паспорта работы в папку «%1drafts»: На диске нет места.")
+            .arg(small.path());
+    QCOMPARE(m_services->messages.constFirst().text,
+             failure + QStringLiteral("\nВведенные данные сохранятся только при записи паспорта в файл."));
     m_services->choiceAnswers.push_back(2);
     QVERIFY(!window().close());
     QCOMPARE(m_services->choices.size(), 2);
+    QCOMPARE(m_services->choices.constLast().text,
+             failure + QStringLiteral("\nВведенные данные не сохранены ни в файле, ни в черновике и при закрытии окна "
+                                      "будут потеряны.\n\nСохранить паспорт в файл?"));
     QCOMPARE(window().passportSnapshot().title, QStringLiteral("Мост и дорога"));
     QCOMPARE(readDraft(left).passport.title, QStringLiteral("Мост"));
 }

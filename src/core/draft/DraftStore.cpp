@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <csignal>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 
 namespace {
 
@@ -76,6 +77,18 @@ LockAttempt lockFor(const QString& draftPath)
     if (lock->error() == QLockFile::LockFailedError && ownerRuns(*lock))
         return {LockState::HeldByRunningEditor, nullptr, lock->error()};
     return {LockState::CannotBeMade, nullptr, lock->error()};
+}
+
+// QLockFile keeps no errno; a folder that takes no file and a full disk are the usual reasons.
+QString lockFailure(QLockFile::LockError error, const QString& folder)
+{
+    if (error == QLockFile::PermissionError || !QFileInfo(folder).isWritable())
+        return systemReason(EACCES);
+    struct statvfs disk
+    {};
+    if (::statvfs(QFile::encodeName(folder).constData(), &disk) == 0 && disk.f_bavail == 0)
+        return systemReason(ENOSPC);
+    return QStringLiteral("Не удалось создать файл блокировки");
 }
 
 QString newDraftPath(const QString& folder)
@@ -152,11 +165,7 @@ bool DraftStore::ownLock()
     if (attempt.state == LockState::HeldByRunningEditor)
         return false;
     if (!attempt.lock) {
-        // QLockFile keeps no errno; a folder that takes no file is the usual reason.
-        const QString reason = attempt.error == QLockFile::PermissionError || !QFileInfo(m_folder).isWritable()
-                                   ? systemReason(EACCES)
-                                   : QStringLiteral("Не удалось создать файл блокировки");
-        throw Failure(reason, reason);
+        throw Failure(lockFailure(attempt.error, m_folder), lockFailure(attempt.error, m_folder));
     }
     m_lock = std::move(attempt.lock);
     return true;
