@@ -1,4 +1,5 @@
 #include "core/committee/CommandLine.h"
+#include "core/committee/PassportFiles.h"
 #include "core/draft/DraftKeeper.h"
 #include "core/shell/AppInfo.h"
 #include "core/shell/EndSignals.h"
@@ -13,6 +14,7 @@
 #include <QIcon>
 #include <QSessionManager>
 #include <csignal>
+#include <cstdio>
 #include <unistd.h>
 
 int main(int argc, char** argv)
@@ -49,15 +51,22 @@ int main(int argc, char** argv)
         EditorWindows windows(services);
         services.setOwner(windows.Pasport.get());
         windows.Pasport->show();
-        // Asked to end (a shutdown, the session or the terminal ending): the draft first, quietly.
-        const auto keepDraftAndEnd = [&windows] {
-            windows.Pasport->draft().keepNow(DraftKeeper::Report::Never);
-            QApplication::quit();
+        // Asked to end (a shutdown, the session or the terminal ending), where nobody may be there
+        // to answer a question: the draft tried once more, and the log told where the input went.
+        // exit(), not quit(): quit() would close the window, which asks.
+        const auto keepDraft = [&windows] {
+            DraftKeeper& draft = windows.Pasport->draft();
+            draft.keepNow(DraftKeeper::Report::Never);
+            const QString note = draft.endNote();
+            if (!note.isEmpty())
+                std::fputs(qPrintable(QStringLiteral("lumarinda-passport: %1\n").arg(displayText(note))), stderr);
         };
-        EndSignals endSignals(keepDraftAndEnd);
-        QObject::connect(
-            &application, &QGuiApplication::commitDataRequest, windows.Pasport.get(),
-            [&windows](QSessionManager&) { windows.Pasport->draft().keepNow(DraftKeeper::Report::Never); });
+        EndSignals endSignals([&keepDraft] {
+            keepDraft();
+            QApplication::exit(0);
+        });
+        QObject::connect(&application, &QGuiApplication::commitDataRequest, windows.Pasport.get(),
+                         [&keepDraft](QSessionManager&) { keepDraft(); });
         QStringList files = QApplication::arguments().mid(1);
         if (pathsOnly) {
             files.clear();

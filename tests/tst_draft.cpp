@@ -12,12 +12,14 @@
 #include "support/FakeServices.h"
 #include "support/Files.h"
 #include "support/Passports.h"
+#include "support/SmallDisk.h"
 #include "support/Unwritable.h"
 #include "support/UserActions.h"
 #include "windows/Form.h"
 #include "windows/MemoEdit.h"
 #include "windows/Startup.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -74,6 +76,61 @@ QString leaveDraft(const QString& folder, const PassportSnapshot& passport, qint
 // Above the largest pid Linux hands out (2^22): no process has it.
 constexpr qint64 kDeadPid = 0x3ffffffe;
 
+QByteArray lockOf(qint64 pid, const QString& program)
+{
+    return QByteArray::number(pid) + '\n' + program.toUtf8() + '\n' + QSysInfo::machineHostName().toUtf8() + '\n';
+}
+
+// The lock of an editor that still runs: this very process.
+QByteArray runningLock()
+{
+    return lockOf(QCoreApplication::applicationPid(), QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+}
+
+QByteArray deadLock()
+{
+    return lockOf(kDeadPid, QStringLiteral("lumarinda-passport"));
+}
+
+enum class Disk
+{
+    Free,
+    Full,
+    ReadOnly,
+};
+
+bool spoil(SmallDisk& disk, Disk state)
+{
+    switch (state) {
+    case Disk::Free:
+        return true;
+    case Disk::Full:
+        return disk.fill();
+    case Disk::ReadOnly:
+        return disk.makeReadOnly();
+    }
+    return false;
+}
+
+// A draft folder whose making fails: its parent is a file. Needs no root.
+QString blockedDraftFolder(FakeServices& services)
+{
+    writeFileBytes(services.folder() + QStringLiteral("blocked"), "a file, not a folder");
+    return services.folder() + QStringLiteral("blocked/lumarinda-passport");
+}
+
+// Everything a save asks for.
+void fillComplete(UserActions& user)
+{
+    user.typeInto("title", QStringLiteral("Работа"));
+    user.typeInto("description", QStringLiteral("Описание"));
+    user.chooseSections({kBiology});
+    user.addPerson(kAuthors, QStringLiteral("123-456-798"));
+    user.typeNames(kAuthors, {QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович")});
+    user.addPerson(kTeachers, QStringLiteral("100-018-305"));
+    user.typeNames(kTeachers, {QStringLiteral("Петров"), QStringLiteral("Пётр"), QStringLiteral("Петрович")});
+}
+
 } // namespace
 
 class DraftTest : public EditorTest
@@ -102,6 +159,19 @@ private slots:
     void twoEditors();
     void staleLock();
     void damagedDraft();
+
+    void claimTable_data();
+    void claimTable();
+    void unclaimedDraftRestored();
+    void staleLocksWithoutDraft_data();
+    void staleLocksWithoutDraft();
+    void sectionDialogOpen();
+
+    void closeAsksOnlyWhenInputWouldBeLost_data();
+    void closeAsksOnlyWhenInputWouldBeLost();
+    void closeQuestionAnswers_data();
+    void closeQuestionAnswers();
+    void endNotes();
 
     void unwritableDraft_data();
     void unwritableDraft();
@@ -530,6 +600,277 @@ void DraftTest::askedToEnd()
     const QStringList drafts = draftsIn(draftFolder());
     QCOMPARE(drafts.size(), 1);
     QCOMPARE(readDraft(draftFolder() + drafts.constFirst()).passport.title, QStringLiteral("Мост"));
+}
+
+void DraftTest::claimTable_data()
+{
+    QTest::addColumn<Disk>("disk");
+    QTest::addColumn<QByteArray>("lock");
+    QTest::addColumn<bool>("offered");
+    QTest::addColumn<bool>("claimed");
+    const struct
+    {
+        const char* name;
+        Disk disk;
+    } disks[] = {{"free disk", Disk::Free}, {"full disk", Disk::Full}, {"read-only disk", Disk::ReadOnly}};
+    for (const auto& disk : disks) {
+        const bool free = disk.disk == Disk::Free;
+        QTest::addRow("%s, no lock", disk.name) << disk.disk << QByteArray() << true << free;
+        QTest::addRow("%s, owner gone", disk.name) << disk.disk << deadLock() << true << free;
+        QTest::addRow("%s, owner runs", disk.name) << disk.disk << runningLock() << false << false;
+    }
+}
+
+// A draft that can be read is offered whether or not it can be claimed; one whose editor still
+// runs is left alone. The draft itself is never changed by being looked at.
+void DraftTest::claimTable()
+{
+    QFETCH(Disk, disk);
+    QFETCH(QByteArray, lock);
+    QFETCH(bool, offered);
+    QFETCH(bool, claimed);
+    SmallDisk small;
+    REQUIRE_SMALL_DISK(small);
+    const QString folder = prepareDraftFolder(small.path() + QStringLiteral("drafts"));
+    const QString left =
+        leaveDraft(folder, titled(QStringLiteral("Оставленный")), kChangedAt, QStringLiteral("draft-left.qdx.xml"));
+    const QByteArray bytes = readAll(left);
+    if (!lock.isEmpty())
+        writeFileBytes(left + QStringLiteral(".lock"), lock);
+    QVERIFY(spoil(small, disk));
+
+    DraftStore store(folder);
+    std::vector<ClaimedDraft> found = store.claimLeftDrafts();
+    QCOMPARE(found.size(), offered ? 1U : 0U);
+    if (offered) {
+        QCOMPARE(found.front().path(), left);
+        QCOMPARE(found.front().isClaimed(), claimed);
+    }
+    found.clear();
+    QCOMPARE(readAll(left), bytes);
+    if (lock == runningLock())
+        QCOMPARE(readAll(left + QStringLiteral(".lock")), lock);
+}
+
+// Offered though it cannot be claimed, with word that it stays; restored, it shows and is kept in
+// its file: closing asks nothing until something is typed that no draft can take.
+void DraftTest::unclaimedDraftRestored()
+{
+    SmallDisk small;
+    REQUIRE_SMALL_DISK(small);
+    m_services->draftFolderPath = small.path() + QStringLiteral("drafts");
+    const QString left = leaveDraft(m_services->draftFolder(), titled(QStringLiteral("Мост")), kChangedAt,
+                                    QStringLiteral("draft-left.qdx.xml"));
+    QVERIFY(small.fill());
+
+    m_services->choiceAnswers.push_back(0);
+    QVERIFY(window().offerLeftDrafts(QString()));
+    QCOMPARE(m_services->choices.size(), 1);
+    QCOMPARE(m_services->choices.constFirst().text,
+             QStringLiteral("Найден черновик паспорта работы, не сохраненный в файл:\n\n«Мост»\n"
+                            "последнее изменение: 13.12.2015 09:46\n\nВосстановить его?\n"
+                            "Черновик останется в папке «%1drafts», пока его не удастся удалить.")
+                 .arg(small.path()));
+    QCOMPARE(window().passportSnapshot().title, QStringLiteral("Мост"));
+    QVERIFY(window().holdsInput());
+    window().show();
+    QVERIFY(window().close());
+    QCOMPARE(m_services->choices.size(), 1);
+    QVERIFY(QFileInfo::exists(left));
+
+    window().show();
+    typeTitle(QStringLiteral(" и дорога"));
+    m_services->elapse(kDraftDelayMs);
+    QCOMPARE(m_services->messages.size(), 1);
+    const QString failure =
+        QStringLiteral("Не удалось записать черновик паспорта работы в папку «%1drafts»: На диске нет места.")
+            .arg(small.path());
+    QCOMPARE(m_services->messages.constFirst().text,
+             failure + QStringLiteral("\nВведенные данные сохранятся только при записи паспорта в файл."));
+    m_services->choiceAnswers.push_back(2);
+    QVERIFY(!window().close());
+    QCOMPARE(m_services->choices.size(), 2);
+    QCOMPARE(m_services->choices.constLast().text,
+             failure + QStringLiteral("\nВведенные данные не сохранены ни в файле, ни в черновике и при закрытии окна "
+                                      "будут потеряны.\n\nСохранить паспорт в файл?"));
+    QCOMPARE(window().passportSnapshot().title, QStringLiteral("Мост и дорога"));
+    QCOMPARE(readDraft(left).passport.title, QStringLiteral("Мост"));
+}
+
+void DraftTest::staleLocksWithoutDraft_data()
+{
+    QTest::addColumn<QByteArray>("lock");
+    QTest::addColumn<bool>("draftBeside");
+    QTest::addColumn<bool>("removed");
+    QTest::newRow("owner gone, no draft") << deadLock() << false << true;
+    QTest::newRow("owner gone, a draft beside it, offered") << deadLock() << true << true;
+    QTest::newRow("owner runs, no draft yet") << runningLock() << false << false;
+}
+
+// Left by an editor killed after its passport was saved: removed at the next start.
+void DraftTest::staleLocksWithoutDraft()
+{
+    QFETCH(QByteArray, lock);
+    QFETCH(bool, draftBeside);
+    QFETCH(bool, removed);
+    const QString draft = draftFolder() + QStringLiteral("draft-k.qdx.xml");
+    QDir().mkpath(draftFolder());
+    writeFileBytes(draft + QStringLiteral(".lock"), lock);
+    if (draftBeside) {
+        leaveDraft(draftFolder(), titled(QStringLiteral("Рядом")), kChangedAt, QStringLiteral("draft-k.qdx.xml"));
+        m_services->choiceAnswers.push_back(1);
+    }
+    window().offerLeftDrafts(QString());
+    QCOMPARE(QFileInfo::exists(draft + QStringLiteral(".lock")), !removed);
+    QCOMPARE(QFileInfo::exists(draft), draftBeside);
+    QCOMPARE(m_services->choices.size(), draftBeside ? 1 : 0);
+}
+
+// The two seconds run out while the section dialog is open: the draft takes the passport as last
+// confirmed, not the boxes ticked in the dialog meanwhile.
+void DraftTest::sectionDialogOpen()
+{
+    typeTitle(QStringLiteral("Мост"));
+    m_services->modalScripts.push_back(dialogScript([this](QDialog& dialog) {
+        auto* russian = dialogChild<QCheckBox>(dialog, "CheckBox25");
+        QTest::mouseClick(russian, Qt::LeftButton, {}, QPoint(6, russian->height() / 2));
+        QVERIFY(russian->isChecked());
+        m_services->elapse(kDraftDelayMs);
+        dialog.reject();
+    }));
+    user().press("Button3");
+    const QStringList drafts = draftsIn(draftFolder());
+    QCOMPARE(drafts.size(), 1);
+    const ReadPassport read = readDraft(draftFolder() + drafts.constFirst());
+    QCOMPARE(read.passport.title, QStringLiteral("Мост"));
+    QVERIFY(!read.passport.languages.russian);
+    QCOMPARE(read.passport.subjectSlots, (std::array<std::int32_t, PassportRecord::kSlotCount>{}));
+}
+
+using Situation = std::function<void(DraftTest&, UserActions&, FakeServices&, TPasport&)>;
+
+void DraftTest::closeAsksOnlyWhenInputWouldBeLost_data()
+{
+    QTest::addColumn<Situation>("situation");
+    QTest::addColumn<bool>("folderUsable");
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("nothing typed") << Situation([](auto&, auto&, auto&, auto&) {}) << false << false;
+    QTest::newRow("typed, the draft written")
+        << Situation([](auto&, UserActions& user, auto&, auto&) { user.typeInto("title", QStringLiteral("Т")); })
+        << true << false;
+    QTest::newRow("typed, no draft possible")
+        << Situation([](auto&, UserActions& user, auto&, auto&) { user.typeInto("title", QStringLiteral("Т")); })
+        << false << true;
+    QTest::newRow("typed and saved, no draft possible")
+        << Situation([](auto&, UserActions& user, FakeServices& services, auto&) {
+               fillComplete(user);
+               services.saveFileAnswers.push_back(services.folder() + QStringLiteral("Работа.qdx.xml"));
+               user.press("SaveButton");
+           })
+        << false << false;
+    QTest::newRow("a passport opened, no draft possible")
+        << Situation([](auto&, auto&, FakeServices& services, TPasport& window) {
+               window.openPassport(leaveDraft(services.folder(), titled(QStringLiteral("Из файла")), kChangedAt,
+                                              QStringLiteral("work.qdx.xml")));
+           })
+        << false << false;
+}
+
+void DraftTest::closeAsksOnlyWhenInputWouldBeLost()
+{
+    QFETCH(Situation, situation);
+    QFETCH(bool, folderUsable);
+    QFETCH(bool, asked);
+    if (!folderUsable)
+        m_services->draftFolderPath = blockedDraftFolder(*m_services);
+    window().show();
+    UserActions actions = user();
+    situation(*this, actions, *m_services, window());
+    if (asked)
+        m_services->choiceAnswers.push_back(1);
+    QVERIFY(window().close());
+    QCOMPARE(m_services->choices.size(), asked ? 1 : 0);
+    QCOMPARE(draftsIn(draftFolder()).size(), folderUsable && window().holdsInput() ? 1 : 0);
+}
+
+void DraftTest::closeQuestionAnswers_data()
+{
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<bool>("complete");
+    QTest::addColumn<QString>("savedAs");
+    QTest::addColumn<bool>("closed");
+    QTest::addColumn<QStringList>("captionsShown");
+    QTest::newRow("Сохранить") << 0 << true << QStringLiteral("Работа.qdx.xml") << true
+                               << QStringList{"Паспорт сохранен"};
+    QTest::newRow("Сохранить, the dialog cancelled") << 0 << true << QString() << false << QStringList();
+    QTest::newRow("Сохранить, incomplete") << 0 << false << QString() << false << QStringList{"Неполная информация"};
+    QTest::newRow("Закрыть без сохранения") << 1 << true << QString() << true << QStringList();
+    QTest::newRow("Отмена") << 2 << true << QString() << false << QStringList();
+}
+
+// With no draft to be had, closing asks; "Сохранить" is the save command, and the window closes
+// only once the passport is in its file.
+void DraftTest::closeQuestionAnswers()
+{
+    QFETCH(int, answer);
+    QFETCH(bool, complete);
+    QFETCH(QString, savedAs);
+    QFETCH(bool, closed);
+    QFETCH(QStringList, captionsShown);
+    m_services->draftFolderPath = blockedDraftFolder(*m_services);
+    window().show();
+    UserActions actions = user();
+    if (complete)
+        fillComplete(actions);
+    else
+        typeTitle(QStringLiteral("Работа"));
+    m_services->elapse(kDraftDelayMs);
+    QCOMPARE(m_services->messages.size(), 1);
+    const QString folderFailure = m_services->messages.constFirst().text.section(u'\n', 0, 0);
+    QVERIFY2(folderFailure.startsWith(QStringLiteral("Не удалось записать черновик паспорта работы: ")),
+             qPrintable(folderFailure));
+    m_services->messages.clear();
+
+    m_services->choiceAnswers.push_back(answer);
+    if (answer == 0 && complete)
+        m_services->saveFileAnswers.push_back(savedAs.isEmpty() ? QString() : m_services->folder() + savedAs);
+    QCOMPARE(window().close(), closed);
+    QCOMPARE(m_services->choices.size(), 1);
+    const FakeServices::Choice& choice = m_services->choices.constFirst();
+    QCOMPARE(choice.text, folderFailure + QStringLiteral("\nВведенные данные не сохранены ни в файле, ни в черновике "
+                                                         "и при закрытии окна будут потеряны.\n\n"
+                                                         "Сохранить паспорт в файл?"));
+    QCOMPARE(choice.caption, QStringLiteral("Электронный паспорт работы"));
+    QCOMPARE(choice.buttons, (QStringList{"Сохранить", "Закрыть без сохранения", "Отмена"}));
+    QCOMPARE(choice.defaultButton, 2);
+    QStringList captions;
+    for (const FakeServices::Message& message : m_services->messages)
+        captions << message.caption;
+    QCOMPARE(captions, captionsShown);
+    QCOMPARE(QFileInfo::exists(m_services->folder() + QStringLiteral("Работа.qdx.xml")), !savedAs.isEmpty());
+    QCOMPARE(window().isVisible(), !closed);
+    QCOMPARE(window().passportSnapshot().title, QStringLiteral("Работа"));
+}
+
+// What the log says when the program is asked to end and no question can be shown.
+void DraftTest::endNotes()
+{
+    QCOMPARE(window().draft().endNote(), QString());
+    typeTitle(QStringLiteral("Мост"));
+    window().draft().keepNow(DraftKeeper::Report::Never);
+    const QStringList drafts = draftsIn(draftFolder());
+    QCOMPARE(drafts.size(), 1);
+    QCOMPARE(window().draft().endNote(),
+             QStringLiteral("введенные данные сохранены в черновике «%1».").arg(draftFolder() + drafts.constFirst()));
+
+    m_services->draftFolderPath = blockedDraftFolder(*m_services);
+    EditorWindows unkept(*m_services);
+    typeText(namedChild<QLineEdit>(*unkept.Pasport, "title"), QStringLiteral("Мост"));
+    unkept.Pasport->draft().keepNow(DraftKeeper::Report::Never);
+    const QString note = unkept.Pasport->draft().endNote();
+    QVERIFY2(note.startsWith(QStringLiteral("Не удалось записать черновик паспорта работы: ")), qPrintable(note));
+    QVERIFY2(note.endsWith(QStringLiteral(". Введенные данные, не сохраненные в файл, потеряны.")), qPrintable(note));
+    QVERIFY(m_services->messages.isEmpty());
 }
 
 QTEST_MAIN(DraftTest)

@@ -4,6 +4,7 @@
 #include "support/FakeServices.h"
 #include "support/Typing.h"
 #include "windows/Form.h"
+#include "windows/NameMarks.h"
 #include "windows/Startup.h"
 
 #include <QApplication>
@@ -56,6 +57,8 @@ private slots:
     void namesStayWithTheirEntry_data();
     void namesStayWithTheirEntry();
     void listKeepsItsSelection();
+    void charactersOutsideCp1251Marked_data();
+    void charactersOutsideCp1251Marked();
 
 private:
     static const PeopleGroup& group(const QString& name) { return name == u"authors" ? kAuthors : kTeachers; }
@@ -579,6 +582,65 @@ void ParticipantsTest::listKeepsItsSelection()
     user().typeNames(kAuthors, {QStringLiteral("Петров"), QString(), QString()});
     QCOMPARE(entry(kAuthors, 1).surname, toCp1251(QStringLiteral("Петров")));
     QVERIFY(find<QPushButton>("AuthorDelete")->isEnabled());
+}
+
+void ParticipantsTest::charactersOutsideCp1251Marked_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("marks");
+    QTest::addColumn<QString>("tooltip");
+    QTest::addColumn<QString>("stored");
+    QTest::newRow("one") << QStringLiteral("Ŋгуен") << QStringLiteral("0+1")
+                         << QStringLiteral(
+                                "Знака «Ŋ» нет в кодировке Windows-1251: в паспорт он будет записан как «?».")
+                         << QStringLiteral("?гуен");
+    QTest::newRow("several, one twice") << QStringLiteral("Ёлкин😀😀é") << QStringLiteral("5+2 7+2 9+1")
+                                        << QStringLiteral("Знаков «😀», «é» нет в кодировке Windows-1251: "
+                                                          "в паспорт они будут записаны как «?».")
+                                        << QStringLiteral("Ёлкин???");
+    QTest::newRow("cyrillic and latin") << QStringLiteral("Ёлкин Smith") << QString() << QString()
+                                        << QStringLiteral("Ёлкин Smith");
+    QTest::newRow("a question mark typed")
+        << QStringLiteral("Кто?") << QString() << QString() << QStringLiteral("Кто?");
+}
+
+// Told while typing, where the characters stand; what is stored stays "?" for each.
+void ParticipantsTest::charactersOutsideCp1251Marked()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, marks);
+    QFETCH(QString, tooltip);
+    QFETCH(QString, stored);
+    const auto reddish = [](QLineEdit* edit) {
+        const QImage shot = edit->grab().toImage();
+        int count = 0;
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x) {
+                const QColor pixel = shot.pixelColor(x, y);
+                count += pixel.red() > pixel.green() + 30 && pixel.red() > pixel.blue() + 30;
+            }
+        }
+        return count;
+    };
+    user().addPerson(kAuthors, QStringLiteral("123456798"));
+    auto* edit = find<QLineEdit>("AuthorsName");
+    QCOMPARE(reddish(edit), 0);
+    user().typeNames(kAuthors, {QString(), typed, QString()});
+
+    QCOMPARE(edit->text(), typed);
+    QCOMPARE(edit->toolTip(), tooltip);
+    const auto* marked = edit->findChild<NameMarks*>();
+    QVERIFY(marked);
+    QStringList shown;
+    for (const Cp1251Gap& gap : marked->marked())
+        shown << QStringLiteral("%1+%2").arg(gap.start).arg(gap.length);
+    QCOMPARE(shown.join(u' '), marks);
+    QCOMPARE(reddish(edit) > 0, !marks.isEmpty());
+    QCOMPARE(fromCp1251(entry(kAuthors, 0).name), stored);
+
+    edit->clear();
+    QCOMPARE(edit->toolTip(), QString());
+    QCOMPARE(reddish(edit), 0);
 }
 
 QTEST_MAIN(ParticipantsTest)

@@ -76,7 +76,7 @@ TPasport::TPasport(DesktopServices& services, QWidget* parent)
     connectOpenHandlers();
     setInitialState();
     attachSpellChecking(*this);
-    m_draft = std::make_unique<DraftKeeper>(m_services, [this] { return passportSnapshot(); });
+    m_draft = std::make_unique<DraftKeeper>(m_services, [this] { return draftSnapshot(); });
     connectDraftHandlers();
     m_draft->settled();
 }

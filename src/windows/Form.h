@@ -11,6 +11,7 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <optional>
 
 class DesktopServices;
 class DraftKeeper;
@@ -87,6 +88,8 @@ public:
     // At start-up: offers the drafts that editors no longer running have left. `startFile` is the
     // passport file the editor was started with, or empty. True when a draft was restored.
     bool offerLeftDrafts(const QString& startFile);
+    // The passport as a draft holds it: the confirmed state, not what an open dialog shows.
+    PassportSnapshot draftSnapshot() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -103,6 +106,8 @@ private:
     void connectPictureHandlers();
     void runHandler(Handler handler);
     void connectDraftHandlers();
+    // Asked when closing would lose input: saves on request. True when the window may close.
+    bool mayCloseUnkept();
 
     // Sections of the work.
     void connectSectionHandlers();
@@ -140,5 +145,7 @@ private:
     TForm1* m_form1 = nullptr;
     std::map<const QObject*, Handler> m_helpHandlers;
     std::unique_ptr<DraftKeeper> m_draft;
+    // The languages as they were when the section dialog was opened, while it is open.
+    std::optional<Sections::LanguageChoices> m_languagesBeforeDialog;
     bool m_placed = false;
 };

@@ -1,13 +1,25 @@
 // The draft of the passport that is in no file yet: every change restarts its timer; at start-up
-// the drafts other runs left are offered.
+// the drafts other runs left are offered; closing with input that no file and no draft holds asks
+// first.
 
 #include "core/draft/DraftKeeper.h"
 #include "core/draft/DraftOffer.h"
+#include "core/shell/AppInfo.h"
 #include "ui_Form.h"
 #include "windows/ErrorBox.h"
 #include "windows/Form.h"
 
 #include <QCloseEvent>
+
+namespace {
+
+const QStringList kCloseButtons = {QStringLiteral("Сохранить"), QStringLiteral("Закрыть без сохранения"),
+                                   QStringLiteral("Отмена")};
+constexpr int kCloseSave = 0;
+constexpr int kCloseDiscard = 1;
+constexpr int kCloseCancel = 2;
+
+} // namespace
 
 void TPasport::connectDraftHandlers()
 {
@@ -30,8 +42,39 @@ bool TPasport::offerLeftDrafts(const QString& startFile)
     return restored;
 }
 
+PassportSnapshot TPasport::draftSnapshot() const
+{
+    PassportSnapshot passport = passportSnapshot();
+    // What is ticked in an open section dialog is not the passport yet.
+    if (m_languagesBeforeDialog)
+        passport.languages = *m_languagesBeforeDialog;
+    return passport;
+}
+
 void TPasport::closeEvent(QCloseEvent* event)
 {
-    m_draft->keepNow();
+    // Whatever the draft cannot take is said here, where the user can still act on it.
+    m_draft->keepNow(DraftKeeper::Report::Never);
+    if (!m_draft->kept() && !mayCloseUnkept()) {
+        event->ignore();
+        return;
+    }
     QWidget::closeEvent(event);
+}
+
+bool TPasport::mayCloseUnkept()
+{
+    QString text = m_draft->failure();
+    if (!text.isEmpty())
+        text += u'\n';
+    text += QStringLiteral("Введенные данные не сохранены ни в файле, ни в черновике и при закрытии окна будут "
+                           "потеряны.\n\nСохранить паспорт в файл?");
+    const int answer = m_services.choiceBox(text, kApplicationTitle, kCloseButtons, kCloseCancel);
+    if (answer == kCloseDiscard)
+        return true;
+    if (answer != kCloseSave)
+        return false;
+    runGuarded(m_services, [this] { SaveButtonClick(); });
+    // Closed only once saved: an incomplete passport or a cancelled dialog keeps the window.
+    return m_draft->kept();
 }

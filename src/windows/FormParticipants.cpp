@@ -8,6 +8,7 @@
 #include "windows/Add.h"
 #include "windows/FieldColours.h"
 #include "windows/Form.h"
+#include "windows/NameMarks.h"
 
 #include <QSignalBlocker>
 #include <algorithm>
@@ -134,9 +135,12 @@ void TPasport::connectParticipantHandlers()
             }
             runHandler(handler);
         });
-        for (std::size_t i = 0; i < controls.names.size(); ++i)
+        for (std::size_t i = 0; i < controls.names.size(); ++i) {
+            // Shown as typed, stored with "?" for what Windows-1251 lacks: said while typing.
+            new NameMarks(controls.names[i]);
             connect(controls.names[i], &QLineEdit::textChanged, this,
                     [this, handler = group.names[i]] { runHandler(handler); });
+        }
     }
 }
 

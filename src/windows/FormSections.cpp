@@ -14,7 +14,16 @@ void TPasport::connectSectionHandlers()
 
 void TPasport::Button3Click()
 {
-    if (!m_services.showModal(*m_subjects))
+    m_languagesBeforeDialog = m_subjects->languageChoices();
+    bool accepted = false;
+    try {
+        accepted = m_services.showModal(*m_subjects);
+    } catch (...) {
+        m_languagesBeforeDialog.reset();
+        throw;
+    }
+    m_languagesBeforeDialog.reset();
+    if (!accepted)
         return;
 
     m_record.SubjectSlots = Sections::packSlots(m_subjects->boxStates());

@@ -63,10 +63,12 @@ void DraftKeeper::keepNow(Report report)
         }
         draft->write(m_services, serializePassportDocument(written));
         m_written = current;
+        m_failure.clear();
     } catch (const Failure& failure) {
         const QString reason = failure.reason().isEmpty() ? failure.message() : failure.reason();
-        sayOnce(report, QStringLiteral("Не удалось записать черновик паспорта работы в папку «%1»: %2.\n%3")
-                            .arg(QDir::toNativeSeparators(QDir::cleanPath(draft->folder())), reason, kOnlyInFile));
+        m_failure = QStringLiteral("Не удалось записать черновик паспорта работы в папку «%1»: %2.")
+                        .arg(QDir::toNativeSeparators(QDir::cleanPath(draft->folder())), reason);
+        sayOnce(report, m_failure + u'\n' + kOnlyInFile);
     }
 }
 
@@ -77,10 +79,32 @@ DraftStore* DraftKeeper::store(Report report)
     try {
         m_store = std::make_unique<DraftStore>(m_services.draftFolder());
     } catch (const Failure& failure) {
-        sayOnce(report, QStringLiteral("Не удалось записать черновик паспорта работы: %1.\n%2")
-                            .arg(lowerFirst(failure.message()), kOnlyInFile));
+        m_failure =
+            QStringLiteral("Не удалось записать черновик паспорта работы: %1.").arg(lowerFirst(failure.message()));
+        sayOnce(report, m_failure + u'\n' + kOnlyInFile);
     }
     return m_store.get();
+}
+
+bool DraftKeeper::kept() const
+{
+    const PassportDocument current = document();
+    return current == m_settled || current == m_written;
+}
+
+QString DraftKeeper::writtenPath() const
+{
+    return m_store && m_store->written() ? m_store->path() : QString();
+}
+
+QString DraftKeeper::endNote() const
+{
+    const PassportDocument current = document();
+    if (current == m_settled)
+        return {};
+    if (current == m_written)
+        return QStringLiteral("введенные данные сохранены в черновике «%1».").arg(writtenPath());
+    return m_failure + QStringLiteral(" Введенные данные, не сохраненные в файл, потеряны.");
 }
 
 void DraftKeeper::adopt(ClaimedDraft&& draft)

@@ -40,6 +40,15 @@ public:
     void settled();
     // Writes the draft now, or removes it when nothing unsaved is held.
     void keepNow(Report report = Report::Once);
+    // The passport as it stands is in a file or in a draft: the start state, just saved or opened,
+    // or what the draft last written holds.
+    bool kept() const;
+    // Where the draft was last written, or empty when it never was.
+    QString writtenPath() const;
+    // For the log when the program ends unasked: where the input is now, or empty when a file holds it.
+    QString endNote() const;
+    // Why the last attempt to write the draft failed, a sentence; empty once one has succeeded.
+    const QString& failure() const { return m_failure; }
 
     // The draft folder's store, made on first use; null (said once) when the folder is unusable.
     DraftStore* store(Report report = Report::Once);
@@ -58,5 +67,6 @@ private:
     PassportDocument m_settled;
     PassportDocument m_written;
     qint64 m_lastChange = 0;
+    QString m_failure;
     bool m_said = false;
 };

@@ -39,6 +39,9 @@ QString question(const LeftDraft& draft, const QString& startFile)
     if (!startFile.isEmpty())
         text += QStringLiteral("\nЕсли восстановить черновик, файл «%1» открыт не будет.")
                     .arg(QFileInfo(startFile).fileName());
+    if (!draft.claimed.isClaimed())
+        text += QStringLiteral("\nЧерновик останется в папке «%1», пока его не удастся удалить.")
+                    .arg(QDir::toNativeSeparators(QFileInfo(draft.claimed.path()).absolutePath()));
     return text;
 }
 

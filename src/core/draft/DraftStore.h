@@ -21,10 +21,13 @@ QString prepareDraftFolder(const QString& path);
 inline const QString kUnreadableDraftsFolder = QStringLiteral("unreadable");
 
 // A draft of another editor, held under its lock so that no other editor offers or takes it meanwhile.
-// Released, the lock goes and the draft stays for the next start.
+// Released, the lock goes and the draft stays for the next start. Where no lock can be made (a
+// folder that takes no file, a full disk) the draft is still read and offered, unclaimed: it then
+// stays in the folder until it can be removed.
 class ClaimedDraft
 {
 public:
+    // `lock` null: unclaimed.
     ClaimedDraft(QString path, std::unique_ptr<QLockFile> lock);
     ClaimedDraft(ClaimedDraft&&) noexcept;
     ClaimedDraft& operator=(ClaimedDraft&&) noexcept;
@@ -32,6 +35,7 @@ public:
 
     const QString& path() const { return m_path; }
     QDateTime modified() const;
+    bool isClaimed() const { return m_lock != nullptr; }
 
     // Deleted for good, then released.
     void discard(DesktopServices& services);
@@ -60,20 +64,30 @@ public:
     const QString& folder() const { return m_folder; }
     // This editor's draft, whether written yet or not.
     const QString& path() const { return m_path; }
+    // Whether this editor's draft is in the folder now.
+    bool written() const { return m_written; }
 
     // Replaces this editor's draft whole, its lock taken first; throws Failure.
     void write(DesktopServices& services, const QByteArray& bytes);
     // Removes this editor's draft, if it wrote one.
     void remove(DesktopServices& services);
 
-    // The drafts of editors that no longer run, newest file first, each claimed for this editor.
-    // Locks left by a crashed run are recognised as stale; a draft another editor holds is skipped.
+    // The drafts of editors that no longer run, newest file first, each claimed for this editor
+    // where its lock can be made, unclaimed where it cannot. Locks left by a crashed run are
+    // recognised as stale; a draft whose editor still runs is skipped. Stale locks with no draft
+    // beside them are removed.
     std::vector<ClaimedDraft> claimLeftDrafts();
-    // A claimed draft becomes this editor's own: written from now on, and offered again if this run
-    // dies too. The draft this editor had is removed.
+    // A restored draft becomes this editor's own: written from now on, and offered again if this run
+    // dies too. The draft this editor had is removed. An unclaimed one is claimed at its next write
+    // or removal; should another editor have claimed it meanwhile, this editor goes on in a draft
+    // of its own.
     void adopt(DesktopServices& services, ClaimedDraft&& draft);
 
 private:
+    // This editor's lock on m_path, taken if not yet held; false when another running editor holds it.
+    bool ownLock();
+    void removeStaleLocks();
+
     QString m_folder;
     QString m_path;
     std::unique_ptr<QLockFile> m_lock;

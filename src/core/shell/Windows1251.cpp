@@ -1,5 +1,6 @@
 #include "core/shell/Windows1251.h"
 
+#include <QStringList>
 #include <array>
 
 namespace {
@@ -57,4 +58,36 @@ QString fromCp1251(const QByteArray& bytes)
         text.append(value < 0x80 ? QChar(value) : QChar(kHighHalf[value - 0x80]));
     }
     return text;
+}
+
+QList<Cp1251Gap> cp1251Gaps(const QString& text)
+{
+    QList<Cp1251Gap> gaps;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar unit = text.at(i);
+        if (unit.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            gaps.append({i, 2});
+            ++i;
+        } else if (encodeOne(unit.unicode()) == '?' && unit != u'?') {
+            gaps.append({i, 1});
+        }
+    }
+    return gaps;
+}
+
+QString cp1251GapsNote(const QString& text)
+{
+    QStringList characters;
+    for (const Cp1251Gap& gap : cp1251Gaps(text)) {
+        const QString quoted = QStringLiteral("«%1»").arg(text.mid(gap.start, gap.length));
+        if (!characters.contains(quoted))
+            characters.append(quoted);
+    }
+    if (characters.isEmpty())
+        return {};
+    if (characters.size() == 1)
+        return QStringLiteral("Знака %1 нет в кодировке Windows-1251: в паспорт он будет записан как «?».")
+            .arg(characters.constFirst());
+    return QStringLiteral("Знаков %1 нет в кодировке Windows-1251: в паспорт они будут записаны как «?».")
+        .arg(characters.join(QStringLiteral(", ")));
 }
