@@ -209,22 +209,32 @@ QList<QStringList> csvRecords(const QString& text)
     return records;
 }
 
-// A spreadsheet as Python's openpyxl reads it: the sheet names, the frozen cell, the column widths,
-// and per cell its value, type, boldness and wrapping.
+// A spreadsheet as Python's openpyxl reads it: the sheet names, and per sheet (by name) the frozen
+// cell, the filter, the print set-up, the column widths, and per cell its value, type, boldness
+// and wrapping.
 QJsonObject readSpreadsheet(const QString& path)
 {
     static const char* const script = R"(
 import json, sys, openpyxl
 from openpyxl.utils import get_column_letter
 book = openpyxl.load_workbook(sys.argv[1])
-sheet = book.active
-print(json.dumps({
-    "sheets": book.sheetnames,
-    "frozen": sheet.freeze_panes,
-    "widths": [sheet.column_dimensions[get_column_letter(i + 1)].width for i in range(sheet.max_column)],
-    "rows": [[{"value": c.value, "type": c.data_type, "bold": bool(c.font.b), "wrap": bool(c.alignment.wrap_text)}
-              for c in row] for row in sheet.iter_rows()],
-}))
+def described(sheet):
+    setup = sheet.page_setup
+    margins = sheet.page_margins
+    return {
+        "frozen": sheet.freeze_panes,
+        "filter": sheet.auto_filter.ref,
+        "orientation": setup.orientation,
+        "fitToPage": bool(sheet.sheet_properties.pageSetUpPr and sheet.sheet_properties.pageSetUpPr.fitToPage),
+        "fitToWidth": setup.fitToWidth,
+        "fitToHeight": setup.fitToHeight,
+        "titleRows": sheet.print_title_rows,
+        "margins": [margins.left, margins.right, margins.top, margins.bottom, margins.header, margins.footer],
+        "widths": [sheet.column_dimensions[get_column_letter(i + 1)].width for i in range(sheet.max_column)],
+        "rows": [[{"value": c.value, "type": c.data_type, "bold": bool(c.font.b),
+                   "wrap": bool(c.alignment.wrap_text)} for c in row] for row in sheet.iter_rows()],
+    }
+print(json.dumps({"sheets": book.sheetnames, "sheet": {s.title: described(s) for s in book.worksheets}}))
 )";
     QProcess python;
     python.start(QStringLiteral(LUMARINDA_PYTHON), {QStringLiteral("-c"), QString::fromUtf8(script), path});
@@ -233,6 +243,26 @@ print(json.dumps({
         return {};
     }
     return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+}
+
+// One sheet of a spreadsheet read by readSpreadsheet().
+QJsonObject sheetOf(const QJsonObject& book, const QString& name)
+{
+    return book.value(u"sheet").toObject().value(name).toObject();
+}
+
+// The real program on a desktop in `locale` (the C library's and Qt's); returns its exit status.
+int runInLocale(const QStringList& args, const QString& locale)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LANG"), locale);
+    environment.insert(QStringLiteral("LC_ALL"), locale);
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(LUMARINDA_BINARY), args);
+    if (!program.waitForFinished(60000) || program.exitStatus() != QProcess::NormalExit)
+        return -1;
+    return program.exitCode();
 }
 
 // The reader names where in the file XML goes wrong; the numbers follow the layout of the file,
@@ -340,6 +370,7 @@ private slots:
     void check();
     void listIsCsv();
     void listGoesToAFileOrASpreadsheet();
+    void spreadsheetNumbersIgnoreTheLocale();
     void listReportsBrokenFilesOnStandardErrorOnly();
     void badInputGivesALineEach();
     void hostileNamesAndContent_data();
@@ -498,11 +529,12 @@ void CommandLineTest::listGoesToAFileOrASpreadsheet()
     QCOMPARE(toSheet.status, 1);
     const QJsonObject book = readSpreadsheet(QStringLiteral("list.XLSX"));
     QCOMPARE(book.value(u"sheets").toArray(), QJsonArray{QStringLiteral("Паспорта")});
-    QCOMPARE(book.value(u"frozen").toString(), QStringLiteral("A2"));
-    const QJsonArray rows = book.value(u"rows").toArray();
+    const QJsonObject sheet = sheetOf(book, QStringLiteral("Паспорта"));
+    QCOMPARE(sheet.value(u"frozen").toString(), QStringLiteral("A2"));
+    const QJsonArray rows = sheet.value(u"rows").toArray();
     QCOMPARE(rows.size(), records.size());
     const QStringList header = records.constFirst();
-    const QJsonArray widths = book.value(u"widths").toArray();
+    const QJsonArray widths = sheet.value(u"widths").toArray();
     QCOMPARE(widths.size(), header.size());
     for (qsizetype c = 0; c < header.size(); ++c)
         QVERIFY2(widths.at(c).toDouble() >= header.at(c).size(), qPrintable(header.at(c)));
@@ -529,6 +561,23 @@ void CommandLineTest::listGoesToAFileOrASpreadsheet()
     QCOMPARE(bait.at(10).toObject().value(u"value").toString(), QStringLiteral("+79161234567"));
     QVERIFY(bait.at(15).toObject().value(u"wrap").toBool());
     QVERIFY(!bait.at(0).toObject().value(u"wrap").toBool());
+}
+
+// The numbers in the workbook's XML (widths, margins) are the same on every desktop: on a Russian
+// one they once got a decimal comma, and readers refused the file or printed it without margins.
+void CommandLineTest::spreadsheetNumbersIgnoreTheLocale()
+{
+    putAll({"in/a.qdx.xml=sound", "in/b.qdx.xml=truncated"});
+    QCOMPARE(runInLocale({"--list", "-o", "ru.xlsx", "in"}, QStringLiteral("ru_RU.UTF-8")), 1);
+    QCOMPARE(runInLocale({"--list", "-o", "c.xlsx", "in"}, QStringLiteral("C.UTF-8")), 1);
+    const QJsonObject russian = readSpreadsheet(QStringLiteral("ru.xlsx"));
+    const QJsonObject plainC = readSpreadsheet(QStringLiteral("c.xlsx"));
+    QVERIFY(!russian.isEmpty());
+    QCOMPARE(russian, plainC);
+    const QJsonObject sheet = sheetOf(russian, russian.value(u"sheets").toArray().first().toString());
+    // A width of 32 characters as the format stores it, with the cell's padding.
+    QCOMPARE(sheet.value(u"widths").toArray().first().toDouble(), 32.7109375);
+    QCOMPARE(sheet.value(u"margins").toArray().first().toDouble(), 0.7);
 }
 
 void CommandLineTest::listReportsBrokenFilesOnStandardErrorOnly()

@@ -5,8 +5,10 @@
 #include "core/shell/Wording.h"
 
 #include <cerrno>
+#include <clocale>
 #include <cstdio>
 #include <fcntl.h>
+#include <locale.h>
 #include <unistd.h>
 #include <utility>
 #include <xlsxwriter.h>
@@ -16,23 +18,41 @@ namespace {
 // The most rows a sheet holds.
 constexpr lxw_row_t kMaxRows = 1048576;
 
-// The library tells its failures in English on the C error stream; the program tells them in
-// Russian itself, so they are sent nowhere while the library works.
-class QuietLibrary
+// While the library works: its failures, told in English on the C error stream, are sent nowhere
+// (the program tells them in Russian itself); and the numbers it prints into the workbook's XML
+// (column widths, margins) take the C library's numeric locale, so on a Russian desktop they would
+// get a decimal comma that no reader takes: this thread uses C numbers meanwhile.
+class LibraryCall
 {
 public:
-    explicit QuietLibrary(FILE* nowhere) : m_saved(stderr)
+    LibraryCall(FILE* nowhere, locale_t cNumbers) : m_saved(stderr), m_savedLocale(::uselocale(cNumbers))
     {
         if (nowhere)
             stderr = nowhere;
     }
-    ~QuietLibrary() { stderr = m_saved; }
-    QuietLibrary(const QuietLibrary&) = delete;
-    QuietLibrary& operator=(const QuietLibrary&) = delete;
+    ~LibraryCall()
+    {
+        stderr = m_saved;
+        ::uselocale(m_savedLocale);
+    }
+    LibraryCall(const LibraryCall&) = delete;
+    LibraryCall& operator=(const LibraryCall&) = delete;
 
 private:
     FILE* m_saved;
+    locale_t m_savedLocale;
 };
+
+// The locale of the program with C numbers; falls back to all of C.
+locale_t newCNumbersLocale()
+{
+    if (const locale_t current = ::duplocale(LC_GLOBAL_LOCALE)) {
+        if (const locale_t numbers = ::newlocale(LC_NUMERIC_MASK, "C", current))
+            return numbers;
+        ::freelocale(current);
+    }
+    return ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+}
 
 // Text as a spreadsheet cell holds it: its line breaks are line feeds.
 QByteArray cellText(QString text)
@@ -48,6 +68,7 @@ struct Spreadsheet::Book
 {
     QString shownPath;
     FILE* nowhere = nullptr;
+    locale_t cNumbers = newCNumbersLocale();
     lxw_workbook* workbook = nullptr;
     lxw_worksheet* sheet = nullptr;
     QList<lxw_format*> cellFormats;
@@ -61,11 +82,13 @@ struct Spreadsheet::Book
     {
         if (workbook) {
             // Unsaved after a failure: the library must still free what it holds.
-            const QuietLibrary quiet(nowhere);
+            const LibraryCall call(nowhere, cNumbers);
             workbook_close(workbook);
         }
         if (nowhere)
             std::fclose(nowhere);
+        if (cNumbers)
+            ::freelocale(cNumbers);
     }
 
     [[noreturn]] void fail(const QString& reason) const
@@ -87,7 +110,7 @@ Spreadsheet::Spreadsheet(const QByteArray& path, const QString& shownPath, const
     ::close(probe);
 
     book.nowhere = std::fopen("/dev/null", "we");
-    const QuietLibrary quiet(book.nowhere);
+    const LibraryCall call(book.nowhere, book.cNumbers);
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     book.workbook = workbook_new_opt(path.constData(), &options);
@@ -123,7 +146,7 @@ void Spreadsheet::append(const QStringList& fields)
     Book& book = *m_book;
     if (book.nextRow >= kMaxRows)
         book.fail(QStringLiteral("Исправных паспортов больше, чем строк в листе (%1)").arg(kMaxRows - 1));
-    const QuietLibrary quiet(book.nowhere);
+    const LibraryCall call(book.nowhere, book.cNumbers);
     for (qsizetype i = 0; i < fields.size(); ++i) {
         const auto index = static_cast<lxw_col_t>(i);
         if (worksheet_write_string(book.sheet, book.nextRow, index, cellText(fields.at(i)).constData(),
@@ -139,7 +162,7 @@ void Spreadsheet::save()
     lxw_workbook* workbook = std::exchange(book.workbook, nullptr);
     errno = 0;
     const int result = [&] {
-        const QuietLibrary quiet(book.nowhere);
+        const LibraryCall call(book.nowhere, book.cNumbers);
         return workbook_close(workbook);
     }();
     const int error = errno;
