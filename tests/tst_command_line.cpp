@@ -119,6 +119,56 @@ QByteArray content(const QString& kind)
     qFatal("unknown kind %s", qPrintable(kind));
 }
 
+// Passports of one work and its neighbours, for finding works sent twice.
+PassportSnapshot workVariant(const QString& kind)
+{
+    PassportSnapshot p = plainPassport();
+    if (kind == u"plain")
+        return p;
+    if (kind == u"corrected") {
+        p.description = QStringLiteral("Исправлено после отправки");
+        return p;
+    }
+    if (kind == u"other authors") {
+        p.authors = {participantEntry("100-018-305", QStringLiteral("Петров"), QStringLiteral("Пётр"),
+                                      QStringLiteral("Петрович"))};
+        return p;
+    }
+    if (kind == u"other title") {
+        p.title = QStringLiteral("Звёздное небо 2");
+        return p;
+    }
+    const ParticipantEntry ivanov = p.authors.constFirst();
+    const ParticipantEntry petrov =
+        participantEntry("100-018-305", QStringLiteral("Петров"), QStringLiteral("Пётр"), QStringLiteral("Петрович"));
+    if (kind == u"two authors") {
+        p.authors = {ivanov, petrov};
+        return p;
+    }
+    if (kind == u"two authors reversed") {
+        p.authors = {petrov, ivanov};
+        return p;
+    }
+    qFatal("unknown work %s", qPrintable(kind));
+}
+
+void put(const QString& path, const QByteArray& bytes);
+
+// "path=kind@seconds" items: the passport `kind` of workVariant() stored `seconds` after kStored,
+// or a truncated file for the kind "broken".
+void putWorks(const QStringList& files)
+{
+    for (const QString& item : files) {
+        const qsizetype eq = item.indexOf(u'=');
+        const qsizetype at = item.indexOf(u'@');
+        const QString kind = item.mid(eq + 1, at - eq - 1);
+        const qint64 stored = kStored + item.mid(at + 1).toLongLong();
+        const QByteArray bytes = serializePassportDocument(BuildPassportDocument(
+            workVariant(kind == u"broken" ? QStringLiteral("plain") : kind), PassportDocumentKind::Saved, stored));
+        put(item.left(eq), kind == u"broken" ? bytes.left(bytes.size() / 2) : bytes);
+    }
+}
+
 struct Run
 {
     int status = -1;
@@ -368,6 +418,10 @@ private slots:
     void cleanup();
     void check_data();
     void check();
+    void resends_data();
+    void resends();
+    void quiet_data();
+    void quiet();
     void listIsCsv();
     void listGoesToAFileOrASpreadsheet();
     void spreadsheetNumbersIgnoreTheLocale();
@@ -426,12 +480,12 @@ void CommandLineTest::check_data()
            "works/a.qdx.xml: OK\n"
            "works/sub/c.qdx.xml: Текст файла не является правильным документом XML (строка N, позиция M)\n"
            "works/sub/d.Qdx.Xml: Неверный контрольный код в идентификаторе участника «123-456-789»\n"
-           "works/sub/deeper/i.qdx.xml: OK\n"
+           "works/sub/deeper/i.qdx.xml: OK, повторяет works/a.qdx.xml\n"
            "works/sub/e.qdx.xml: Корневой элемент документа — «passport», а не «lumarinda»\n"
            "works/sub/f.qdx.xml: Текст файла не является правильным документом XML (строка N, позиция M)\n"
            "works/sub/g.qdx.xml: Текст файла не в кодировке UTF-8\n"
            "works/sub/h.qdx.xml: У элемента «work» лишний атрибут «author»\n"
-           "Проверено 9, исправных 3, с ошибками 6\n"
+           "Проверено 9, исправных 3, с ошибками 6, повторов 1\n"
         << 1;
     QTest::newRow("all sound") << QStringList{"one.qdx.xml=sound", "two/two.qdx.xml=plain"}
                                << QStringList{"--check", "two", "one.qdx.xml"}
@@ -473,6 +527,115 @@ void CommandLineTest::check()
     QCOMPARE(withPositionsHidden(result.out), expected);
     QCOMPARE(result.err, QString());
     QCOMPARE(result.status, status);
+}
+
+// A work sent twice is named on the later file's line; a resend is not a problem.
+void CommandLineTest::resends_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("status");
+
+    QTest::newRow("the same file sent again") << QStringList{"w/a.qdx.xml=plain@0", "w/b.qdx.xml=plain@0"}
+                                              << "w/a.qdx.xml: OK\n"
+                                                 "w/b.qdx.xml: OK, повторяет w/a.qdx.xml\n"
+                                                 "Проверено 2, исправных 2, с ошибками 0, повторов 1\n"
+                                              << 0;
+    QTest::newRow("corrected, the first stored under the later name")
+        << QStringList{"w/a.qdx.xml=corrected@60", "w/b.qdx.xml=plain@0"}
+        << "w/a.qdx.xml: OK, та же работа, что w/b.qdx.xml\n"
+           "w/b.qdx.xml: OK\n"
+           "Проверено 2, исправных 2, с ошибками 0, повторов 1\n"
+        << 0;
+    QTest::newRow("the same title with other authors")
+        << QStringList{"w/a.qdx.xml=plain@0", "w/b.qdx.xml=other authors@60"}
+        << "w/a.qdx.xml: OK\n"
+           "w/b.qdx.xml: OK\n"
+           "Проверено 2, исправных 2, с ошибками 0\n"
+        << 0;
+    QTest::newRow("another title with the same authors")
+        << QStringList{"w/a.qdx.xml=plain@0", "w/b.qdx.xml=other title@60"}
+        << "w/a.qdx.xml: OK\n"
+           "w/b.qdx.xml: OK\n"
+           "Проверено 2, исправных 2, с ошибками 0\n"
+        << 0;
+    QTest::newRow("the same authors in another order")
+        << QStringList{"w/a.qdx.xml=two authors@0", "w/b.qdx.xml=two authors reversed@60"}
+        << "w/a.qdx.xml: OK\n"
+           "w/b.qdx.xml: OK, та же работа, что w/a.qdx.xml\n"
+           "Проверено 2, исправных 2, с ошибками 0, повторов 1\n"
+        << 0;
+    QTest::newRow("three copies name the first")
+        << QStringList{"w/c.qdx.xml=plain@0", "w/a.qdx.xml=plain@0", "w/sub/b.qdx.xml=plain@0"}
+        << "w/a.qdx.xml: OK\n"
+           "w/c.qdx.xml: OK, повторяет w/a.qdx.xml\n"
+           "w/sub/b.qdx.xml: OK, повторяет w/a.qdx.xml\n"
+           "Проверено 3, исправных 3, с ошибками 0, повторов 2\n"
+        << 0;
+    QTest::newRow("a copy of the correction names the correction")
+        << QStringList{"w/a.qdx.xml=plain@0", "w/b.qdx.xml=corrected@60", "w/c.qdx.xml=corrected@60"}
+        << "w/a.qdx.xml: OK\n"
+           "w/b.qdx.xml: OK, та же работа, что w/a.qdx.xml\n"
+           "w/c.qdx.xml: OK, повторяет w/b.qdx.xml\n"
+           "Проверено 3, исправных 3, с ошибками 0, повторов 2\n"
+        << 0;
+    QTest::newRow("a broken copy is a problem, not a resend")
+        << QStringList{"w/a.qdx.xml=plain@0", "w/b.qdx.xml=broken@0"}
+        << "w/a.qdx.xml: OK\n"
+           "w/b.qdx.xml: Текст файла не является правильным документом XML (строка N, позиция M)\n"
+           "Проверено 2, исправных 1, с ошибками 1\n"
+        << 1;
+}
+
+void CommandLineTest::resends()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, expected);
+    QFETCH(int, status);
+    putWorks(files);
+
+    const Run result = run({"--check", "w"});
+    QCOMPARE(withPositionsHidden(result.out), expected);
+    QCOMPARE(result.err, QString());
+    QCOMPARE(result.status, status);
+}
+
+void CommandLineTest::quiet_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("status");
+
+    const QStringList clean = {"w/a.qdx.xml=plain@0", "w/b.qdx.xml=other title@0"};
+    const QStringList broken = {"w/a.qdx.xml=plain@0", "w/b.qdx.xml=broken@0", "w/c.qdx.xml=corrected@60",
+                                "w/d.qdx.xml=other title@0"};
+    for (const QString& key : {QStringLiteral("-q"), QStringLiteral("--quiet")}) {
+        QTest::addRow("clean folder, %s", qPrintable(key)) << clean << key << "Проверено 2, исправных 2, с ошибками 0\n"
+                                                           << 0;
+        QTest::addRow("broken folder, %s", qPrintable(key))
+            << broken << key
+            << "w/b.qdx.xml: Текст файла не является правильным документом XML (строка N, позиция M)\n"
+               "w/c.qdx.xml: OK, та же работа, что w/a.qdx.xml\n"
+               "Проверено 4, исправных 3, с ошибками 1, повторов 1\n"
+            << 1;
+    }
+}
+
+void CommandLineTest::quiet()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, key);
+    QFETCH(QString, expected);
+    QFETCH(int, status);
+    putWorks(files);
+
+    const Run before = run(bytesOf({"--check", key, "w"}));
+    const Run after = run(bytesOf({"--check", "w", key}));
+    QCOMPARE(withPositionsHidden(before.out), expected);
+    QCOMPARE(after.out, before.out);
+    QCOMPARE(before.err, QString());
+    QCOMPARE(before.status, status);
 }
 
 void CommandLineTest::listIsCsv()
@@ -620,12 +783,13 @@ void CommandLineTest::badInputGivesALineEach()
     QCOMPARE(result.out, QStringLiteral("bad/dangling.qdx.xml: Файл или папка не существует\n"
                                         "bad/folder.qdx.xml/inner.qdx.xml: OK\n"
                                         "bad/huge.qdx.xml: Файл больше 64 МБ\n"
-                                        "bad/ok.qdx.xml: OK\n"
+                                        "bad/ok.qdx.xml: OK, повторяет bad/folder.qdx.xml/inner.qdx.xml\n"
                                         "bad/pipe.qdx.xml: Это не обычный файл\n"
                                         "bad/self.qdx.xml: Слишком много символических ссылок подряд\n"
-                                        "bad/two\\x0alines.qdx.xml: OK\n"
-                                        "bad/\\xcf\\xe0\\xf1\\xef\\xee\\xf0\\xf2.qdx.xml: OK\n"
-                                        "Проверено 8, исправных 4, с ошибками 4\n"));
+                                        "bad/two\\x0alines.qdx.xml: OK, повторяет bad/folder.qdx.xml/inner.qdx.xml\n"
+                                        "bad/\\xcf\\xe0\\xf1\\xef\\xee\\xf0\\xf2.qdx.xml: OK, повторяет "
+                                        "bad/folder.qdx.xml/inner.qdx.xml\n"
+                                        "Проверено 8, исправных 4, с ошибками 4, повторов 3\n"));
     QCOMPARE(result.err, QStringLiteral("bad/sideways: Папка уже просмотрена по другому пути (ссылка), пропущена\n"
                                         "bad/up/bad: Папка уже просмотрена по другому пути (ссылка), пропущена\n"));
     QCOMPARE(result.status, 1);
@@ -782,6 +946,8 @@ void CommandLineTest::usage_data()
         << QStringList{"--list", "--output=", "a"} << "после --output не указан файл";
     QTest::newRow("output onto a passport") << QStringList{"--list", "-o", "works/A.QDX.XML", "works"}
                                             << "список не пишется в файл паспорта «works/A.QDX.XML»";
+    QTest::newRow("quiet for --list") << QStringList{"--list", "-q", "a"} << "неизвестный ключ «-q»";
+    QTest::newRow("quiet with a value") << QStringList{"--check", "--quiet=yes", "a"} << "у --quiet нет значения";
     QTest::newRow("output twice") << QStringList{"--list", "-o", "a.csv", "--output", "b.csv", "a"}
                                   << "ключ --output указан дважды";
     QTest::newRow("help with more") << QStringList{"--help", "x"} << "у --help нет аргументов";
@@ -808,9 +974,11 @@ void CommandLineTest::helpAndVersion()
     QCOMPARE(help.status, 0);
     QCOMPARE(help.err, QString());
     QVERIFY(help.out.startsWith(QStringLiteral("Использование:\n")));
-    for (const char* mode : {"--check ФАЙЛ_ИЛИ_ПАПКА...", "--list [-o ВЫВОД] ФАЙЛ_ИЛИ_ПАПКА...", "--help", "--version"})
+    for (const char* mode :
+         {"--check [-q] ФАЙЛ_ИЛИ_ПАПКА...", "--list [-o ВЫВОД] ФАЙЛ_ИЛИ_ПАПКА...", "--help", "--version"})
         QVERIFY2(help.out.contains(QStringLiteral("lumarinda-passport ") + QString::fromUtf8(mode)), mode);
     QVERIFY(help.out.contains(QStringLiteral("\n  -o ВЫВОД, --output ВЫВОД  (--list) ")));
+    QVERIFY(help.out.contains(QStringLiteral("\n  -q, --quiet               (--check) ")));
     QVERIFY(help.out.contains(QStringLiteral("3 - вывод не записан")));
 }
 

@@ -190,7 +190,7 @@ int listPassports(const PathList& roots, const QByteArray& outputPath, Output& o
     const QString shown = displayPath(outputPath);
     if (namesSpreadsheet(outputPath)) {
         Spreadsheet sheet(outputPath, shown, listColumns());
-        report.sound = [&](const QByteArray& path, const ReadPassport& read) {
+        report.sound = [&](const QByteArray& path, const QByteArray&, const ReadPassport& read) {
             sheet.append(passportListRow(displayPath(path), read));
         };
         readPassportFiles(roots, report, err);
@@ -204,7 +204,7 @@ int listPassports(const PathList& roots, const QByteArray& outputPath, Output& o
     // Spreadsheets take a file without the mark for the local code page and garble Cyrillic.
     target << QChar(0xFEFF) + csvRecord(passportListHeader());
     target.flush();
-    report.sound = [&](const QByteArray& path, const ReadPassport& read) {
+    report.sound = [&](const QByteArray& path, const QByteArray&, const ReadPassport& read) {
         target << csvRecord(passportListRow(displayPath(path), read));
         target.flush();
     };
