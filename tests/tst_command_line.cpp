@@ -307,6 +307,8 @@ int runInLocale(const QStringList& args, const QString& locale)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("LANG"), locale);
     environment.insert(QStringLiteral("LC_ALL"), locale);
+    // Moscow keeps UTC+3 all year.
+    environment.insert(QStringLiteral("TZ"), QStringLiteral("Europe/Moscow"));
     QProcess program;
     program.setProcessEnvironment(environment);
     program.start(QStringLiteral(LUMARINDA_BINARY), args);
@@ -424,6 +426,7 @@ private slots:
     void quiet();
     void listIsCsv();
     void listGoesToAFileOrASpreadsheet();
+    void spreadsheetIsAWorkingDocument();
     void spreadsheetNumbersIgnoreTheLocale();
     void listReportsBrokenFilesOnStandardErrorOnly();
     void badInputGivesALineEach();
@@ -640,7 +643,7 @@ void CommandLineTest::quiet()
 
 void CommandLineTest::listIsCsv()
 {
-    putAll({"in/a.qdx.xml=sound", "in/b.qdx.xml=plain"});
+    putAll({"in/a.qdx.xml=sound", "in/b.qdx.xml=plain", "in/c.qdx.xml=plain"});
 
     QByteArray outBytes;
     QByteArray errBytes;
@@ -650,23 +653,25 @@ void CommandLineTest::listIsCsv()
     const QString expected = QStringLiteral(
         "\"Файл\",\"Сохранён (UTC)\",\"Название\",\"Разделы\",\"Языки\",\"Авторы\",\"Руководители\","
         "\"Получатель счёта\",\"Индекс\",\"Адрес\",\"Телефон\",\"Эл. почта\",\"Ширина рисунка\",\"Высота рисунка\","
-        "\"Подпись к рисунку\",\"Комментарий\"\r\n"
+        "\"Подпись к рисунку\",\"Комментарий\",\"Повтор\"\r\n"
         "\"in/a.qdx.xml\",\"2026-12-10T11:36:05Z\",\"Сказка о \"\"Золотой рыбке\"\", часть 1\","
         "\"6 Лингвистика; 22 В помощь учителю\",\"26 Английский язык; другое: суахили\","
         "\"123-456-798 Иванов Иван Иванович; 100-018-305 Петров Пётр Петрович\","
         "\"765-432-193 Ёлкина-Соколова Анна Сергеевна; 100-018-799 Сидорова Мария Ильинична\","
         "\"100-018-799 Сидорова Мария Ильинична\",\"123456\",\"Москва, ул. Ленина, 1\",\"+7 900 000-00-00\","
-        "\"school@example.ru\",\"40\",\"30\",\"Рыбка\",\"Первая строка\r\nвторая, с \"\"кавычками\"\"\"\r\n"
+        "\"school@example.ru\",\"40\",\"30\",\"Рыбка\",\"Первая строка\r\nвторая, с \"\"кавычками\"\"\",\"\"\r\n"
         "\"in/b.qdx.xml\",\"2026-12-10T11:36:05Z\",\"Звёздное небо\",\"1 Астрономия, космонавтика и авиация\",\"\","
-        "\"123-456-798 Иванов Иван Иванович\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n");
+        "\"123-456-798 Иванов Иван Иванович\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"
+        "\"in/c.qdx.xml\",\"2026-12-10T11:36:05Z\",\"Звёздное небо\",\"1 Астрономия, космонавтика и авиация\",\"\","
+        "\"123-456-798 Иванов Иван Иванович\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\","
+        "\"повторяет in/b.qdx.xml\"\r\n");
     QVERIFY(outBytes.startsWith("\xEF\xBB\xBF"));
     QCOMPARE(QString::fromUtf8(outBytes.mid(3)), expected);
     QCOMPARE(QString::fromUtf8(errBytes), QString());
     QCOMPARE(status, 0);
 }
 
-// The list in a file is the list on standard output; in a spreadsheet every cell is the CSV's
-// field as text, so no formula runs and "012345" or "+7..." stay as typed.
+// The list in a file is the list on standard output.
 void CommandLineTest::listGoesToAFileOrASpreadsheet()
 {
     putAll({"in/a.qdx.xml=sound", "in/b.qdx.xml=plain", "in/c.qdx.xml=spreadsheet bait", "in/d.qdx.xml=truncated"});
@@ -685,45 +690,104 @@ void CommandLineTest::listGoesToAFileOrASpreadsheet()
     const QByteArray bytes = file.readAll();
     QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
     QCOMPARE(QString::fromUtf8(bytes), csv.out);
+}
 
-    const Run toSheet = run({"--list", "--output=list.XLSX", "in"});
-    QCOMPARE(toSheet.out, QString());
-    QCOMPARE(toSheet.err, csv.err);
-    QCOMPARE(toSheet.status, 1);
+// The spreadsheet as the secretary works with it: the list with the work's texts, local times, one
+// person a line, a filter and a print set-up; the counts as numbers; the files that failed. Every
+// text stays text: no formula runs and "012345" or "+7..." stay as typed.
+void CommandLineTest::spreadsheetIsAWorkingDocument()
+{
+    putAll({"in/a.qdx.xml=sound", "in/b.qdx.xml=plain", "in/c.qdx.xml=spreadsheet bait", "in/d.qdx.xml=truncated",
+            "in/e.qdx.xml=plain"});
+    QCOMPARE(runInLocale({"--list", "--output=list.XLSX", "in"}, QStringLiteral("C.UTF-8")), 1);
     const QJsonObject book = readSpreadsheet(QStringLiteral("list.XLSX"));
-    QCOMPARE(book.value(u"sheets").toArray(), QJsonArray{QStringLiteral("Паспорта")});
-    const QJsonObject sheet = sheetOf(book, QStringLiteral("Паспорта"));
-    QCOMPARE(sheet.value(u"frozen").toString(), QStringLiteral("A2"));
-    const QJsonArray rows = sheet.value(u"rows").toArray();
-    QCOMPARE(rows.size(), records.size());
-    const QStringList header = records.constFirst();
-    const QJsonArray widths = sheet.value(u"widths").toArray();
-    QCOMPARE(widths.size(), header.size());
-    for (qsizetype c = 0; c < header.size(); ++c)
-        QVERIFY2(widths.at(c).toDouble() >= header.at(c).size(), qPrintable(header.at(c)));
-    for (qsizetype r = 0; r < records.size(); ++r) {
-        const QJsonArray cells = rows.at(r).toArray();
-        QCOMPARE(cells.size(), header.size());
-        for (qsizetype c = 0; c < header.size(); ++c) {
-            const QJsonObject cell = cells.at(c).toObject();
-            const QString where = QStringLiteral("row %1, %2").arg(r + 1).arg(header.at(c));
-            // A spreadsheet cell breaks lines with a line feed alone.
-            const QString expected = QString(records.at(r).at(c)).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-            if (expected.isEmpty()) {
-                QVERIFY2(cell.value(u"value").isNull(), qPrintable(where));
-                continue;
-            }
-            QCOMPARE(cell.value(u"value").toString(), expected);
-            QVERIFY2(cell.value(u"type").toString() == u"s", qPrintable(where));
-            QCOMPARE(cell.value(u"bold").toBool(), r == 0);
+    QCOMPARE(book.value(u"sheets").toArray(),
+             (QJsonArray{QStringLiteral("Работы"), QStringLiteral("Сводка"), QStringLiteral("С ошибками")}));
+
+    const QJsonObject works = sheetOf(book, QStringLiteral("Работы"));
+    QCOMPARE(works.value(u"frozen").toString(), QStringLiteral("A2"));
+    QCOMPARE(works.value(u"filter").toString(), QStringLiteral("A1:T5"));
+    QCOMPARE(works.value(u"orientation").toString(), QStringLiteral("landscape"));
+    QVERIFY(works.value(u"fitToPage").toBool());
+    QCOMPARE(works.value(u"fitToHeight").toInt(), 0);
+    QCOMPARE(works.value(u"titleRows").toString(), QStringLiteral("$1:$1"));
+    const QJsonArray rows = works.value(u"rows").toArray();
+    QCOMPARE(rows.size(), 5);
+    const auto cell = [&rows](int row, int column) { return rows.at(row).toArray().at(column).toObject(); };
+    const auto text = [&](int row, int column) { return cell(row, column).value(u"value").toString(); };
+    const QStringList header = {"Файл",
+                                "Сохранён (UTC+03:00)",
+                                "Название",
+                                "Описание",
+                                "Технические требования",
+                                "Руководство",
+                                "Разделы",
+                                "Языки",
+                                "Авторы",
+                                "Руководители",
+                                "Получатель счёта",
+                                "Индекс",
+                                "Адрес",
+                                "Телефон",
+                                "Эл. почта",
+                                "Ширина рисунка",
+                                "Высота рисунка",
+                                "Подпись к рисунку",
+                                "Комментарий",
+                                "Повтор"};
+    for (qsizetype c = 0; c < header.size(); ++c) {
+        QCOMPARE(text(0, c), header.at(c));
+        QVERIFY(cell(0, c).value(u"bold").toBool());
+        QVERIFY(!cell(1, c).value(u"bold").toBool());
+    }
+    QCOMPARE(text(1, 0), QStringLiteral("in/a.qdx.xml"));
+    QCOMPARE(text(1, 1), QStringLiteral("2026-12-10 14:36:05"));
+    QCOMPARE(text(1, 3), QStringLiteral("Описание"));
+    QCOMPARE(text(1, 8), QStringLiteral("123-456-798 Иванов Иван Иванович\n100-018-305 Петров Пётр Петрович"));
+    QVERIFY(cell(1, 8).value(u"wrap").toBool());
+    QCOMPARE(text(1, 18), QStringLiteral("Первая строка\nвторая, с \"кавычками\""));
+    QCOMPARE(text(3, 2), QStringLiteral("=1+1"));
+    QCOMPARE(text(3, 11), QStringLiteral("012345"));
+    QCOMPARE(text(3, 13), QStringLiteral("+79161234567"));
+    QCOMPARE(text(4, 19), QStringLiteral("повторяет in/b.qdx.xml"));
+    for (int r = 1; r < rows.size(); ++r) {
+        for (int c = 0; c < header.size(); ++c) {
+            const QJsonObject one = cell(r, c);
+            QVERIFY2(one.value(u"value").isNull() || one.value(u"type").toString() == u"s",
+                     qPrintable(QStringLiteral("row %1, %2").arg(r + 1).arg(header.at(c))));
         }
     }
-    const QJsonArray bait = rows.at(3).toArray();
-    QCOMPARE(bait.at(2).toObject().value(u"value").toString(), QStringLiteral("=1+1"));
-    QCOMPARE(bait.at(8).toObject().value(u"value").toString(), QStringLiteral("012345"));
-    QCOMPARE(bait.at(10).toObject().value(u"value").toString(), QStringLiteral("+79161234567"));
-    QVERIFY(bait.at(15).toObject().value(u"wrap").toBool());
-    QVERIFY(!bait.at(0).toObject().value(u"wrap").toBool());
+
+    // The resend is not counted again.
+    const QJsonArray counts = sheetOf(book, QStringLiteral("Сводка")).value(u"rows").toArray();
+    QList<QStringList> shown;
+    for (const QJsonValue& row : counts) {
+        QStringList cells;
+        for (const QJsonValue& one : row.toArray()) {
+            const QJsonObject c = one.toObject();
+            cells << (c.value(u"type").toString() == u"n" ? QString::number(c.value(u"value").toDouble())
+                                                          : c.value(u"value").toString());
+        }
+        shown << cells;
+    }
+    QCOMPARE(shown.size(), 29);
+    QCOMPARE(shown.at(0), (QStringList{"Раздел или язык", "Работ", "Авторов", "Руководителей"}));
+    QCOMPARE(shown.at(1), (QStringList{"1 Астрономия, космонавтика и авиация", "2", "2", "0"}));
+    QCOMPARE(shown.at(2), (QStringList{"2 Биология", "0", "0", "0"}));
+    QCOMPARE(shown.at(6), (QStringList{"6 Лингвистика", "1", "2", "2"}));
+    QCOMPARE(shown.at(23), (QStringList{"24 Конкурс «Учебный проект»", "0", "0", "0"}));
+    QCOMPARE(shown.at(25), (QStringList{"26 Английский язык", "1", "2", "2"}));
+    QCOMPARE(shown.at(22), (QStringList{"22 В помощь учителю", "1", "2", "2"}));
+    QCOMPARE(shown.at(27), (QStringList{"другой язык", "1", "2", "2"}));
+    QCOMPARE(shown.at(28), (QStringList{"Всего", "3", "4", "2"}));
+
+    const QJsonObject failed = sheetOf(book, QStringLiteral("С ошибками"));
+    const QJsonArray problems = failed.value(u"rows").toArray();
+    QCOMPARE(problems.size(), 2);
+    QCOMPARE(problems.at(1).toArray().at(0).toObject().value(u"value").toString(), QStringLiteral("in/d.qdx.xml"));
+    QCOMPARE(withPositionsHidden(problems.at(1).toArray().at(1).toObject().value(u"value").toString()),
+             QStringLiteral("Текст файла не является правильным документом XML (строка N, позиция M)"));
+    QCOMPARE(failed.value(u"filter").toString(), QStringLiteral("A1:B2"));
 }
 
 // The numbers in the workbook's XML (widths, margins) are the same on every desktop: on a Russian

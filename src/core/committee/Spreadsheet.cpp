@@ -64,15 +64,24 @@ QByteArray cellText(QString text)
 
 } // namespace
 
+// One sheet as it is being written.
+struct Sheet
+{
+    lxw_worksheet* sheet = nullptr;
+    QList<lxw_format*> cellFormats;
+    lxw_col_t columns = 0;
+    lxw_row_t nextRow = 0;
+    bool filter = false;
+};
+
 struct Spreadsheet::Book
 {
     QString shownPath;
     FILE* nowhere = nullptr;
     locale_t cNumbers = newCNumbersLocale();
     lxw_workbook* workbook = nullptr;
-    lxw_worksheet* sheet = nullptr;
-    QList<lxw_format*> cellFormats;
-    lxw_row_t nextRow = 0;
+    lxw_format* header = nullptr;
+    QList<Sheet> sheets;
 
     Book() = default;
     Book(const Book&) = delete;
@@ -95,10 +104,17 @@ struct Spreadsheet::Book
     {
         throw OutputFailure(QStringLiteral("файл «%1» не записан: %2").arg(shownPath, lowerFirst(reason)));
     }
+
+    // The next row of `sheet`, or a failure when it is full.
+    lxw_row_t nextRow(Sheet& sheet) const
+    {
+        if (sheet.nextRow >= kMaxRows)
+            fail(QStringLiteral("Строк больше, чем вмещает лист (%1)").arg(kMaxRows));
+        return sheet.nextRow++;
+    }
 };
 
-Spreadsheet::Spreadsheet(const QByteArray& path, const QString& shownPath, const QList<SheetColumn>& columns)
-    : m_book(std::make_unique<Book>())
+Spreadsheet::Spreadsheet(const QByteArray& path, const QString& shownPath) : m_book(std::make_unique<Book>())
 {
     Book& book = *m_book;
     book.shownPath = shownPath;
@@ -114,51 +130,90 @@ Spreadsheet::Spreadsheet(const QByteArray& path, const QString& shownPath, const
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     book.workbook = workbook_new_opt(path.constData(), &options);
-    if (book.workbook)
-        book.sheet = workbook_add_worksheet(book.workbook, QByteArrayLiteral("Паспорта").constData());
-    if (!book.sheet)
+    if (!book.workbook)
         book.fail(QStringLiteral("Не хватило памяти или места для временных файлов"));
-
-    lxw_format* header = workbook_add_format(book.workbook);
-    format_set_bold(header);
-    format_set_num_format(header, "@");
-    format_set_align(header, LXW_ALIGN_VERTICAL_TOP);
-    for (qsizetype i = 0; i < columns.size(); ++i) {
-        const SheetColumn& column = columns.at(i);
-        lxw_format* cell = workbook_add_format(book.workbook);
-        format_set_num_format(cell, "@");
-        format_set_align(cell, LXW_ALIGN_VERTICAL_TOP);
-        if (column.wrapped)
-            format_set_text_wrap(cell);
-        book.cellFormats << cell;
-        const auto index = static_cast<lxw_col_t>(i);
-        worksheet_set_column(book.sheet, index, index, column.width, cell);
-        worksheet_write_string(book.sheet, 0, index, cellText(column.header).constData(), header);
-    }
-    worksheet_freeze_panes(book.sheet, 1, 0);
-    book.nextRow = 1;
+    book.header = workbook_add_format(book.workbook);
+    format_set_bold(book.header);
+    format_set_num_format(book.header, "@");
+    format_set_align(book.header, LXW_ALIGN_VERTICAL_TOP);
+    format_set_text_wrap(book.header);
 }
 
 Spreadsheet::~Spreadsheet() = default;
 
-void Spreadsheet::append(const QStringList& fields)
+int Spreadsheet::addSheet(const QString& name, const QList<SheetColumn>& columns, const SheetLayout& layout)
 {
     Book& book = *m_book;
-    if (book.nextRow >= kMaxRows)
-        book.fail(QStringLiteral("Исправных паспортов больше, чем строк в листе (%1)").arg(kMaxRows - 1));
     const LibraryCall call(book.nowhere, book.cNumbers);
-    for (qsizetype i = 0; i < fields.size(); ++i) {
+    Sheet sheet;
+    sheet.sheet = workbook_add_worksheet(book.workbook, name.toUtf8().constData());
+    if (!sheet.sheet)
+        book.fail(QStringLiteral("Не хватило памяти или места для временных файлов"));
+    sheet.columns = static_cast<lxw_col_t>(columns.size());
+    sheet.filter = layout.filter;
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        const SheetColumn& column = columns.at(i);
+        lxw_format* cell = workbook_add_format(book.workbook);
+        if (!column.number)
+            format_set_num_format(cell, "@");
+        format_set_align(cell, LXW_ALIGN_VERTICAL_TOP);
+        if (column.wrapped)
+            format_set_text_wrap(cell);
+        sheet.cellFormats << cell;
         const auto index = static_cast<lxw_col_t>(i);
-        if (worksheet_write_string(book.sheet, book.nextRow, index, cellText(fields.at(i)).constData(),
-                                   book.cellFormats.value(i)) != LXW_NO_ERROR)
+        worksheet_set_column(sheet.sheet, index, index, column.width, cell);
+        worksheet_write_string(sheet.sheet, 0, index, cellText(column.header).constData(), book.header);
+    }
+    worksheet_freeze_panes(sheet.sheet, 1, 0);
+    if (layout.wideList) {
+        worksheet_set_landscape(sheet.sheet);
+        worksheet_fit_to_pages(sheet.sheet, 1, 0);
+        worksheet_repeat_rows(sheet.sheet, 0, 0);
+    }
+    sheet.nextRow = 1;
+    book.sheets << sheet;
+    return static_cast<int>(book.sheets.size() - 1);
+}
+
+void Spreadsheet::append(int sheet, const QStringList& fields)
+{
+    QList<SheetCell> cells;
+    cells.reserve(fields.size());
+    for (const QString& field : fields)
+        cells << field;
+    append(sheet, cells);
+}
+
+void Spreadsheet::append(int index, const QList<SheetCell>& cells)
+{
+    Book& book = *m_book;
+    Sheet& sheet = book.sheets[index];
+    const lxw_row_t row = book.nextRow(sheet);
+    const LibraryCall call(book.nowhere, book.cNumbers);
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+        const auto column = static_cast<lxw_col_t>(i);
+        lxw_format* format = sheet.cellFormats.value(i);
+        const SheetCell& cell = cells.at(i);
+        if (const double* number = std::get_if<double>(&cell)) {
+            worksheet_write_number(sheet.sheet, row, column, *number, format);
+            continue;
+        }
+        if (worksheet_write_string(sheet.sheet, row, column, cellText(std::get<QString>(cell)).constData(), format) !=
+            LXW_NO_ERROR)
             book.fail(QStringLiteral("Слишком длинный текст для ячейки"));
     }
-    ++book.nextRow;
 }
 
 void Spreadsheet::save()
 {
     Book& book = *m_book;
+    {
+        const LibraryCall call(book.nowhere, book.cNumbers);
+        for (const Sheet& sheet : std::as_const(book.sheets)) {
+            if (sheet.filter && sheet.columns > 0)
+                worksheet_autofilter(sheet.sheet, 0, 0, sheet.nextRow - 1, sheet.columns - 1);
+        }
+    }
     lxw_workbook* workbook = std::exchange(book.workbook, nullptr);
     errno = 0;
     const int result = [&] {
