@@ -428,6 +428,8 @@ private slots:
     void listGoesToAFileOrASpreadsheet();
     void spreadsheetIsAWorkingDocument();
     void spreadsheetNumbersIgnoreTheLocale();
+    void listWithoutATemporaryFolder();
+    void oneFileByTwoPaths();
     void listReportsBrokenFilesOnStandardErrorOnly();
     void badInputGivesALineEach();
     void hostileNamesAndContent_data();
@@ -805,6 +807,36 @@ void CommandLineTest::spreadsheetNumbersIgnoreTheLocale()
     // A width of 32 characters as the format stores it, with the cell's padding.
     QCOMPARE(sheet.value(u"widths").toArray().first().toDouble(), 32.7109375);
     QCOMPARE(sheet.value(u"margins").toArray().first().toDouble(), 0.7);
+}
+
+// The list waits in the temporary folder until every file is read; a folder that takes no file
+// ends the run as a list that cannot be written does.
+void CommandLineTest::listWithoutATemporaryFolder()
+{
+    putAll({"in/a.qdx.xml=plain"});
+    const QByteArray saved = qgetenv("TMPDIR");
+    const auto restore = qScopeGuard([&] { qputenv("TMPDIR", saved); });
+    qputenv("TMPDIR", "/proc");
+    for (const char* output : {"list.csv", "list.xlsx"}) {
+        const Run result = run({"--list", "-o", output, "in"});
+        QCOMPARE(result.err, QStringLiteral("lumarinda-passport: временный файл списка в «/proc» не создан: файл или "
+                                            "папка не существует\n"));
+        QCOMPARE(result.status, 3);
+        QVERIFY(!QFile::exists(QString::fromLatin1(output)));
+    }
+}
+
+// One file reached by two paths is read twice and named as a copy, never counted as a new work.
+void CommandLineTest::oneFileByTwoPaths()
+{
+    putAll({"w/a.qdx.xml=plain"});
+    QCOMPARE(::symlink("a.qdx.xml", "w/b.qdx.xml"), 0);
+    const Run result = run({"--check", "w", "w/a.qdx.xml"});
+    QCOMPARE(result.out, QStringLiteral("w/a.qdx.xml: OK\n"
+                                        "w/b.qdx.xml: OK, повторяет w/a.qdx.xml\n"
+                                        "w/a.qdx.xml: OK, повторяет w/a.qdx.xml\n"
+                                        "Проверено 3, исправных 3, с ошибками 0, повторов 2\n"));
+    QCOMPARE(result.status, 0);
 }
 
 void CommandLineTest::listReportsBrokenFilesOnStandardErrorOnly()

@@ -406,7 +406,7 @@ public:
     Spool() : m_file(QDir::tempPath() + QStringLiteral("/lumarinda-list-XXXXXX"))
     {
         if (!m_file.open())
-            fail();
+            fail(QStringLiteral("не создан"));
         m_stream.setDevice(&m_file);
     }
 
@@ -414,14 +414,14 @@ public:
     {
         m_stream << listed;
         if (m_stream.status() != QDataStream::Ok)
-            fail();
+            fail(QStringLiteral("не записан"));
     }
 
     // Back to the first, for reading in the order added.
     void rewind()
     {
         if (!m_file.flush() || !m_file.seek(0))
-            fail();
+            fail(QStringLiteral("не записан"));
         m_stream.resetStatus();
     }
 
@@ -430,15 +430,17 @@ public:
         Listed listed;
         m_stream >> listed;
         if (m_stream.status() != QDataStream::Ok)
-            fail();
+            fail(QStringLiteral("не прочитан"));
         return listed;
     }
 
 private:
-    [[noreturn]] void fail() const
+    [[noreturn]] void fail(const QString& what) const
     {
-        throw OutputFailure(QStringLiteral("временный файл списка в «%1» не записан или не прочитан: %2")
-                                .arg(QDir::tempPath(), lowerFirst(systemReason(errno))));
+        const int error = errno;
+        throw OutputFailure(
+            QStringLiteral("временный файл списка в «%1» %2: %3")
+                .arg(displayPath(QFile::encodeName(QDir::tempPath())), what, lowerFirst(systemReason(error))));
     }
 
     QTemporaryFile m_file;
@@ -449,6 +451,8 @@ private:
 
 int listPassports(const PathList& roots, const QByteArray& outputPath, Output& out, Output& err)
 {
+    // Before the output, so that a temporary folder that takes no file leaves no empty list behind.
+    Spool spool;
     const bool spreadsheet = namesSpreadsheet(outputPath);
     const QString shown = displayPath(outputPath);
     std::optional<Spreadsheet> book;
@@ -478,7 +482,6 @@ int listPassports(const PathList& roots, const QByteArray& outputPath, Output& o
     }
 
     bool allSound = true;
-    Spool spool;
     QList<ResendKey> keys;
     PassportFileReport report;
     report.broken = [&](const QByteArray& path, const QString& problem) {
