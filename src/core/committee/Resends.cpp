@@ -21,7 +21,11 @@ ResendKey resendKey(const QByteArray& path, const QByteArray& bytes, const ReadP
         work.addData(QByteArrayView("\0", 1));
         work.addData(id);
     }
-    return {path, read.storedSeconds, QCryptographicHash::hash(bytes, QCryptographicHash::Sha256), work.result()};
+    // A cryptographic digest of every file took a sixth of the check's time. This hash is seeded anew
+    // in every run, so no sender can aim at it; two files of one work and one size that differ agree
+    // on it by chance once in 2^64.
+    return {path, read.storedSeconds, work.result(), bytes.size(),
+            qHash(QByteArrayView(bytes), QHashSeed::globalSeed())};
 }
 
 QList<Resend> findResends(const QList<ResendKey>& keys)
@@ -36,15 +40,19 @@ QList<Resend> findResends(const QList<ResendKey>& keys)
         return first.path < second.path;
     });
     QHash<QByteArray, qsizetype> firstOfFile;
+    const auto fileOf = [](const ResendKey& key) {
+        return key.workDigest + QByteArray::number(key.size) + '/' + QByteArray::number(quint64(key.contentHash));
+    };
     QHash<QByteArray, qsizetype> firstOfWork;
     QList<Resend> resends(keys.size());
     for (qsizetype index : order) {
         const ResendKey& key = keys.at(index);
-        if (const auto file = firstOfFile.constFind(key.fileDigest); file != firstOfFile.cend())
-            resends[index] = {Resend::Kind::SameFile, keys.at(*file).path};
+        const QByteArray file = fileOf(key);
+        if (const auto same = firstOfFile.constFind(file); same != firstOfFile.cend())
+            resends[index] = {Resend::Kind::SameFile, keys.at(*same).path};
         else if (const auto work = firstOfWork.constFind(key.workDigest); work != firstOfWork.cend())
             resends[index] = {Resend::Kind::SameWork, keys.at(*work).path};
-        firstOfFile.insert(key.fileDigest, firstOfFile.value(key.fileDigest, index));
+        firstOfFile.insert(file, firstOfFile.value(file, index));
         firstOfWork.insert(key.workDigest, firstOfWork.value(key.workDigest, index));
     }
     return resends;

@@ -11,10 +11,11 @@ struct ResendKey
 {
     QByteArray path;
     qint64 storedSeconds = 0;
-    // Of the file's bytes.
-    QByteArray fileDigest;
     // Of the title and the set of the authors' identifiers.
     QByteArray workDigest;
+    // The file's size and a hash of its bytes: with the work, what tells the same file.
+    qsizetype size = 0;
+    size_t contentHash = 0;
 };
 
 ResendKey resendKey(const QByteArray& path, const QByteArray& bytes, const ReadPassport& read);
