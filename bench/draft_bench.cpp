@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -41,6 +42,8 @@ int main(int argc, char** argv)
     QTemporaryDir state;
     qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
     QApplication application(argc, argv);
+    // QApplication took the desktop's locale; the figures print with a decimal point on any desktop.
+    std::setlocale(LC_NUMERIC, "C");
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 50;
     try {
         QtDesktopServices services;

@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
+#include <clocale>
 #include <cstdio>
 #include <vector>
 
@@ -185,6 +186,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    // QApplication took the desktop's locale; the figures print with a decimal point on any desktop.
+    std::setlocale(LC_NUMERIC, "C");
     installApplicationFont();
     const QStringList args = QApplication::arguments();
     if (args.value(1) == QLatin1String("--child"))

@@ -119,6 +119,56 @@ QByteArray content(const QString& kind)
     qFatal("unknown kind %s", qPrintable(kind));
 }
 
+// Passports of one work and its neighbours, for finding works sent twice.
+PassportSnapshot workVariant(const QString& kind)
+{
+    PassportSnapshot p = plainPassport();
+    if (kind == u"plain")
+        return p;
+    if (kind == u"corrected") {
+        p.description = QStringLiteral("Исправлено после отправки");
+        return p;
+    }
+    if (kind == u"other authors") {
+        p.authors = {participantEntry("100-018-305", QStringLiteral("Петров"), QStringLiteral("Пётр"),
+                                      QStringLiteral("Петрович"))};
+        return p;
+    }
+    if (kind == u"other title") {
+        p.title = QStringLiteral("Звёздное небо 2");
+        return p;
+    }
+    const ParticipantEntry ivanov = p.authors.constFirst();
+    const ParticipantEntry petrov =
+        participantEntry("100-018-305", QStringLiteral("Петров"), QStringLiteral("Пётр"), QStringLiteral("Петрович"));
+    if (kind == u"two authors") {
+        p.authors = {ivanov, petrov};
+        return p;
+    }
+    if (kind == u"two authors reversed") {
+        p.authors = {petrov, ivanov};
+        return p;
+    }
+    qFatal("unknown work %s", qPrintable(kind));
+}
+
+void put(const QString& path, const QByteArray& bytes);
+
+// "path=kind@seconds" items: the passport `kind` of workVariant() stored `seconds` after kStored,
+// or a truncated file for the kind "broken".
+void putWorks(const QStringList& files)
+{
+    for (const QString& item : files) {
+        const qsizetype eq = item.indexOf(u'=');
+        const qsizetype at = item.indexOf(u'@');
+        const QString kind = item.mid(eq + 1, at - eq - 1);
+        const qint64 stored = kStored + item.mid(at + 1).toLongLong();
+        const QByteArray bytes = serializePassportDocument(BuildPassportDocument(
+            workVariant(kind == u"broken" ? QStringLiteral("plain") : kind), PassportDocumentKind::Saved, stored));
+        put(item.left(eq), kind == u"broken" ? bytes.left(bytes.size() / 2) : bytes);
+    }
+}
+
 struct Run
 {
     int status = -1;
@@ -209,22 +259,32 @@ QList<QStringList> csvRecords(const QString& text)
     return records;
 }
 
-// A spreadsheet as Python's openpyxl reads it: the sheet names, the frozen cell, the column widths,
-// and per cell its value, type, boldness and wrapping.
+// A spreadsheet as Python's openpyxl reads it: the sheet names, and per sheet (by name) the frozen
+// cell, the filter, the print set-up, the column widths, and per cell its value, type, boldness
+// and wrapping.
 QJsonObject readSpreadsheet(const QString& path)
 {
     static const char* const script = R"(
 import json, sys, openpyxl
 from openpyxl.utils import get_column_letter
 book = openpyxl.load_workbook(sys.argv[1])
-sheet = book.active
-print(json.dumps({
-    "sheets": book.sheetnames,
-    "frozen": sheet.freeze_panes,
-    "widths": [sheet.column_dimensions[get_column_letter(i + 1)].width for i in range(sheet.max_column)],
-    "rows": [[{"value": c.value, "type": c.data_type, "bold": bool(c.font.b), "wrap": bool(c.alignment.wrap_text)}
-              for c in row] for row in sheet.iter_rows()],
-}))
+def described(sheet):
+    setup = sheet.page_setup
+    margins = sheet.page_margins
+    return {
+        "frozen": sheet.freeze_panes,
+        "filter": sheet.auto_filter.ref,
+        "orientation": setup.orientation,
+        "fitToPage": bool(sheet.sheet_properties.pageSetUpPr and sheet.sheet_properties.pageSetUpPr.fitToPage),
+        "fitToWidth": setup.fitToWidth,
+        "fitToHeight": setup.fitToHeight,
+        "titleRows": sheet.print_title_rows,
+        "margins": [margins.left, margins.right, margins.top, margins.bottom, margins.header, margins.footer],
+        "widths": [sheet.column_dimensions[get_column_letter(i + 1)].width for i in range(sheet.max_column)],
+        "rows": [[{"value": c.value, "type": c.data_type, "bold": bool(c.font.b),
+                   "wrap": bool(c.alignment.wrap_text)} for c in row] for row in sheet.iter_rows()],
+    }
+print(json.dumps({"sheets": book.sheetnames, "sheet": {s.title: described(s) for s in book.worksheets}}))
 )";
     QProcess python;
     python.start(QStringLiteral(LUMARINDA_PYTHON), {QStringLiteral("-c"), QString::fromUtf8(script), path});
@@ -233,6 +293,28 @@ print(json.dumps({
         return {};
     }
     return QJsonDocument::fromJson(python.readAllStandardOutput()).object();
+}
+
+// One sheet of a spreadsheet read by readSpreadsheet().
+QJsonObject sheetOf(const QJsonObject& book, const QString& name)
+{
+    return book.value(u"sheet").toObject().value(name).toObject();
+}
+
+// The real program on a desktop in `locale` (the C library's and Qt's); returns its exit status.
+int runInLocale(const QStringList& args, const QString& locale)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LANG"), locale);
+    environment.insert(QStringLiteral("LC_ALL"), locale);
+    // Moscow keeps UTC+3 all year.
+    environment.insert(QStringLiteral("TZ"), QStringLiteral("Europe/Moscow"));
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(LUMARINDA_BINARY), args);
+    if (!program.waitForFinished(60000) || program.exitStatus() != QProcess::NormalExit)
+        return -1;
+    return program.exitCode();
 }
 
 // The reader names where in the file XML goes wrong; the numbers follow the layout of the file,
@@ -338,8 +420,16 @@ private slots:
     void cleanup();
     void check_data();
     void check();
+    void resends_data();
+    void resends();
+    void quiet_data();
+    void quiet();
     void listIsCsv();
     void listGoesToAFileOrASpreadsheet();
+    void spreadsheetIsAWorkingDocument();
+    void spreadsheetNumbersIgnoreTheLocale();
+    void listWithoutATemporaryFolder();
+    void oneFileByTwoPaths();
     void listReportsBrokenFilesOnStandardErrorOnly();
     void badInputGivesALineEach();
     void hostileNamesAndContent_data();
@@ -395,12 +485,12 @@ void CommandLineTest::check_data()
            "works/a.qdx.xml: OK\n"
            "works/sub/c.qdx.xml: Текст файла не является правильным документом XML (строка N, позиция M)\n"
            "works/sub/d.Qdx.Xml: Неверный контрольный код в идентификаторе участника «123-456-789»\n"
-           "works/sub/deeper/i.qdx.xml: OK\n"
+           "works/sub/deeper/i.qdx.xml: OK, повторяет works/a.qdx.xml\n"
            "works/sub/e.qdx.xml: Корневой элемент документа — «passport», а не «lumarinda»\n"
            "works/sub/f.qdx.xml: Текст файла не является правильным документом XML (строка N, позиция M)\n"
            "works/sub/g.qdx.xml: Текст файла не в кодировке UTF-8\n"
            "works/sub/h.qdx.xml: У элемента «work» лишний атрибут «author»\n"
-           "Проверено 9, исправных 3, с ошибками 6\n"
+           "Проверено 9, исправных 3, с ошибками 6, повторов 1\n"
         << 1;
     QTest::newRow("all sound") << QStringList{"one.qdx.xml=sound", "two/two.qdx.xml=plain"}
                                << QStringList{"--check", "two", "one.qdx.xml"}
@@ -444,9 +534,118 @@ void CommandLineTest::check()
     QCOMPARE(result.status, status);
 }
 
+// A work sent twice is named on the later file's line; a resend is not a problem.
+void CommandLineTest::resends_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("status");
+
+    QTest::newRow("the same file sent again") << QStringList{"w/a.qdx.xml=plain@0", "w/b.qdx.xml=plain@0"}
+                                              << "w/a.qdx.xml: OK\n"
+                                                 "w/b.qdx.xml: OK, повторяет w/a.qdx.xml\n"
+                                                 "Проверено 2, исправных 2, с ошибками 0, повторов 1\n"
+                                              << 0;
+    QTest::newRow("corrected, the first stored under the later name")
+        << QStringList{"w/a.qdx.xml=corrected@60", "w/b.qdx.xml=plain@0"}
+        << "w/a.qdx.xml: OK, та же работа, что w/b.qdx.xml\n"
+           "w/b.qdx.xml: OK\n"
+           "Проверено 2, исправных 2, с ошибками 0, повторов 1\n"
+        << 0;
+    QTest::newRow("the same title with other authors")
+        << QStringList{"w/a.qdx.xml=plain@0", "w/b.qdx.xml=other authors@60"}
+        << "w/a.qdx.xml: OK\n"
+           "w/b.qdx.xml: OK\n"
+           "Проверено 2, исправных 2, с ошибками 0\n"
+        << 0;
+    QTest::newRow("another title with the same authors")
+        << QStringList{"w/a.qdx.xml=plain@0", "w/b.qdx.xml=other title@60"}
+        << "w/a.qdx.xml: OK\n"
+           "w/b.qdx.xml: OK\n"
+           "Проверено 2, исправных 2, с ошибками 0\n"
+        << 0;
+    QTest::newRow("the same authors in another order")
+        << QStringList{"w/a.qdx.xml=two authors@0", "w/b.qdx.xml=two authors reversed@60"}
+        << "w/a.qdx.xml: OK\n"
+           "w/b.qdx.xml: OK, та же работа, что w/a.qdx.xml\n"
+           "Проверено 2, исправных 2, с ошибками 0, повторов 1\n"
+        << 0;
+    QTest::newRow("three copies name the first")
+        << QStringList{"w/c.qdx.xml=plain@0", "w/a.qdx.xml=plain@0", "w/sub/b.qdx.xml=plain@0"}
+        << "w/a.qdx.xml: OK\n"
+           "w/c.qdx.xml: OK, повторяет w/a.qdx.xml\n"
+           "w/sub/b.qdx.xml: OK, повторяет w/a.qdx.xml\n"
+           "Проверено 3, исправных 3, с ошибками 0, повторов 2\n"
+        << 0;
+    QTest::newRow("a copy of the correction names the correction")
+        << QStringList{"w/a.qdx.xml=plain@0", "w/b.qdx.xml=corrected@60", "w/c.qdx.xml=corrected@60"}
+        << "w/a.qdx.xml: OK\n"
+           "w/b.qdx.xml: OK, та же работа, что w/a.qdx.xml\n"
+           "w/c.qdx.xml: OK, повторяет w/b.qdx.xml\n"
+           "Проверено 3, исправных 3, с ошибками 0, повторов 2\n"
+        << 0;
+    QTest::newRow("a broken copy is a problem, not a resend")
+        << QStringList{"w/a.qdx.xml=plain@0", "w/b.qdx.xml=broken@0"}
+        << "w/a.qdx.xml: OK\n"
+           "w/b.qdx.xml: Текст файла не является правильным документом XML (строка N, позиция M)\n"
+           "Проверено 2, исправных 1, с ошибками 1\n"
+        << 1;
+}
+
+void CommandLineTest::resends()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, expected);
+    QFETCH(int, status);
+    putWorks(files);
+
+    const Run result = run({"--check", "w"});
+    QCOMPARE(withPositionsHidden(result.out), expected);
+    QCOMPARE(result.err, QString());
+    QCOMPARE(result.status, status);
+}
+
+void CommandLineTest::quiet_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("status");
+
+    const QStringList clean = {"w/a.qdx.xml=plain@0", "w/b.qdx.xml=other title@0"};
+    const QStringList broken = {"w/a.qdx.xml=plain@0", "w/b.qdx.xml=broken@0", "w/c.qdx.xml=corrected@60",
+                                "w/d.qdx.xml=other title@0"};
+    for (const QString& key : {QStringLiteral("-q"), QStringLiteral("--quiet")}) {
+        QTest::addRow("clean folder, %s", qPrintable(key)) << clean << key << "Проверено 2, исправных 2, с ошибками 0\n"
+                                                           << 0;
+        QTest::addRow("broken folder, %s", qPrintable(key))
+            << broken << key
+            << "w/b.qdx.xml: Текст файла не является правильным документом XML (строка N, позиция M)\n"
+               "w/c.qdx.xml: OK, та же работа, что w/a.qdx.xml\n"
+               "Проверено 4, исправных 3, с ошибками 1, повторов 1\n"
+            << 1;
+    }
+}
+
+void CommandLineTest::quiet()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, key);
+    QFETCH(QString, expected);
+    QFETCH(int, status);
+    putWorks(files);
+
+    const Run before = run(bytesOf({"--check", key, "w"}));
+    const Run after = run(bytesOf({"--check", "w", key}));
+    QCOMPARE(withPositionsHidden(before.out), expected);
+    QCOMPARE(after.out, before.out);
+    QCOMPARE(before.err, QString());
+    QCOMPARE(before.status, status);
+}
+
 void CommandLineTest::listIsCsv()
 {
-    putAll({"in/a.qdx.xml=sound", "in/b.qdx.xml=plain"});
+    putAll({"in/a.qdx.xml=sound", "in/b.qdx.xml=plain", "in/c.qdx.xml=plain"});
 
     QByteArray outBytes;
     QByteArray errBytes;
@@ -456,23 +655,25 @@ void CommandLineTest::listIsCsv()
     const QString expected = QStringLiteral(
         "\"Файл\",\"Сохранён (UTC)\",\"Название\",\"Разделы\",\"Языки\",\"Авторы\",\"Руководители\","
         "\"Получатель счёта\",\"Индекс\",\"Адрес\",\"Телефон\",\"Эл. почта\",\"Ширина рисунка\",\"Высота рисунка\","
-        "\"Подпись к рисунку\",\"Комментарий\"\r\n"
+        "\"Подпись к рисунку\",\"Комментарий\",\"Повтор\"\r\n"
         "\"in/a.qdx.xml\",\"2026-12-10T11:36:05Z\",\"Сказка о \"\"Золотой рыбке\"\", часть 1\","
         "\"6 Лингвистика; 22 В помощь учителю\",\"26 Английский язык; другое: суахили\","
         "\"123-456-798 Иванов Иван Иванович; 100-018-305 Петров Пётр Петрович\","
         "\"765-432-193 Ёлкина-Соколова Анна Сергеевна; 100-018-799 Сидорова Мария Ильинична\","
         "\"100-018-799 Сидорова Мария Ильинична\",\"123456\",\"Москва, ул. Ленина, 1\",\"+7 900 000-00-00\","
-        "\"school@example.ru\",\"40\",\"30\",\"Рыбка\",\"Первая строка\r\nвторая, с \"\"кавычками\"\"\"\r\n"
+        "\"school@example.ru\",\"40\",\"30\",\"Рыбка\",\"Первая строка\r\nвторая, с \"\"кавычками\"\"\",\"\"\r\n"
         "\"in/b.qdx.xml\",\"2026-12-10T11:36:05Z\",\"Звёздное небо\",\"1 Астрономия, космонавтика и авиация\",\"\","
-        "\"123-456-798 Иванов Иван Иванович\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n");
+        "\"123-456-798 Иванов Иван Иванович\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"
+        "\"in/c.qdx.xml\",\"2026-12-10T11:36:05Z\",\"Звёздное небо\",\"1 Астрономия, космонавтика и авиация\",\"\","
+        "\"123-456-798 Иванов Иван Иванович\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\","
+        "\"повторяет in/b.qdx.xml\"\r\n");
     QVERIFY(outBytes.startsWith("\xEF\xBB\xBF"));
     QCOMPARE(QString::fromUtf8(outBytes.mid(3)), expected);
     QCOMPARE(QString::fromUtf8(errBytes), QString());
     QCOMPARE(status, 0);
 }
 
-// The list in a file is the list on standard output; in a spreadsheet every cell is the CSV's
-// field as text, so no formula runs and "012345" or "+7..." stay as typed.
+// The list in a file is the list on standard output.
 void CommandLineTest::listGoesToAFileOrASpreadsheet()
 {
     putAll({"in/a.qdx.xml=sound", "in/b.qdx.xml=plain", "in/c.qdx.xml=spreadsheet bait", "in/d.qdx.xml=truncated"});
@@ -491,44 +692,151 @@ void CommandLineTest::listGoesToAFileOrASpreadsheet()
     const QByteArray bytes = file.readAll();
     QVERIFY(bytes.startsWith("\xEF\xBB\xBF"));
     QCOMPARE(QString::fromUtf8(bytes), csv.out);
+}
 
-    const Run toSheet = run({"--list", "--output=list.XLSX", "in"});
-    QCOMPARE(toSheet.out, QString());
-    QCOMPARE(toSheet.err, csv.err);
-    QCOMPARE(toSheet.status, 1);
+// The spreadsheet as the secretary works with it: the list with the work's texts, local times, one
+// person a line, a filter and a print set-up; the counts as numbers; the files that failed. Every
+// text stays text: no formula runs and "012345" or "+7..." stay as typed.
+void CommandLineTest::spreadsheetIsAWorkingDocument()
+{
+    putAll({"in/a.qdx.xml=sound", "in/b.qdx.xml=plain", "in/c.qdx.xml=spreadsheet bait", "in/d.qdx.xml=truncated",
+            "in/e.qdx.xml=plain"});
+    QCOMPARE(runInLocale({"--list", "--output=list.XLSX", "in"}, QStringLiteral("C.UTF-8")), 1);
     const QJsonObject book = readSpreadsheet(QStringLiteral("list.XLSX"));
-    QCOMPARE(book.value(u"sheets").toArray(), QJsonArray{QStringLiteral("Паспорта")});
-    QCOMPARE(book.value(u"frozen").toString(), QStringLiteral("A2"));
-    const QJsonArray rows = book.value(u"rows").toArray();
-    QCOMPARE(rows.size(), records.size());
-    const QStringList header = records.constFirst();
-    const QJsonArray widths = book.value(u"widths").toArray();
-    QCOMPARE(widths.size(), header.size());
-    for (qsizetype c = 0; c < header.size(); ++c)
-        QVERIFY2(widths.at(c).toDouble() >= header.at(c).size(), qPrintable(header.at(c)));
-    for (qsizetype r = 0; r < records.size(); ++r) {
-        const QJsonArray cells = rows.at(r).toArray();
-        QCOMPARE(cells.size(), header.size());
-        for (qsizetype c = 0; c < header.size(); ++c) {
-            const QJsonObject cell = cells.at(c).toObject();
-            const QString where = QStringLiteral("row %1, %2").arg(r + 1).arg(header.at(c));
-            // A spreadsheet cell breaks lines with a line feed alone.
-            const QString expected = QString(records.at(r).at(c)).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-            if (expected.isEmpty()) {
-                QVERIFY2(cell.value(u"value").isNull(), qPrintable(where));
-                continue;
-            }
-            QCOMPARE(cell.value(u"value").toString(), expected);
-            QVERIFY2(cell.value(u"type").toString() == u"s", qPrintable(where));
-            QCOMPARE(cell.value(u"bold").toBool(), r == 0);
+    QCOMPARE(book.value(u"sheets").toArray(),
+             (QJsonArray{QStringLiteral("Работы"), QStringLiteral("Сводка"), QStringLiteral("С ошибками")}));
+
+    const QJsonObject works = sheetOf(book, QStringLiteral("Работы"));
+    QCOMPARE(works.value(u"frozen").toString(), QStringLiteral("A2"));
+    QCOMPARE(works.value(u"filter").toString(), QStringLiteral("A1:T5"));
+    QCOMPARE(works.value(u"orientation").toString(), QStringLiteral("landscape"));
+    QVERIFY(works.value(u"fitToPage").toBool());
+    QCOMPARE(works.value(u"fitToHeight").toInt(), 0);
+    QCOMPARE(works.value(u"titleRows").toString(), QStringLiteral("$1:$1"));
+    const QJsonArray rows = works.value(u"rows").toArray();
+    QCOMPARE(rows.size(), 5);
+    const auto cell = [&rows](int row, int column) { return rows.at(row).toArray().at(column).toObject(); };
+    const auto text = [&](int row, int column) { return cell(row, column).value(u"value").toString(); };
+    const QStringList header = {"Файл",
+                                "Сохранён (UTC+03:00)",
+                                "Название",
+                                "Описание",
+                                "Технические требования",
+                                "Руководство",
+                                "Разделы",
+                                "Языки",
+                                "Авторы",
+                                "Руководители",
+                                "Получатель счёта",
+                                "Индекс",
+                                "Адрес",
+                                "Телефон",
+                                "Эл. почта",
+                                "Ширина рисунка",
+                                "Высота рисунка",
+                                "Подпись к рисунку",
+                                "Комментарий",
+                                "Повтор"};
+    for (qsizetype c = 0; c < header.size(); ++c) {
+        QCOMPARE(text(0, c), header.at(c));
+        QVERIFY(cell(0, c).value(u"bold").toBool());
+        QVERIFY(!cell(1, c).value(u"bold").toBool());
+    }
+    QCOMPARE(text(1, 0), QStringLiteral("in/a.qdx.xml"));
+    QCOMPARE(text(1, 1), QStringLiteral("2026-12-10 14:36:05"));
+    QCOMPARE(text(1, 3), QStringLiteral("Описание"));
+    QCOMPARE(text(1, 8), QStringLiteral("123-456-798 Иванов Иван Иванович\n100-018-305 Петров Пётр Петрович"));
+    QVERIFY(cell(1, 8).value(u"wrap").toBool());
+    QCOMPARE(text(1, 18), QStringLiteral("Первая строка\nвторая, с \"кавычками\""));
+    QCOMPARE(text(3, 2), QStringLiteral("=1+1"));
+    QCOMPARE(text(3, 11), QStringLiteral("012345"));
+    QCOMPARE(text(3, 13), QStringLiteral("+79161234567"));
+    QCOMPARE(text(4, 19), QStringLiteral("повторяет in/b.qdx.xml"));
+    for (int r = 1; r < rows.size(); ++r) {
+        for (int c = 0; c < header.size(); ++c) {
+            const QJsonObject one = cell(r, c);
+            QVERIFY2(one.value(u"value").isNull() || one.value(u"type").toString() == u"s",
+                     qPrintable(QStringLiteral("row %1, %2").arg(r + 1).arg(header.at(c))));
         }
     }
-    const QJsonArray bait = rows.at(3).toArray();
-    QCOMPARE(bait.at(2).toObject().value(u"value").toString(), QStringLiteral("=1+1"));
-    QCOMPARE(bait.at(8).toObject().value(u"value").toString(), QStringLiteral("012345"));
-    QCOMPARE(bait.at(10).toObject().value(u"value").toString(), QStringLiteral("+79161234567"));
-    QVERIFY(bait.at(15).toObject().value(u"wrap").toBool());
-    QVERIFY(!bait.at(0).toObject().value(u"wrap").toBool());
+
+    // The resend is not counted again.
+    const QJsonArray counts = sheetOf(book, QStringLiteral("Сводка")).value(u"rows").toArray();
+    QList<QStringList> shown;
+    for (const QJsonValue& row : counts) {
+        QStringList cells;
+        for (const QJsonValue& one : row.toArray()) {
+            const QJsonObject c = one.toObject();
+            cells << (c.value(u"type").toString() == u"n" ? QString::number(c.value(u"value").toDouble())
+                                                          : c.value(u"value").toString());
+        }
+        shown << cells;
+    }
+    QCOMPARE(shown.size(), 29);
+    QCOMPARE(shown.at(0), (QStringList{"Раздел или язык", "Работ", "Авторов", "Руководителей"}));
+    QCOMPARE(shown.at(1), (QStringList{"1 Астрономия, космонавтика и авиация", "2", "2", "0"}));
+    QCOMPARE(shown.at(2), (QStringList{"2 Биология", "0", "0", "0"}));
+    QCOMPARE(shown.at(6), (QStringList{"6 Лингвистика", "1", "2", "2"}));
+    QCOMPARE(shown.at(23), (QStringList{"24 Конкурс «Учебный проект»", "0", "0", "0"}));
+    QCOMPARE(shown.at(25), (QStringList{"26 Английский язык", "1", "2", "2"}));
+    QCOMPARE(shown.at(22), (QStringList{"22 В помощь учителю", "1", "2", "2"}));
+    QCOMPARE(shown.at(27), (QStringList{"другой язык", "1", "2", "2"}));
+    QCOMPARE(shown.at(28), (QStringList{"Всего", "3", "4", "2"}));
+
+    const QJsonObject failed = sheetOf(book, QStringLiteral("С ошибками"));
+    const QJsonArray problems = failed.value(u"rows").toArray();
+    QCOMPARE(problems.size(), 2);
+    QCOMPARE(problems.at(1).toArray().at(0).toObject().value(u"value").toString(), QStringLiteral("in/d.qdx.xml"));
+    QCOMPARE(withPositionsHidden(problems.at(1).toArray().at(1).toObject().value(u"value").toString()),
+             QStringLiteral("Текст файла не является правильным документом XML (строка N, позиция M)"));
+    QCOMPARE(failed.value(u"filter").toString(), QStringLiteral("A1:B2"));
+}
+
+// The numbers in the workbook's XML (widths, margins) are the same on every desktop: on a Russian
+// one they once got a decimal comma, and readers refused the file or printed it without margins.
+void CommandLineTest::spreadsheetNumbersIgnoreTheLocale()
+{
+    putAll({"in/a.qdx.xml=sound", "in/b.qdx.xml=truncated"});
+    QCOMPARE(runInLocale({"--list", "-o", "ru.xlsx", "in"}, QStringLiteral("ru_RU.UTF-8")), 1);
+    QCOMPARE(runInLocale({"--list", "-o", "c.xlsx", "in"}, QStringLiteral("C.UTF-8")), 1);
+    const QJsonObject russian = readSpreadsheet(QStringLiteral("ru.xlsx"));
+    const QJsonObject plainC = readSpreadsheet(QStringLiteral("c.xlsx"));
+    QVERIFY(!russian.isEmpty());
+    QCOMPARE(russian, plainC);
+    const QJsonObject sheet = sheetOf(russian, russian.value(u"sheets").toArray().first().toString());
+    // A width of 32 characters as the format stores it, with the cell's padding.
+    QCOMPARE(sheet.value(u"widths").toArray().first().toDouble(), 32.7109375);
+    QCOMPARE(sheet.value(u"margins").toArray().first().toDouble(), 0.7);
+}
+
+// The list waits in the temporary folder until every file is read; a folder that takes no file
+// ends the run as a list that cannot be written does.
+void CommandLineTest::listWithoutATemporaryFolder()
+{
+    putAll({"in/a.qdx.xml=plain"});
+    const QByteArray saved = qgetenv("TMPDIR");
+    const auto restore = qScopeGuard([&] { qputenv("TMPDIR", saved); });
+    qputenv("TMPDIR", "/proc");
+    for (const char* output : {"list.csv", "list.xlsx"}) {
+        const Run result = run({"--list", "-o", output, "in"});
+        QCOMPARE(result.err, QStringLiteral("lumarinda-passport: временный файл списка в «/proc» не создан: файл или "
+                                            "папка не существует\n"));
+        QCOMPARE(result.status, 3);
+        QVERIFY(!QFile::exists(QString::fromLatin1(output)));
+    }
+}
+
+// One file reached by two paths is read twice and named as a copy, never counted as a new work.
+void CommandLineTest::oneFileByTwoPaths()
+{
+    putAll({"w/a.qdx.xml=plain"});
+    QCOMPARE(::symlink("a.qdx.xml", "w/b.qdx.xml"), 0);
+    const Run result = run({"--check", "w", "w/a.qdx.xml"});
+    QCOMPARE(result.out, QStringLiteral("w/a.qdx.xml: OK\n"
+                                        "w/b.qdx.xml: OK, повторяет w/a.qdx.xml\n"
+                                        "w/a.qdx.xml: OK, повторяет w/a.qdx.xml\n"
+                                        "Проверено 3, исправных 3, с ошибками 0, повторов 2\n"));
+    QCOMPARE(result.status, 0);
 }
 
 void CommandLineTest::listReportsBrokenFilesOnStandardErrorOnly()
@@ -571,12 +879,13 @@ void CommandLineTest::badInputGivesALineEach()
     QCOMPARE(result.out, QStringLiteral("bad/dangling.qdx.xml: Файл или папка не существует\n"
                                         "bad/folder.qdx.xml/inner.qdx.xml: OK\n"
                                         "bad/huge.qdx.xml: Файл больше 64 МБ\n"
-                                        "bad/ok.qdx.xml: OK\n"
+                                        "bad/ok.qdx.xml: OK, повторяет bad/folder.qdx.xml/inner.qdx.xml\n"
                                         "bad/pipe.qdx.xml: Это не обычный файл\n"
                                         "bad/self.qdx.xml: Слишком много символических ссылок подряд\n"
-                                        "bad/two\\x0alines.qdx.xml: OK\n"
-                                        "bad/\\xcf\\xe0\\xf1\\xef\\xee\\xf0\\xf2.qdx.xml: OK\n"
-                                        "Проверено 8, исправных 4, с ошибками 4\n"));
+                                        "bad/two\\x0alines.qdx.xml: OK, повторяет bad/folder.qdx.xml/inner.qdx.xml\n"
+                                        "bad/\\xcf\\xe0\\xf1\\xef\\xee\\xf0\\xf2.qdx.xml: OK, повторяет "
+                                        "bad/folder.qdx.xml/inner.qdx.xml\n"
+                                        "Проверено 8, исправных 4, с ошибками 4, повторов 3\n"));
     QCOMPARE(result.err, QStringLiteral("bad/sideways: Папка уже просмотрена по другому пути (ссылка), пропущена\n"
                                         "bad/up/bad: Папка уже просмотрена по другому пути (ссылка), пропущена\n"));
     QCOMPARE(result.status, 1);
@@ -733,6 +1042,8 @@ void CommandLineTest::usage_data()
         << QStringList{"--list", "--output=", "a"} << "после --output не указан файл";
     QTest::newRow("output onto a passport") << QStringList{"--list", "-o", "works/A.QDX.XML", "works"}
                                             << "список не пишется в файл паспорта «works/A.QDX.XML»";
+    QTest::newRow("quiet for --list") << QStringList{"--list", "-q", "a"} << "неизвестный ключ «-q»";
+    QTest::newRow("quiet with a value") << QStringList{"--check", "--quiet=yes", "a"} << "у --quiet нет значения";
     QTest::newRow("output twice") << QStringList{"--list", "-o", "a.csv", "--output", "b.csv", "a"}
                                   << "ключ --output указан дважды";
     QTest::newRow("help with more") << QStringList{"--help", "x"} << "у --help нет аргументов";
@@ -759,9 +1070,11 @@ void CommandLineTest::helpAndVersion()
     QCOMPARE(help.status, 0);
     QCOMPARE(help.err, QString());
     QVERIFY(help.out.startsWith(QStringLiteral("Использование:\n")));
-    for (const char* mode : {"--check ФАЙЛ_ИЛИ_ПАПКА...", "--list [-o ВЫВОД] ФАЙЛ_ИЛИ_ПАПКА...", "--help", "--version"})
+    for (const char* mode :
+         {"--check [-q] ФАЙЛ_ИЛИ_ПАПКА...", "--list [-o ВЫВОД] ФАЙЛ_ИЛИ_ПАПКА...", "--help", "--version"})
         QVERIFY2(help.out.contains(QStringLiteral("lumarinda-passport ") + QString::fromUtf8(mode)), mode);
     QVERIFY(help.out.contains(QStringLiteral("\n  -o ВЫВОД, --output ВЫВОД  (--list) ")));
+    QVERIFY(help.out.contains(QStringLiteral("\n  -q, --quiet               (--check) ")));
     QVERIFY(help.out.contains(QStringLiteral("3 - вывод не записан")));
 }
 

@@ -17,11 +17,13 @@ struct Call
     PathList paths;
     // Where the output goes instead of standard output; empty when not named.
     QByteArray outputPath;
+    bool quiet = false;
 };
 
 using Command = int (*)(const Call& call, Output& out, Output& err);
 
-// A key that takes a value, as "-o VALUE", "--output VALUE" or "--output=VALUE".
+// A key that takes a value, as "-o VALUE", "--output VALUE" or "--output=VALUE" (`target` set),
+// or a switch without one, as "-q" or "--quiet" (`flag` set).
 struct Option
 {
     QByteArray shortKey;
@@ -29,7 +31,8 @@ struct Option
     QString value;
     // Lines of the help text.
     QStringList purpose;
-    QByteArray Call::*target;
+    QByteArray Call::*target = nullptr;
+    bool Call::*flag = nullptr;
 };
 
 // What the program can be asked to do: the parsing and --help both read this table.
@@ -53,7 +56,7 @@ int usageError(Output& err, const QString& problem)
 
 int check(const Call& call, Output& out, Output& err)
 {
-    return checkPassports(call.paths, out, err);
+    return checkPassports(call.paths, call.quiet, out, err);
 }
 
 int list(const Call& call, Output& out, Output& err)
@@ -73,9 +76,12 @@ const QList<Mode>& modes()
                                {QStringLiteral("записать список в файл ВЫВОД вместо стандартного вывода;"),
                                 QStringLiteral("имя на .xlsx - таблица Office Open XML, иначе CSV")},
                                &Call::outputPath};
+    static const Option quiet{"-q",      "--quiet",
+                              QString(), {QStringLiteral("печатать только файлы с ошибками и повторы, затем итог")},
+                              nullptr,   &Call::quiet};
     static const QList<Mode> table = {
         {"", QStringLiteral("[ФАЙЛ]"), QStringLiteral("открыть редактор паспорта работы"), nullptr, {}},
-        {"--check", QStringLiteral("ФАЙЛ_ИЛИ_ПАПКА..."), QStringLiteral("проверить паспорта"), &check, {}},
+        {"--check", QStringLiteral("ФАЙЛ_ИЛИ_ПАПКА..."), QStringLiteral("проверить паспорта"), &check, {quiet}},
         {"--list",
          QStringLiteral("ФАЙЛ_ИЛИ_ПАПКА..."),
          QStringLiteral("перечислить исправные паспорта"),
@@ -101,8 +107,10 @@ QString usageOf(const Mode& mode)
     QStringList usage;
     if (!mode.key.isEmpty())
         usage << QString::fromLatin1(mode.key);
-    for (const Option& option : mode.options)
-        usage << QStringLiteral("[%1 %2]").arg(QString::fromLatin1(option.shortKey), option.value);
+    for (const Option& option : mode.options) {
+        const QString key = QString::fromLatin1(option.shortKey);
+        usage << (option.flag ? QStringLiteral("[%1]").arg(key) : QStringLiteral("[%1 %2]").arg(key, option.value));
+    }
     if (!mode.operands.isEmpty())
         usage << mode.operands;
     return usage.join(u' ');
@@ -110,6 +118,8 @@ QString usageOf(const Mode& mode)
 
 QString keysOf(const Option& option)
 {
+    if (option.flag)
+        return QStringLiteral("%1, %2").arg(QString::fromLatin1(option.shortKey), QString::fromLatin1(option.longKey));
     return QStringLiteral("%1 %3, %2 %3")
         .arg(QString::fromLatin1(option.shortKey), QString::fromLatin1(option.longKey), option.value);
 }
@@ -149,8 +159,12 @@ QString commandLineHelp()
                "«--».\n"
                "\n"
                "--check печатает по строке на файл: «OK» или первую найденную ошибку, затем итог.\n"
+               "Файл, который повторяет раньше сохранённый (тот же файл или та же работа: то же название\n"
+               "и те же авторы), отмечен: «OK, повторяет ФАЙЛ» или «OK, та же работа, что ФАЙЛ»;\n"
+               "повтор не ошибка. --list отмечает повторы в последнем столбце.\n"
                "--list пишет CSV (UTF-8 с меткой порядка байтов, каждое поле в кавычках, строки через CR LF)\n"
-               "или таблицу XLSX, в которой каждая ячейка текстовая; по строке на исправный паспорт.\n"
+               "по строке на исправный паспорт, или таблицу XLSX: лист «Работы» (тексты паспорта в текстовых\n"
+               "ячейках), «Сводка» (числа по разделам и языкам) и «С ошибками».\n"
                "О повреждённых файлах сообщает в стандартный поток ошибок.\n"
                "\n"
                "В именах файлов и в тексте ошибок управляющие символы, разделители строк и знаки\n"
@@ -202,6 +216,12 @@ int runMode(const QByteArrayList& args, Output& out, Output& err)
             if (!option)
                 return usageError(err, QStringLiteral("неизвестный ключ «%1»").arg(displayPath(arg)));
             const QString shownKey = QString::fromLatin1(arg.startsWith("--") ? option->longKey : option->shortKey);
+            if (option->flag) {
+                if (arg.contains('='))
+                    return usageError(err, QStringLiteral("у %1 нет значения").arg(shownKey));
+                call.*option->flag = true;
+                continue;
+            }
             QByteArray& value = call.*option->target;
             if (!value.isEmpty())
                 return usageError(err, QStringLiteral("ключ %1 указан дважды").arg(shownKey));

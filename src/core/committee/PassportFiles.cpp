@@ -174,10 +174,12 @@ void readPassportFiles(const PathList& roots, const PassportFileReport& report, 
 {
     const std::function<void(const FoundPath&)> found = [&report](const FoundPath& found) {
         QString problem = found.problem;
+        QByteArray bytes;
         std::optional<ReadPassport> read;
         if (problem.isEmpty()) {
             try {
-                read = readPassportDocument(readPassportBytes(found.path));
+                bytes = readPassportBytes(found.path);
+                read = readPassportDocument(bytes);
             } catch (const Failure& failure) {
                 problem = failure.message();
             } catch (const std::bad_alloc&) {
@@ -185,7 +187,7 @@ void readPassportFiles(const PathList& roots, const PassportFileReport& report, 
             }
         }
         if (read)
-            report.sound(found.path, *read);
+            report.sound(found.path, bytes, *read);
         else
             report.broken(found.path, problem);
     };

@@ -15,8 +15,8 @@ using PathList = QList<QByteArray>;
 // What reading the files found reports, file by file.
 struct PassportFileReport
 {
-    // A file read whole, with the passport it holds.
-    std::function<void(const QByteArray& path, const ReadPassport& read)> sound;
+    // A file read whole: its bytes and the passport they hold.
+    std::function<void(const QByteArray& path, const QByteArray& bytes, const ReadPassport& read)> sound;
     // A file that is not a sound passport, or a folder that could not be walked: the first problem.
     std::function<void(const QByteArray& path, const QString& problem)> broken;
 };

@@ -5,8 +5,10 @@
 #include "core/shell/Wording.h"
 
 #include <cerrno>
+#include <clocale>
 #include <cstdio>
 #include <fcntl.h>
+#include <locale.h>
 #include <unistd.h>
 #include <utility>
 #include <xlsxwriter.h>
@@ -16,23 +18,41 @@ namespace {
 // The most rows a sheet holds.
 constexpr lxw_row_t kMaxRows = 1048576;
 
-// The library tells its failures in English on the C error stream; the program tells them in
-// Russian itself, so they are sent nowhere while the library works.
-class QuietLibrary
+// While the library works: its failures, told in English on the C error stream, are sent nowhere
+// (the program tells them in Russian itself); and the numbers it prints into the workbook's XML
+// (column widths, margins) take the C library's numeric locale, so on a Russian desktop they would
+// get a decimal comma that no reader takes: this thread uses C numbers meanwhile.
+class LibraryCall
 {
 public:
-    explicit QuietLibrary(FILE* nowhere) : m_saved(stderr)
+    LibraryCall(FILE* nowhere, locale_t cNumbers) : m_saved(stderr), m_savedLocale(::uselocale(cNumbers))
     {
         if (nowhere)
             stderr = nowhere;
     }
-    ~QuietLibrary() { stderr = m_saved; }
-    QuietLibrary(const QuietLibrary&) = delete;
-    QuietLibrary& operator=(const QuietLibrary&) = delete;
+    ~LibraryCall()
+    {
+        stderr = m_saved;
+        ::uselocale(m_savedLocale);
+    }
+    LibraryCall(const LibraryCall&) = delete;
+    LibraryCall& operator=(const LibraryCall&) = delete;
 
 private:
     FILE* m_saved;
+    locale_t m_savedLocale;
 };
+
+// The locale of the program with C numbers; falls back to all of C.
+locale_t newCNumbersLocale()
+{
+    if (const locale_t current = ::duplocale(LC_GLOBAL_LOCALE)) {
+        if (const locale_t numbers = ::newlocale(LC_NUMERIC_MASK, "C", current))
+            return numbers;
+        ::freelocale(current);
+    }
+    return ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+}
 
 // Text as a spreadsheet cell holds it: its line breaks are line feeds.
 QByteArray cellText(QString text)
@@ -44,14 +64,24 @@ QByteArray cellText(QString text)
 
 } // namespace
 
+// One sheet as it is being written.
+struct Sheet
+{
+    lxw_worksheet* sheet = nullptr;
+    QList<lxw_format*> cellFormats;
+    lxw_col_t columns = 0;
+    lxw_row_t nextRow = 0;
+    bool filter = false;
+};
+
 struct Spreadsheet::Book
 {
     QString shownPath;
     FILE* nowhere = nullptr;
+    locale_t cNumbers = newCNumbersLocale();
     lxw_workbook* workbook = nullptr;
-    lxw_worksheet* sheet = nullptr;
-    QList<lxw_format*> cellFormats;
-    lxw_row_t nextRow = 0;
+    lxw_format* header = nullptr;
+    QList<Sheet> sheets;
 
     Book() = default;
     Book(const Book&) = delete;
@@ -61,21 +91,30 @@ struct Spreadsheet::Book
     {
         if (workbook) {
             // Unsaved after a failure: the library must still free what it holds.
-            const QuietLibrary quiet(nowhere);
+            const LibraryCall call(nowhere, cNumbers);
             workbook_close(workbook);
         }
         if (nowhere)
             std::fclose(nowhere);
+        if (cNumbers)
+            ::freelocale(cNumbers);
     }
 
     [[noreturn]] void fail(const QString& reason) const
     {
         throw OutputFailure(QStringLiteral("файл «%1» не записан: %2").arg(shownPath, lowerFirst(reason)));
     }
+
+    // The next row of `sheet`, or a failure when it is full.
+    lxw_row_t nextRow(Sheet& sheet) const
+    {
+        if (sheet.nextRow >= kMaxRows)
+            fail(QStringLiteral("Строк больше, чем вмещает лист (%1)").arg(kMaxRows));
+        return sheet.nextRow++;
+    }
 };
 
-Spreadsheet::Spreadsheet(const QByteArray& path, const QString& shownPath, const QList<SheetColumn>& columns)
-    : m_book(std::make_unique<Book>())
+Spreadsheet::Spreadsheet(const QByteArray& path, const QString& shownPath) : m_book(std::make_unique<Book>())
 {
     Book& book = *m_book;
     book.shownPath = shownPath;
@@ -87,59 +126,98 @@ Spreadsheet::Spreadsheet(const QByteArray& path, const QString& shownPath, const
     ::close(probe);
 
     book.nowhere = std::fopen("/dev/null", "we");
-    const QuietLibrary quiet(book.nowhere);
+    const LibraryCall call(book.nowhere, book.cNumbers);
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     book.workbook = workbook_new_opt(path.constData(), &options);
-    if (book.workbook)
-        book.sheet = workbook_add_worksheet(book.workbook, QByteArrayLiteral("Паспорта").constData());
-    if (!book.sheet)
+    if (!book.workbook)
         book.fail(QStringLiteral("Не хватило памяти или места для временных файлов"));
-
-    lxw_format* header = workbook_add_format(book.workbook);
-    format_set_bold(header);
-    format_set_num_format(header, "@");
-    format_set_align(header, LXW_ALIGN_VERTICAL_TOP);
-    for (qsizetype i = 0; i < columns.size(); ++i) {
-        const SheetColumn& column = columns.at(i);
-        lxw_format* cell = workbook_add_format(book.workbook);
-        format_set_num_format(cell, "@");
-        format_set_align(cell, LXW_ALIGN_VERTICAL_TOP);
-        if (column.wrapped)
-            format_set_text_wrap(cell);
-        book.cellFormats << cell;
-        const auto index = static_cast<lxw_col_t>(i);
-        worksheet_set_column(book.sheet, index, index, column.width, cell);
-        worksheet_write_string(book.sheet, 0, index, cellText(column.header).constData(), header);
-    }
-    worksheet_freeze_panes(book.sheet, 1, 0);
-    book.nextRow = 1;
+    book.header = workbook_add_format(book.workbook);
+    format_set_bold(book.header);
+    format_set_num_format(book.header, "@");
+    format_set_align(book.header, LXW_ALIGN_VERTICAL_TOP);
+    format_set_text_wrap(book.header);
 }
 
 Spreadsheet::~Spreadsheet() = default;
 
-void Spreadsheet::append(const QStringList& fields)
+int Spreadsheet::addSheet(const QString& name, const QList<SheetColumn>& columns, const SheetLayout& layout)
 {
     Book& book = *m_book;
-    if (book.nextRow >= kMaxRows)
-        book.fail(QStringLiteral("Исправных паспортов больше, чем строк в листе (%1)").arg(kMaxRows - 1));
-    const QuietLibrary quiet(book.nowhere);
-    for (qsizetype i = 0; i < fields.size(); ++i) {
+    const LibraryCall call(book.nowhere, book.cNumbers);
+    Sheet sheet;
+    sheet.sheet = workbook_add_worksheet(book.workbook, name.toUtf8().constData());
+    if (!sheet.sheet)
+        book.fail(QStringLiteral("Не хватило памяти или места для временных файлов"));
+    sheet.columns = static_cast<lxw_col_t>(columns.size());
+    sheet.filter = layout.filter;
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        const SheetColumn& column = columns.at(i);
+        lxw_format* cell = workbook_add_format(book.workbook);
+        if (!column.number)
+            format_set_num_format(cell, "@");
+        format_set_align(cell, LXW_ALIGN_VERTICAL_TOP);
+        if (column.wrapped)
+            format_set_text_wrap(cell);
+        sheet.cellFormats << cell;
         const auto index = static_cast<lxw_col_t>(i);
-        if (worksheet_write_string(book.sheet, book.nextRow, index, cellText(fields.at(i)).constData(),
-                                   book.cellFormats.value(i)) != LXW_NO_ERROR)
+        worksheet_set_column(sheet.sheet, index, index, column.width, cell);
+        worksheet_write_string(sheet.sheet, 0, index, cellText(column.header).constData(), book.header);
+    }
+    worksheet_freeze_panes(sheet.sheet, 1, 0);
+    if (layout.wideList) {
+        worksheet_set_landscape(sheet.sheet);
+        worksheet_fit_to_pages(sheet.sheet, 1, 0);
+        worksheet_repeat_rows(sheet.sheet, 0, 0);
+    }
+    sheet.nextRow = 1;
+    book.sheets << sheet;
+    return static_cast<int>(book.sheets.size() - 1);
+}
+
+void Spreadsheet::append(int sheet, const QStringList& fields)
+{
+    QList<SheetCell> cells;
+    cells.reserve(fields.size());
+    for (const QString& field : fields)
+        cells << field;
+    append(sheet, cells);
+}
+
+void Spreadsheet::append(int index, const QList<SheetCell>& cells)
+{
+    Book& book = *m_book;
+    Sheet& sheet = book.sheets[index];
+    const lxw_row_t row = book.nextRow(sheet);
+    const LibraryCall call(book.nowhere, book.cNumbers);
+    for (qsizetype i = 0; i < cells.size(); ++i) {
+        const auto column = static_cast<lxw_col_t>(i);
+        lxw_format* format = sheet.cellFormats.value(i);
+        const SheetCell& cell = cells.at(i);
+        if (const double* number = std::get_if<double>(&cell)) {
+            worksheet_write_number(sheet.sheet, row, column, *number, format);
+            continue;
+        }
+        if (worksheet_write_string(sheet.sheet, row, column, cellText(std::get<QString>(cell)).constData(), format) !=
+            LXW_NO_ERROR)
             book.fail(QStringLiteral("Слишком длинный текст для ячейки"));
     }
-    ++book.nextRow;
 }
 
 void Spreadsheet::save()
 {
     Book& book = *m_book;
+    {
+        const LibraryCall call(book.nowhere, book.cNumbers);
+        for (const Sheet& sheet : std::as_const(book.sheets)) {
+            if (sheet.filter && sheet.columns > 0)
+                worksheet_autofilter(sheet.sheet, 0, 0, sheet.nextRow - 1, sheet.columns - 1);
+        }
+    }
     lxw_workbook* workbook = std::exchange(book.workbook, nullptr);
     errno = 0;
     const int result = [&] {
-        const QuietLibrary quiet(book.nowhere);
+        const LibraryCall call(book.nowhere, book.cNumbers);
         return workbook_close(workbook);
     }();
     const int error = errno;
