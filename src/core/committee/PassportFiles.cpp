@@ -177,7 +177,7 @@ void readPassportFiles(const PathList& roots, const PassportFileReport& report, 
         std::optional<ReadPassport> read;
         if (problem.isEmpty()) {
             try {
-                read = readPassportDocument(readPassportBytes(found.path));
+                read = readPassportAt(found.path);
             } catch (const Failure& failure) {
                 problem = failure.message();
             } catch (const std::bad_alloc&) {
