@@ -134,7 +134,7 @@ private slots:
 
 private:
     TPasport& window() { return *m_windows->Pasport; }
-    QByteArray savedAgain() { return savedBytes(window().passportSnapshot(), kStoredAgain); }
+    QByteArray savedAgain() { return build(window().passportSnapshot(), PassportDocumentKind::Saved, kStoredAgain); }
     QString writePassport(const PassportSnapshot& passport, const QString& name = QStringLiteral("work.qdx.xml"));
     QStringList stateOf(const EditorWindows& windows) const;
 };
@@ -142,7 +142,7 @@ private:
 QString OpenPassportTest::writePassport(const PassportSnapshot& passport, const QString& name)
 {
     const QString path = m_services->folder() + name;
-    writeFileBytes(path, savedBytes(passport, kStoredBefore));
+    writeFileBytes(path, build(passport, PassportDocumentKind::Saved, kStoredBefore));
     return path;
 }
 
@@ -234,10 +234,10 @@ void OpenPassportTest::savingAgainWritesTheSameFile_data()
 void OpenPassportTest::savingAgainWritesTheSameFile()
 {
     QFETCH(PassportSnapshot, passport);
-    const QByteArray file = savedBytes(passport, kStoredBefore);
+    const QByteArray file = build(passport, PassportDocumentKind::Saved, kStoredBefore);
     // The reader is not this test's subject: a snapshot goes straight in.
     window().loadPassport(held(passport));
-    QCOMPARE(savedAgain(), savedBytes(passport, kStoredAgain));
+    QCOMPARE(savedAgain(), build(passport, PassportDocumentKind::Saved, kStoredAgain));
     const XmlDoc again(savedAgain());
     QVERIFY2(again.ok(), qPrintable(again.errors()));
     QCOMPARE(again.string(QStringLiteral("/lumarinda/work/@stored")), QString::number(kStoredAgain));
@@ -333,7 +333,7 @@ void OpenPassportTest::nothingOfThePassportBeforeSurvives()
     reused.sort();
     anew.sort();
     QCOMPARE(reused, anew);
-    QCOMPARE(savedAgain(), savedBytes(after, kStoredAgain));
+    QCOMPARE(savedAgain(), build(after, PassportDocumentKind::Saved, kStoredAgain));
 
     if (!after.hasPicture) {
         EditorWindows untouched(freshServices);
@@ -449,7 +449,7 @@ void OpenPassportTest::askFirstWhenTheEditorHoldsInput()
         QCOMPARE(m_services->messages.size(), 1);
         const FakeServices::Message question = m_services->messages.takeFirst();
         QCOMPARE(question.text, QStringLiteral("Открыть паспорт работы из файла? Введенные данные будут заменены."));
-        QCOMPARE(question.caption, kApplicationTitle);
+        QCOMPARE(question.caption, QStringLiteral("Электронный паспорт работы"));
         QCOMPARE(question.icon, DesktopServices::Icon::Question);
         QCOMPARE(question.buttons, DesktopServices::Buttons::YesNo);
         QCOMPARE(stateOf(*m_windows), before);
@@ -457,7 +457,7 @@ void OpenPassportTest::askFirstWhenTheEditorHoldsInput()
     }
     window().openPassport(path);
     QCOMPARE(m_services->messages.size(), asks ? 1 : 0);
-    QCOMPARE(savedAgain(), savedBytes(richPassport(), kStoredAgain));
+    QCOMPARE(savedAgain(), build(richPassport(), PassportDocumentKind::Saved, kStoredAgain));
 }
 
 void OpenPassportTest::ctrlOShowsTheOpenDialog()
@@ -477,7 +477,7 @@ void OpenPassportTest::ctrlOShowsTheOpenDialog()
 
     m_services->openPassportAnswers.push_back(writePassport(crowdedPassport()));
     QTest::keyClick(find<QLineEdit>("title"), Qt::Key_O, Qt::ControlModifier);
-    QCOMPARE(savedAgain(), savedBytes(crowdedPassport(), kStoredAgain));
+    QCOMPARE(savedAgain(), build(crowdedPassport(), PassportDocumentKind::Saved, kStoredAgain));
 
     // Now there is input: the question comes before the dialog, and No shows no dialog.
     m_services->answers.push_back(DesktopServices::Answer::No);
@@ -500,7 +500,7 @@ void OpenPassportTest::refusedFileShowsTheErrorAndChangesNothing()
     runGuarded(*m_services, [this] { window().openPassportClick(); });
     QCOMPARE(m_services->messages.size(), 2);
     const FakeServices::Message error = m_services->messages.at(1);
-    QCOMPARE(error.caption, kApplicationTitle);
+    QCOMPARE(error.caption, QStringLiteral("Электронный паспорт работы"));
     QCOMPARE(error.icon, DesktopServices::Icon::Error);
     QVERIFY2(error.text.contains(QStringLiteral("broken.qdx.xml")), qPrintable(error.text));
     QCOMPARE(stateOf(*m_windows), before);
@@ -543,7 +543,7 @@ void OpenPassportTest::droppedPassportOpens()
 
     QVERIFY(drop(path));
     // Opened, and the edit under the drop did not take the path as text.
-    QCOMPARE(savedAgain(), savedBytes(richPassport(), kStoredAgain));
+    QCOMPARE(savedAgain(), build(richPassport(), PassportDocumentKind::Saved, kStoredAgain));
 }
 
 void OpenPassportTest::commandLineOpensAtStart()
@@ -559,7 +559,7 @@ void OpenPassportTest::commandLineOpensAtStart()
     openPassportFromArguments(window(), {QStringLiteral("work.qdx.xml")});
     QDir::setCurrent(startedIn);
     QCoreApplication::sendPostedEvents();
-    QCOMPARE(savedAgain(), savedBytes(barePassport(), kStoredAgain));
+    QCOMPARE(savedAgain(), build(barePassport(), PassportDocumentKind::Saved, kStoredAgain));
 }
 
 // The file the real-window check opens, written by this program: here without an X server.

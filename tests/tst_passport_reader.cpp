@@ -105,6 +105,8 @@ void compareSnapshots(const PassportSnapshot& actual, const PassportSnapshot& ex
     QCOMPARE(actual.pictureWidth, expected.pictureWidth);
     QCOMPARE(actual.pictureHeight, expected.pictureHeight);
     QCOMPARE(actual.pictureCaption, expected.pictureCaption);
+    // A member added later and not named above differs here too.
+    QVERIFY(actual == expected);
 }
 
 // Every state of the section dialog a user can click to, found by trying every box from every

@@ -268,7 +268,7 @@ void PicturePageTest::refusedPictureLeavesThePageUnchanged()
     QCOMPARE(m_services->messages.size(), 1);
     const FakeServices::Message box = m_services->messages.constFirst();
     QVERIFY2(QRegularExpression(message).match(box.text).hasMatch(), qPrintable(box.text));
-    QCOMPARE(box.caption, kApplicationTitle);
+    QCOMPARE(box.caption, QStringLiteral("Электронный паспорт работы"));
     QCOMPARE(box.icon, DesktopServices::Icon::Error);
     QVERIFY(page() == before);
     QVERIFY(m_services->writtenFiles.isEmpty());

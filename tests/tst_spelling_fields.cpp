@@ -1,7 +1,8 @@
+#include "core/spelling/SpellChecker.h"
 #include "core/spelling/SpellCheckerLoader.h"
 #include "support/EditorTest.h"
 #include "support/Typing.h"
-#include "windows/FormSpelling.h"
+#include "windows/SpellChecking.h"
 #include "windows/SpellUnderline.h"
 
 #include <QContextMenuEvent>
@@ -58,9 +59,8 @@ private slots:
     void suggestionThatWouldNotFitIsDisabled_data();
     void suggestionThatWouldNotFitIsDisabled();
     void correctWordKeepsTheUsualMenu();
-    void addedWordIsKnownInANewEditor();
-    void skippedWordIsKnownForThisRunOnly();
-    void unwritableListIsQuiet();
+    void addedOrSkippedWordIsKnown_data();
+    void addedOrSkippedWordIsKnown();
     void withoutDictionariesNothingChanges();
     void editorEndsWithACheckedFieldInFocus_data();
     void editorEndsWithACheckedFieldInFocus();
@@ -103,7 +103,7 @@ void SpellingFieldsTest::startEditor()
 {
     createEditor();
     m_windows->Pasport->show();
-    auto* spelling = m_windows->Pasport->findChild<FormSpelling*>(QStringLiteral("spelling"));
+    auto* spelling = m_windows->Pasport->findChild<SpellChecking*>(QStringLiteral("spelling"));
     QVERIFY(spelling);
     QTRY_VERIFY_WITH_TIMEOUT(spelling->isReady(), kLoadTimeout);
 }
@@ -182,7 +182,7 @@ void SpellingFieldsTest::dictionariesAreReadOnlyOnceTheWindowIsShown()
 {
     destroyEditor();
     createEditor();
-    auto* spelling = m_windows->Pasport->findChild<FormSpelling*>(QStringLiteral("spelling"));
+    auto* spelling = m_windows->Pasport->findChild<SpellChecking*>(QStringLiteral("spelling"));
     QVERIFY(spelling);
     QCoreApplication::processEvents();
     QVERIFY(!spelling->findChild<SpellCheckerLoader*>());
@@ -430,75 +430,59 @@ void SpellingFieldsTest::correctWordKeepsTheUsualMenu()
     QVERIFY(!actionTexts(menu->actions()).contains(QStringLiteral("Пропустить")));
 }
 
-void SpellingFieldsTest::addedWordIsKnownInANewEditor()
+void SpellingFieldsTest::addedOrSkippedWordIsKnown_data()
 {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<bool>("listBlocked");
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<bool>("knownInANewEditor");
+    QTest::newRow("added") << "Добавить в словарь" << false << QByteArray("фистиваль\n") << true;
+    QTest::newRow("skipped") << "Пропустить" << false << QByteArray() << false;
+    // Known for this run, and nobody is bothered.
+    QTest::newRow("added, the list unwritable") << "Добавить в словарь" << true << QByteArray() << false;
+}
+
+void SpellingFieldsTest::addedOrSkippedWordIsKnown()
+{
+    QFETCH(QString, action);
+    QFETCH(bool, listBlocked);
+    QFETCH(QByteArray, list);
+    QFETCH(bool, knownInANewEditor);
+    const QString folder = m_dataHome.filePath(QStringLiteral("lumarinda-passport"));
+    const QString listPath = folder + QStringLiteral("/dictionary.txt");
+    if (listBlocked) {
+        QDir(folder).removeRecursively();
+        QFile blocker(folder);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+    }
     setFieldText(QStringLiteral("title"), kMisspelt);
     setFieldText(QStringLiteral("manual"), QStringLiteral("И снова фистиваль"));
     QPointer<QMenu> menu = openMenuAt(QStringLiteral("title"), kMisspelt.indexOf(QStringLiteral("фистиваль")), true);
     QVERIFY(menu);
     const QList<QAction*> actions = menu->actions();
-    const auto add = std::find_if(actions.begin(), actions.end(),
-                                  [](QAction* a) { return a->text() == QStringLiteral("Добавить в словарь"); });
-    QVERIFY(add != actions.end());
-    (*add)->trigger();
+    const auto found =
+        std::find_if(actions.begin(), actions.end(), [&action](QAction* a) { return a->text() == action; });
+    QVERIFY(found != actions.end());
+    (*found)->trigger();
     menu->close();
     QTRY_VERIFY(!menu);
 
+    // Every checked field knows the word at once.
     QCOMPARE(underlinedWords(QStringLiteral("title")), QStringList{"програма"});
     QCOMPARE(underlinedWords(QStringLiteral("manual")), QStringList{});
-    const QString list = m_dataHome.filePath(QStringLiteral("lumarinda-passport/dictionary.txt"));
-    QCOMPARE(readBytes(list), QStringLiteral("фистиваль\n").toUtf8());
-
-    destroyEditor();
-    startEditor();
-    setFieldText(QStringLiteral("description"), kMisspelt);
-    QCOMPARE(underlinedWords(QStringLiteral("description")), QStringList{"програма"});
+    if (listBlocked)
+        QVERIFY(QFile::remove(folder));
+    else if (list.isEmpty())
+        QVERIFY(!QFile::exists(listPath));
+    else
+        QCOMPARE(readBytes(listPath), list);
     QVERIFY(m_services->messages.isEmpty());
-}
-
-void SpellingFieldsTest::skippedWordIsKnownForThisRunOnly()
-{
-    setFieldText(QStringLiteral("title"), kMisspelt);
-    setFieldText(QStringLiteral("description"), kMisspelt);
-    QPointer<QMenu> menu =
-        openMenuAt(QStringLiteral("description"), kMisspelt.indexOf(QStringLiteral("програма")), false);
-    QVERIFY(menu);
-    for (QAction* action : menu->actions()) {
-        if (action->text() == QStringLiteral("Пропустить"))
-            action->trigger();
-    }
-    menu->close();
-    QTRY_VERIFY(!menu);
-    QCOMPARE(underlinedWords(QStringLiteral("title")), QStringList{"фистиваль"});
-    QCOMPARE(underlinedWords(QStringLiteral("description")), QStringList{"фистиваль"});
-    QVERIFY(!QFile::exists(m_dataHome.filePath(QStringLiteral("lumarinda-passport/dictionary.txt"))));
 
     destroyEditor();
     startEditor();
-    setFieldText(QStringLiteral("title"), kMisspelt);
-    QCOMPARE(underlinedWords(QStringLiteral("title")), (QStringList{"програма", "фистиваль"}));
-}
-
-void SpellingFieldsTest::unwritableListIsQuiet()
-{
-    const QString folder = m_dataHome.filePath(QStringLiteral("lumarinda-passport"));
-    QDir(folder).removeRecursively();
-    {
-        QFile blocker(folder);
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-    }
-    setFieldText(QStringLiteral("title"), kMisspelt);
-    QPointer<QMenu> menu = openMenuAt(QStringLiteral("title"), kMisspelt.indexOf(QStringLiteral("програма")), true);
-    QVERIFY(menu);
-    for (QAction* action : menu->actions()) {
-        if (action->text() == QStringLiteral("Добавить в словарь"))
-            action->trigger();
-    }
-    menu->close();
-    QTRY_VERIFY(!menu);
-    QFile::remove(folder);
-    // Known for this run, and nobody is bothered.
-    QCOMPARE(underlinedWords(QStringLiteral("title")), QStringList{"фистиваль"});
+    setFieldText(QStringLiteral("description"), kMisspelt);
+    QCOMPARE(underlinedWords(QStringLiteral("description")),
+             knownInANewEditor ? QStringList{"програма"} : (QStringList{"програма", "фистиваль"}));
     QVERIFY(m_services->messages.isEmpty());
 }
 
@@ -536,7 +520,7 @@ void SpellingFieldsTest::withoutDictionariesNothingChanges()
     startEditor();
     qunsetenv("LUMARINDA_HUNSPELL_DIR");
 
-    for (const QString& name : FormSpelling::checkedFields()) {
+    for (const char* name : {"title", "description", "tech_request", "manual", "WorkImgSign"}) {
         setFieldText(name, kMisspelt);
         QVERIFY(!field(name)->findChild<SpellUnderline*>());
     }

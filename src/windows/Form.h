@@ -15,6 +15,7 @@
 
 class DesktopServices;
 class DraftKeeper;
+class SpellChecking;
 class TForm1;
 class TSubjects;
 
@@ -147,5 +148,8 @@ private:
     std::unique_ptr<DraftKeeper> m_draft;
     // The languages as they were when the section dialog was opened, while it is open.
     std::optional<Sections::LanguageChoices> m_languagesBeforeDialog;
+    // Declared after the draft keeper, so it goes first: taking the underlines off may report a
+    // change of a memo's text, which the keeper hears.
+    std::unique_ptr<SpellChecking> m_spelling;
     bool m_placed = false;
 };

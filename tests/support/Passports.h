@@ -72,11 +72,6 @@ inline QByteArray build(const PassportSnapshot& passport, PassportDocumentKind k
     return serializePassportDocument(BuildPassportDocument(passport, kind, stored));
 }
 
-inline QByteArray savedBytes(const PassportSnapshot& passport, qint64 stored)
-{
-    return build(passport, PassportDocumentKind::Saved, stored);
-}
-
 // Why the reader refuses the bytes; empty when it opens them.
 inline QString refusal(const QByteArray& bytes)
 {

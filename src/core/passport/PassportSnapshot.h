@@ -38,4 +38,6 @@ struct PassportSnapshot
     int pictureWidth = 0;
     int pictureHeight = 0;
     QString pictureCaption;
+
+    bool operator==(const PassportSnapshot&) const = default;
 };
