@@ -14,6 +14,7 @@
 
 class DesktopServices;
 class DraftKeeper;
+class PeopleMemory;
 class TForm1;
 class TSubjects;
 
@@ -79,6 +80,11 @@ public:
     // Replaces the whole passport with one the reader has accepted, everything where the editing
     // handlers would have put it, the picture as the reader decoded it.
     void loadPassport(const ReadPassport& read);
+    // Starting the next passport (FormNew.cpp): Ctrl+N an empty one, Ctrl+Shift+N one with this
+    // one's supervisors and contacts. What this one holds in no file is kept as a draft first.
+    void newPassportClick();
+    void newFromThisClick();
+
     // The editor holds something that differs from its start state.
     bool holdsInput() const;
 
@@ -110,6 +116,19 @@ private:
 
     // Reopening a passport.
     void connectOpenHandlers();
+    void connectNewHandlers();
+
+    // The people and contacts remembered (FormPeople.cpp).
+    enum class PassportSource
+    {
+        Saved,
+        Opened,
+    };
+    void connectPeopleHandlers();
+    void showContactCompletions();
+    ParticipantEntry knownParticipant(const QByteArray& id);
+    void rememberPeople(const PassportSnapshot& passport, PassportSource source);
+    bool keepInputAside();
     bool mayReplaceInput();
     void readAndLoad(const QString& path);
     void resetToStartState();
@@ -140,5 +159,6 @@ private:
     TForm1* m_form1 = nullptr;
     std::map<const QObject*, Handler> m_helpHandlers;
     std::unique_ptr<DraftKeeper> m_draft;
+    std::unique_ptr<PeopleMemory> m_people;
     bool m_placed = false;
 };

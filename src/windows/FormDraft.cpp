@@ -24,8 +24,10 @@ bool TPasport::offerLeftDrafts(const QString& startFile)
     bool restored = false;
     runGuarded(m_services, [&] {
         // A draft fills the editor as opening its file would.
-        restored = ::offerLeftDrafts(m_services, *m_draft, startFile,
-                                     [this](const ReadPassport& draft) { loadPassport(draft); });
+        restored = ::offerLeftDrafts(m_services, *m_draft, startFile, [this](const ReadPassport& draft) {
+            loadPassport(draft);
+            rememberPeople(draft.passport, PassportSource::Opened);
+        });
     });
     return restored;
 }

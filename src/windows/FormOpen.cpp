@@ -15,7 +15,6 @@
 
 #include <QDropEvent>
 #include <QMimeData>
-#include <QShortcut>
 #include <QUrl>
 
 namespace {
@@ -68,10 +67,7 @@ private:
 
 void TPasport::connectOpenHandlers()
 {
-    auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this);
-    shortcut->setContext(Qt::WindowShortcut);
-    connect(shortcut, &QShortcut::activated, this, [this] { runHandler(&TPasport::openPassportClick); });
-
+    // Ctrl+O is the open command's shortcut in the passport menu (FormNew.cpp).
     setAcceptDrops(true);
     auto* drop = new PassportDrop(*this);
     installEventFilter(drop);
@@ -104,8 +100,10 @@ bool TPasport::mayReplaceInput()
 
 void TPasport::readAndLoad(const QString& path)
 {
-    loadPassport(readPassportFile(path));
+    const ReadPassport read = readPassportFile(path);
+    loadPassport(read);
     m_draft->settled();
+    rememberPeople(read.passport, PassportSource::Opened);
 }
 
 bool TPasport::holdsInput() const

@@ -129,9 +129,11 @@ void TPasport::SaveButtonClick()
         return;
 
     // Built from the controls as they stand now, after the dialog.
-    WorkInfoXML = BuildPassportDocument(passportSnapshot(), PassportDocumentKind::Saved, m_services.now());
+    const PassportSnapshot saved = passportSnapshot();
+    WorkInfoXML = BuildPassportDocument(saved, PassportDocumentKind::Saved, m_services.now());
     m_services.writeChosenFile(path, serializePassportDocument(WorkInfoXML));
     m_draft->settled();
+    rememberPeople(saved, PassportSource::Saved);
     WritePreviewStylesheet(m_services, folderOf(path));
 
     for (int attempt = 0; attempt < kConfirmAttempts; ++attempt) {

@@ -1,6 +1,7 @@
 #include "windows/QtDesktopServices.h"
 
 #include "core/draft/DraftStore.h"
+#include "core/people/PeopleMemory.h"
 #include "core/picture/JpegImport.h"
 #include "core/picture/ShownSize.h"
 #include "core/shell/AppInfo.h"
@@ -239,6 +240,11 @@ QString QtDesktopServices::tempFolder()
 QString QtDesktopServices::draftFolder()
 {
     return privateDraftFolder();
+}
+
+QString QtDesktopServices::dataFolder()
+{
+    return preparePeopleFolder(peopleFolderPath());
 }
 
 void QtDesktopServices::openDocument(const QString& folder, const QString& fileName)

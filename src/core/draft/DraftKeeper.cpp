@@ -70,6 +70,19 @@ void DraftKeeper::keepNow(Report report)
     }
 }
 
+bool DraftKeeper::keepAside()
+{
+    keepNow();
+    const PassportDocument current = document();
+    if (current == m_settled)
+        return true;
+    if (!m_store || current != m_written)
+        return false;
+    m_store->leave();
+    m_written = PassportDocument();
+    return true;
+}
+
 DraftStore* DraftKeeper::store(Report report)
 {
     if (m_store)

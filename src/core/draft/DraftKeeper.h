@@ -41,6 +41,10 @@ public:
     // Writes the draft now, or removes it when nothing unsaved is held.
     void keepNow(Report report = Report::Once);
 
+    // Before the editor starts another passport: what it holds that is in no file is written as a
+    // draft and left for the next start to offer. False when that draft could not be written.
+    bool keepAside();
+
     // The draft folder's store, made on first use; null (said once) when the folder is unusable.
     DraftStore* store(Report report = Report::Once);
     // After a draft was restored into the editor: it is this editor's draft now, and stays one.

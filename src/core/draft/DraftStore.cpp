@@ -95,10 +95,16 @@ QString ClaimedDraft::setAside()
     return target;
 }
 
-DraftStore::DraftStore(const QString& folder)
-    : m_folder(folder),
-      m_path(folder + kDraftPrefix + QUuid::createUuid().toString(QUuid::WithoutBraces) + kDraftSuffix)
-{}
+namespace {
+
+QString newDraftPath(const QString& folder)
+{
+    return folder + kDraftPrefix + QUuid::createUuid().toString(QUuid::WithoutBraces) + kDraftSuffix;
+}
+
+} // namespace
+
+DraftStore::DraftStore(const QString& folder) : m_folder(folder), m_path(newDraftPath(folder)) {}
 
 DraftStore::~DraftStore() = default;
 
@@ -127,6 +133,13 @@ void DraftStore::remove(DesktopServices& services)
     if (!m_written)
         return;
     services.deleteFile(m_path);
+    m_written = false;
+}
+
+void DraftStore::leave()
+{
+    m_lock.reset();
+    m_path = newDraftPath(m_folder);
     m_written = false;
 }
 
