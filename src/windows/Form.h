@@ -131,6 +131,7 @@ private:
     bool keepInputAside();
     bool mayReplaceInput();
     void readAndLoad(const QString& path);
+    bool mayOpenWithout(const QString& refusal, const QStringList& leftOut);
     void resetToStartState();
     void showLoadedPicture(const QImage& bitmap, const QString& base64, const QString& caption);
     void clearPicturePage();
@@ -160,5 +161,7 @@ private:
     std::map<const QObject*, Handler> m_helpHandlers;
     std::unique_ptr<DraftKeeper> m_draft;
     std::unique_ptr<PeopleMemory> m_people;
+    // The folder of the passport last saved or opened in this run: where the save dialog starts.
+    QString m_passportFolder;
     bool m_placed = false;
 };

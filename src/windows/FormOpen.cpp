@@ -6,6 +6,7 @@
 #include "core/sections/SectionRules.h"
 #include "core/shell/AppInfo.h"
 #include "core/shell/DesktopServices.h"
+#include "core/shell/Failure.h"
 #include "core/shell/HelpTexts.h"
 #include "ui_Form.h"
 #include "windows/ErrorBox.h"
@@ -14,6 +15,7 @@
 #include "windows/Subj.h"
 
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QUrl>
 
@@ -100,10 +102,41 @@ bool TPasport::mayReplaceInput()
 
 void TPasport::readAndLoad(const QString& path)
 {
-    const ReadPassport read = readPassportFile(path);
+    ReadPassport read;
+    try {
+        read = readPassportFile(path);
+    } catch (const Failure& failure) {
+        // A passport whose only faults are its picture, a section or a participant: the rest of it
+        // can still be saved, under a new name, as a sound passport.
+        QStringList leftOut;
+        try {
+            read = readPassportFile(path, &leftOut);
+        } catch (const Failure&) {
+            throw failure;
+        }
+        if (!mayOpenWithout(failure.message(), leftOut))
+            return;
+        resetToStartState();
+        m_draft->settled();
+        loadPassport(read);
+        m_passportFolder = QFileInfo(path).absolutePath();
+        rememberPeople(read.passport, PassportSource::Opened);
+        return;
+    }
     loadPassport(read);
     m_draft->settled();
+    m_passportFolder = QFileInfo(path).absolutePath();
     rememberPeople(read.passport, PassportSource::Opened);
+}
+
+bool TPasport::mayOpenWithout(const QString& refusal, const QStringList& leftOut)
+{
+    QString text = refusal + QStringLiteral(".\n\nОткрыть то, что удалось прочитать? Не будет открыто:\n");
+    for (const QString& line : leftOut)
+        text += QStringLiteral(" - %1\n").arg(line);
+    text += QStringLiteral("\nФайл останется как есть; паспорт можно будет сохранить в другой файл.");
+    return m_services.messageBox(text, kApplicationTitle, DesktopServices::Icon::Question,
+                                 DesktopServices::Buttons::YesNo) == DesktopServices::Answer::Yes;
 }
 
 bool TPasport::holdsInput() const
