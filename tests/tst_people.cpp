@@ -2,6 +2,7 @@
 // the bounds, lists that are damaged, foreign, too big or links set aside with one message; on the
 // window, names filled in for a known identifier and contact completions from saved passports.
 
+#include "core/committee/Output.h"
 #include "core/people/PeopleMemory.h"
 #include "core/shell/Failure.h"
 #include "support/EditorTest.h"
@@ -56,6 +57,8 @@ private slots:
     void rememberedFromSavedOpenedRestored();
     void listIsPrivate();
     void forget();
+    void forgetCommand_data();
+    void forgetCommand();
     void knownPupilFilledIn();
     void unknownIdentifierFillsNothing();
     void contactCompletionsFromSavedPassports();
@@ -227,6 +230,74 @@ void PeopleTest::forget()
     QVERIFY(!memory.find(participantId(1)));
     QCOMPARE(memory.find(participantId(2))->surname, QStringLiteral("Петров"));
     QVERIFY(!memory.forget(participantId(1)));
+}
+
+void PeopleTest::forgetCommand_data()
+{
+    QTest::addColumn<Plant>("plant");
+    QTest::addColumn<QByteArrayList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("said");
+    QTest::addColumn<QString>("left"); // the surnames after a change; empty: the file as it was
+    const QByteArray list = serializePeople({known(1, QStringLiteral("Иванов"), QString(), QString()),
+                                             known(2, QStringLiteral("Петров"), QString(), QString())});
+    const Plant sound = [list](const QString& path) { writeFileBytes(path, list); };
+    const QString first = QString::fromLatin1(participantId(1));
+    QTest::newRow("known") << sound << QByteArrayList{participantId(1)} << 0
+                           << QStringLiteral("Участник %1 удален из списка.\n").arg(first) << QStringLiteral("Петров");
+    QTest::newRow("typed without hyphens")
+        << sound << QByteArrayList{participantId(1).replace('-', "")} << 0
+        << QStringLiteral("Участник %1 удален из списка.\n").arg(first) << QStringLiteral("Петров");
+    QTest::newRow("not in the list")
+        << sound << QByteArrayList{participantId(3)} << 0
+        << QStringLiteral("Участника %1 нет в списке.\n").arg(QString::fromLatin1(participantId(3))) << QString();
+    QTest::newRow("no list yet") << Plant([](const QString&) {}) << QByteArrayList{participantId(1)} << 0
+                                 << QStringLiteral("Участника %1 нет в списке.\n").arg(first) << QString();
+    const QString usage = QStringLiteral("Использование: lumarinda-passport --forget-person ID (ID участника вида "
+                                         "123-456-789 с верным контрольным кодом)\n");
+    QTest::newRow("wrong check code") << sound << QByteArrayList{"100-000-051"} << 2 << usage
+                                      << QStringLiteral("Иванов,Петров");
+    QTest::newRow("no identifier") << sound << QByteArrayList{} << 2 << usage << QStringLiteral("Иванов,Петров");
+    QTest::newRow("two identifiers") << sound << QByteArrayList{participantId(1), participantId(2)} << 2 << usage
+                                     << QStringLiteral("Иванов,Петров");
+    QTest::newRow("damaged list") << Plant([](const QString& path) { writeFileBytes(path, "garbage"); })
+                                  << QByteArrayList{participantId(1)} << 1
+                                  << QStringLiteral("Список участников не изменен: это не список этой программы.\n")
+                                  << QString();
+    QTest::newRow("link") << Plant([list](const QString& path) {
+        writeFileBytes(path + QStringLiteral(".real"), list);
+        QVERIFY(QFile::link(path + QStringLiteral(".real"), path));
+    }) << QByteArrayList{participantId(1)}
+                          << 1 << QStringLiteral("Список участников не изменен: это не файл.\n") << QString();
+}
+
+// What the terminal reads, and what the list holds afterwards.
+void PeopleTest::forgetCommand()
+{
+    QFETCH(Plant, plant);
+    QFETCH(QByteArrayList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, said);
+    QFETCH(QString, left);
+    const QString folder = m_services->dataFolder();
+    plant(folder + QStringLiteral("people.txt"));
+    const QByteArray before = readAll(folder + QStringLiteral("people.txt"));
+    QByteArray outText;
+    QByteArray errText;
+    Output out(outText);
+    Output err(errText);
+    QCOMPARE(forgetPersonCommand(folder, arguments, out, err), status);
+    QCOMPARE(QString::fromUtf8(status == 0 ? outText : errText), said);
+    QVERIFY((status == 0 ? errText : outText).isEmpty());
+    if (status != 0 || left.isEmpty()) {
+        QCOMPARE(readAll(folder + QStringLiteral("people.txt")), before);
+        return;
+    }
+    QStringList surnames;
+    for (const KnownPerson& person : parsePeople(readAll(folder + QStringLiteral("people.txt"))))
+        surnames << person.surname;
+    QCOMPARE(surnames.join(u','), left);
+    QCOMPARE(modeOf(folder + QStringLiteral("people.txt")), 0600);
 }
 
 void PeopleTest::knownPupilFilledIn()

@@ -226,6 +226,8 @@ QString QtDesktopServices::saveFile(const SaveDialogRequest& request)
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QStringLiteral("%1 (%2)").arg(request.filterDescription, request.filterPattern));
     dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.folder.isEmpty() && QFileInfo(request.folder).isDir())
+        dialog.setDirectory(request.folder);
     dialog.selectFile(request.proposedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};

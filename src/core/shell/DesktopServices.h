@@ -16,6 +16,8 @@ struct SaveDialogRequest
     QString filterPattern;
     QString defaultSuffix;
     QString proposedName;
+    // Where the dialog starts; empty: the dialog's own choice.
+    QString folder;
 };
 
 // A single-shot timer on the event loop: start() begins the wait anew, stop() ends it unfired.
