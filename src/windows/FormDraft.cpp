@@ -8,6 +8,7 @@
 #include "windows/Form.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 
 void TPasport::connectDraftHandlers()
 {
@@ -24,10 +25,14 @@ bool TPasport::offerLeftDrafts(const QString& startFile)
     bool restored = false;
     runGuarded(m_services, [&] {
         // A draft fills the editor as opening its file would.
-        restored = ::offerLeftDrafts(m_services, *m_draft, startFile, [this](const ReadPassport& draft) {
-            loadPassport(draft);
-            rememberPeople(draft.passport, PassportSource::Opened);
-        });
+        restored = ::offerLeftDrafts(m_services, *m_draft, startFile,
+                                     [this](const ReadPassport& draft, const QString& source) {
+                                         loadPassport(draft);
+                                         m_draft->setSourceFile(source);
+                                         if (!source.isEmpty())
+                                             m_passportFolder = QFileInfo(source).absolutePath();
+                                         rememberPeople(draft.passport, PassportSource::Opened);
+                                     });
     });
     return restored;
 }

@@ -63,6 +63,7 @@ void TPasport::newPassportClick()
     if (!keepInputAside())
         return;
     resetToStartState();
+    m_draft->setSourceFile(QString());
     m_draft->settled();
 }
 
@@ -73,6 +74,7 @@ void TPasport::newFromThisClick()
     if (!keepInputAside())
         return;
     loadPassport(next);
+    m_draft->setSourceFile(QString());
     // Everything it holds is in the passport it came from, in a file or a draft.
     m_draft->settled();
 }

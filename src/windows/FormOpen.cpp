@@ -120,10 +120,12 @@ void TPasport::readAndLoad(const QString& path)
         m_draft->settled();
         loadPassport(read);
         m_passportFolder = QFileInfo(path).absolutePath();
+        m_draft->setSourceFile(QFileInfo(path).absoluteFilePath());
         rememberPeople(read.passport, PassportSource::Opened);
         return;
     }
     loadPassport(read);
+    m_draft->setSourceFile(QFileInfo(path).absoluteFilePath());
     m_draft->settled();
     m_passportFolder = QFileInfo(path).absolutePath();
     rememberPeople(read.passport, PassportSource::Opened);

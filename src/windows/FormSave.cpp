@@ -134,6 +134,7 @@ void TPasport::SaveButtonClick()
     const PassportSnapshot saved = passportSnapshot();
     WorkInfoXML = BuildPassportDocument(saved, PassportDocumentKind::Saved, m_services.now());
     m_services.writeChosenFile(path, serializePassportDocument(WorkInfoXML));
+    m_draft->setSourceFile(QFileInfo(path).absoluteFilePath());
     m_draft->settled();
     m_passportFolder = QFileInfo(path).absolutePath();
     rememberPeople(saved, PassportSource::Saved);

@@ -7,12 +7,38 @@
 #include "core/shell/Wording.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace {
 
 const QString kOnlyInFile = QStringLiteral("Введенные данные сохранятся только при записи паспорта в файл.");
 
+const QByteArray kSourceStart = "<?lumarinda-draft-of ";
+const QByteArray kSourceEnd = "?>";
+
 } // namespace
+
+QByteArray withDraftSource(const QByteArray& document, const QString& file)
+{
+    if (file.isEmpty())
+        return document;
+    // Percent-encoded: a path may hold "?>" and any byte.
+    return document + kSourceStart + QFile::encodeName(file).toPercentEncoding("/") + kSourceEnd + "\r\n";
+}
+
+QString draftSourceOf(const QByteArray& draft)
+{
+    // The document escapes every "<" of its texts: the instruction is the last one, after the root.
+    const qsizetype start = draft.lastIndexOf(kSourceStart);
+    if (start < 0 || draft.indexOf("</lumarinda>") > start)
+        return {};
+    const qsizetype from = start + kSourceStart.size();
+    const qsizetype end = draft.indexOf(kSourceEnd, from);
+    if (end < 0)
+        return {};
+    const QString path = QFile::decodeName(QByteArray::fromPercentEncoding(draft.mid(from, end - from)));
+    return QDir::isAbsolutePath(path) ? path : QString();
+}
 
 DraftKeeper::DraftKeeper(DesktopServices& services, std::function<PassportSnapshot()> snapshot)
     : m_services(services), m_snapshot(std::move(snapshot))
@@ -61,7 +87,7 @@ void DraftKeeper::keepNow(Report report)
             if (name == QLatin1String("stored"))
                 value = QString::number(m_lastChange ? m_lastChange : m_services.now());
         }
-        draft->write(m_services, serializePassportDocument(written));
+        draft->write(m_services, withDraftSource(serializePassportDocument(written), m_source));
         m_written = current;
     } catch (const Failure& failure) {
         const QString reason = failure.reason().isEmpty() ? failure.message() : failure.reason();

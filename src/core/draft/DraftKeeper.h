@@ -12,6 +12,11 @@
 class DesktopServices;
 class DesktopTimer;
 
+// The passport file a draft's passport came from, carried in the draft as a processing instruction
+// after the document, which readers of the passport pass over; empty when it names none.
+QByteArray withDraftSource(const QByteArray& document, const QString& file);
+QString draftSourceOf(const QByteArray& draft);
+
 // How long after the last change the draft is written: typing never waits on the disk.
 constexpr int kDraftDelayMs = 2000;
 
@@ -45,6 +50,10 @@ public:
     // draft and left for the next start to offer. False when that draft could not be written.
     bool keepAside();
 
+    // The passport file the editor's passport came from or was last saved to; empty for none. The
+    // draft records it, so that its offer can name the file and a start with that file finds it.
+    void setSourceFile(const QString& path) { m_source = path; }
+
     // The draft folder's store, made on first use; null (said once) when the folder is unusable.
     DraftStore* store(Report report = Report::Once);
     // After a draft was restored into the editor: it is this editor's draft now, and stays one.
@@ -62,5 +71,6 @@ private:
     PassportDocument m_settled;
     PassportDocument m_written;
     qint64 m_lastChange = 0;
+    QString m_source;
     bool m_said = false;
 };
