@@ -84,6 +84,7 @@ void PeopleTest::roundTrip()
         known(1, QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович")),
         known(2, QStringLiteral("Tab\there"), QStringLiteral("back\\slash"), QStringLiteral("line\nbreak\r")),
         known(3, QString(), QStringLiteral("Ёлка 🎄"), QString()),
+        known(4, QStringLiteral("\x01\x1f"), QStringLiteral("\\x41"), QStringLiteral("end\\")),
     };
     QCOMPARE(parsePeople(serializePeople(people)), people);
     const QList<KnownContacts> contacts = {
@@ -100,7 +101,7 @@ void PeopleTest::fileText()
         serializePeople({{"100-000-050", QStringLiteral("Петров"), QStringLiteral("Пётр"), QStringLiteral("a\tb")}});
     QCOMPARE(text, QByteArray("lumarinda-passport people 1\n"
                               "100-000-050\t\xD0\x9F\xD0\xB5\xD1\x82\xD1\x80\xD0\xBE\xD0\xB2\t"
-                              "\xD0\x9F\xD1\x91\xD1\x82\xD1\x80\ta\\tb\n"));
+                              "\xD0\x9F\xD1\x91\xD1\x82\xD1\x80\ta\\x09b\n"));
 }
 
 void PeopleTest::newestNamesWin()
@@ -139,6 +140,8 @@ void PeopleTest::badList_data()
                                       << QStringLiteral("файл поврежден");
     QTest::newRow("three fields") << bytes(header + QByteArray(participantId(1)) + "\tИванов\tИван\n")
                                   << QStringLiteral("файл поврежден");
+    QTest::newRow("code of a printable character")
+        << bytes(header + QByteArray(participantId(1)) + "\tИв\\x41\t\t\n") << QStringLiteral("файл поврежден");
     QTest::newRow("unknown escape") << bytes(header + QByteArray(participantId(1)) + "\tИв\\qанов\t\t\n")
                                     << QStringLiteral("файл поврежден");
     QTest::newRow("not UTF-8") << bytes(header + QByteArray(participantId(1)) + "\t\xC8\xE2\xE0\xED\t\t\n")

@@ -26,26 +26,18 @@ const QByteArray kContactsHeader = "lumarinda-passport contacts 1";
 
 const QString kDamaged = QStringLiteral("файл поврежден");
 
+// A backslash doubled, every control character (tab and line breaks among them) as "\xNN".
 QByteArray escaped(const QString& field)
 {
     QByteArray out;
     for (const char c : field.toUtf8()) {
-        switch (c) {
-        case '\\':
+        const auto code = static_cast<unsigned char>(c);
+        if (c == '\\')
             out += "\\\\";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        default:
+        else if (code < 0x20)
+            out += "\\x" + QByteArray::number(code, 16).rightJustified(2, '0');
+        else
             out += c;
-        }
     }
     return out;
 }
@@ -61,24 +53,18 @@ QString unescaped(const QByteArray& field)
             out += c;
             continue;
         }
-        if (++i == field.size())
-            throw Failure(kDamaged);
-        switch (field.at(i)) {
-        case '\\':
+        if (field.mid(i + 1, 1) == "\\") {
             out += '\\';
-            break;
-        case 't':
-            out += '\t';
-            break;
-        case 'n':
-            out += '\n';
-            break;
-        case 'r':
-            out += '\r';
-            break;
-        default:
-            throw Failure(kDamaged);
+            ++i;
+            continue;
         }
+        const QByteArray hex = field.mid(i + 2, 2);
+        bool ok = false;
+        const int code = hex.toInt(&ok, 16);
+        if (field.mid(i + 1, 1) != "x" || hex.size() != 2 || !ok || code >= 0x20)
+            throw Failure(kDamaged);
+        out += static_cast<char>(code);
+        i += 3;
     }
     const QString text = QString::fromUtf8(out);
     if (text.toUtf8() != out)

@@ -51,9 +51,9 @@ inline constexpr int kMaxKnownPeople = 2000;
 inline constexpr int kMaxKnownContacts = 20;
 
 // The text of the lists: a header line, then one entry a line, newest first, fields separated by
-// tabs ("\\", "\t", "\n" and "\r" stand for themselves inside a field). Reading throws Failure
-// whose message says what is wrong with the text; a person whose identifier fails its check code
-// makes the list damaged, never a source of names.
+// tabs; inside a field "\\" stands for a backslash and "\xNN" for a control character. Reading
+// throws Failure whose message says what is wrong with the text; a person whose identifier fails
+// its check code makes the list damaged, never a source of names.
 QList<KnownPerson> parsePeople(const QByteArray& bytes);
 QByteArray serializePeople(const QList<KnownPerson>& people);
 QList<KnownContacts> parseContacts(const QByteArray& bytes);
