@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
 #include <functional>
@@ -282,6 +283,23 @@ void NewPassportTest::menuShowsTheCommands()
     QCOMPARE(find<QPushButton>("SaveButton")->toolTip(), QStringLiteral("Сохранить паспорт работы в файл (Ctrl+S)"));
     // The button sits outside the tab order that was drawn.
     QCOMPARE(button->focusPolicy(), Qt::NoFocus);
+    // In the free corner: beside the last tab, as high as the tab bar, inside the window.
+    window().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window()));
+    auto* tabs = find<QTabWidget>("SectionsTabs");
+    const QRect tabBar(tabs->tabBar()->mapTo(&window(), QPoint()), tabs->tabBar()->size());
+    const QRect corner(button->mapTo(&window(), QPoint()), button->size());
+    QVERIFY2(button->isVisible() && corner.left() >= tabBar.right() && corner.right() < window().width() &&
+                 corner.bottom() <= tabBar.bottom() + 2 && corner.width() >= button->sizeHint().width(),
+             qPrintable(QStringLiteral("tab bar %1,%2 %3x%4; button %5,%6 %7x%8")
+                            .arg(tabBar.x())
+                            .arg(tabBar.y())
+                            .arg(tabBar.width())
+                            .arg(tabBar.height())
+                            .arg(corner.x())
+                            .arg(corner.y())
+                            .arg(corner.width())
+                            .arg(corner.height())));
 }
 
 void NewPassportTest::ctrlSPressesSave()
