@@ -1,6 +1,7 @@
 #include "core/committee/CommandLine.h"
 #include "core/committee/PassportFiles.h"
 #include "core/draft/DraftKeeper.h"
+#include "core/people/PeopleMemory.h"
 #include "core/shell/AppInfo.h"
 #include "core/shell/EndSignals.h"
 #include "core/shell/Failure.h"
@@ -22,6 +23,17 @@ int main(int argc, char** argv)
     QByteArrayList args;
     for (int i = 1; i < argc; ++i)
         args << QByteArray(argv[i]);
+    if (args.value(0) == "--forget-person") {
+        QCoreApplication application(argc, argv);
+        std::signal(SIGPIPE, SIG_IGN);
+        Output out(STDOUT_FILENO, QStringLiteral("стандартный вывод"));
+        Output err(STDERR_FILENO, QStringLiteral("стандартный поток ошибок"));
+        try {
+            return forgetPersonCommand(peopleFolderPath(), args.mid(1), out, err);
+        } catch (const OutputFailure&) {
+            return 3;
+        }
+    }
     // The committee's commands run over SSH without a display: decided before any QApplication.
     if (isCommitteeCommand(args)) {
         QCoreApplication application(argc, argv);

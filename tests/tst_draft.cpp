@@ -63,13 +63,16 @@ PassportSnapshot titled(const QString& title)
     return passport;
 }
 
-// A draft left by an editor that no longer runs: no lock beside it.
-QString leaveDraft(const QString& folder, const PassportSnapshot& passport, qint64 stored, const QString& name)
+// A draft left by an editor that no longer runs: no lock beside it. `source` is the passport file
+// it holds changes of, or empty.
+QString leaveDraft(const QString& folder, const PassportSnapshot& passport, qint64 stored, const QString& name,
+                   const QString& source = QString())
 {
     QDir().mkpath(folder);
     const QString path = folder + name;
-    writeFileBytes(path,
-                   serializePassportDocument(BuildPassportDocument(passport, PassportDocumentKind::Saved, stored)));
+    writeFileBytes(path, withDraftSource(serializePassportDocument(
+                                             BuildPassportDocument(passport, PassportDocumentKind::Saved, stored)),
+                                         source));
     return path;
 }
 
@@ -156,6 +159,8 @@ private slots:
     void answers_data();
     void answers();
     void newestFirst();
+    void startWithAFileOffersOnlyItsDrafts();
+    void restoredDraftKeepsItsFile();
     void twoEditors();
     void staleLock();
     void damagedDraft();
@@ -328,26 +333,38 @@ void DraftTest::questionTextsAndButtons_data()
 {
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("startFile");
+    QTest::addColumn<QString>("source");
     QTest::addColumn<QString>("expected");
     const QString found = QStringLiteral("Найден черновик паспорта работы, не сохраненный в файл:\n\n");
-    QTest::newRow("titled") << QStringLiteral("Мост через реку") << QString()
+    const QString work = QStringLiteral("/home/ученик/Работа.qdx.xml");
+    QTest::newRow("titled") << QStringLiteral("Мост через реку") << QString() << QString()
                             << found + QStringLiteral("«Мост через реку»\nпоследнее изменение: 13.12.2015 09:46\n\n"
                                                       "Восстановить его?");
-    QTest::newRow("untitled") << QString() << QString()
+    QTest::newRow("untitled") << QString() << QString() << QString()
                               << found + QStringLiteral("Без названия\nпоследнее изменение: 13.12.2015 09:46\n\n"
                                                         "Восстановить его?");
-    QTest::newRow("started with a file")
-        << QStringLiteral("Мост") << QStringLiteral("/home/ученик/Работа.qdx.xml")
-        << found + QStringLiteral("«Мост»\nпоследнее изменение: 13.12.2015 09:46\n\nВосстановить его?\n"
-                                  "Если восстановить черновик, файл «Работа.qdx.xml» открыт не будет.");
+    QTest::newRow("changes of a file")
+        << QStringLiteral("Мост") << QString() << work
+        << QStringLiteral("Найден черновик паспорта работы:\n\nизменения паспорта «Мост», не сохраненные в файл "
+                          "«Работа.qdx.xml»\nпоследнее изменение: 13.12.2015 09:46\n\nВосстановить его?");
+    QTest::newRow("started with that file")
+        << QStringLiteral("Мост") << work << work
+        << QStringLiteral("Найден черновик паспорта работы:\n\nизменения паспорта «Мост», не сохраненные в файл "
+                          "«Работа.qdx.xml»\nпоследнее изменение: 13.12.2015 09:46\n\nВосстановить его?\n"
+                          "Если восстановить черновик, файл «Работа.qdx.xml» открыт не будет.");
+    QTest::newRow("untitled changes of a file with a quote in its path")
+        << QString() << QString() << QStringLiteral("/tmp/a?>b/«Работа» 2.qdx.xml")
+        << QStringLiteral("Найден черновик паспорта работы:\n\nизменения паспорта Без названия, не сохраненные в "
+                          "файл ««Работа» 2.qdx.xml»\nпоследнее изменение: 13.12.2015 09:46\n\nВосстановить его?");
 }
 
 void DraftTest::questionTextsAndButtons()
 {
     QFETCH(QString, title);
     QFETCH(QString, startFile);
+    QFETCH(QString, source);
     QFETCH(QString, expected);
-    leaveDraft(draftFolder(), titled(title), kChangedAt, QStringLiteral("draft-left.qdx.xml"));
+    leaveDraft(draftFolder(), titled(title), kChangedAt, QStringLiteral("draft-left.qdx.xml"), source);
     m_services->choiceAnswers.push_back(1);
     QVERIFY(!window().offerLeftDrafts(startFile));
     QCOMPARE(m_services->choices.size(), 1);
@@ -426,6 +443,56 @@ void DraftTest::newestFirst()
 
 // Each keeps its own draft, and a running editor's draft is offered to nobody; once it has ended,
 // the next start offers it.
+// A double click on a passport offers the drafts of that passport only; a plain start, all.
+void DraftTest::startWithAFileOffersOnlyItsDrafts()
+{
+    const QString work = m_services->folder() + QStringLiteral("Работа.qdx.xml");
+    writeFileBytes(work, "passport");
+    leaveDraft(draftFolder(), titled(QStringLiteral("Своя")), kChangedAt, QStringLiteral("draft-a.qdx.xml"), work);
+    leaveDraft(draftFolder(), titled(QStringLiteral("Чужая")), kChangedAt + 1, QStringLiteral("draft-b.qdx.xml"),
+               m_services->folder() + QStringLiteral("Другая.qdx.xml"));
+    leaveDraft(draftFolder(), titled(QStringLiteral("Новая")), kChangedAt + 2, QStringLiteral("draft-c.qdx.xml"));
+
+    m_services->choiceAnswers.push_back(1);
+    // The same file under another spelling of its path.
+    QVERIFY(!window().offerLeftDrafts(m_services->folder() + QStringLiteral("./Работа.qdx.xml")));
+    QCOMPARE(m_services->choices.size(), 1);
+    QVERIFY2(m_services->choices[0].text.contains(QStringLiteral("«Своя»")), qPrintable(m_services->choices[0].text));
+
+    m_services->choices.clear();
+    m_services->choiceAnswers = {1, 1, 1};
+    QVERIFY(!window().offerLeftDrafts(QString()));
+    QCOMPARE(m_services->choices.size(), 3);
+    QCOMPARE(draftsIn(draftFolder()).size(), 3);
+}
+
+// Restored, the draft of a file still says which file: the next draft of it does too, and the
+// save dialog starts in that file's folder.
+void DraftTest::restoredDraftKeepsItsFile()
+{
+    const QString folder = m_services->folder() + QStringLiteral("works/");
+    QDir().mkpath(folder);
+    const QString work = folder + QStringLiteral("Работа.qdx.xml");
+    PassportSnapshot passport = titled(QStringLiteral("Мост"));
+    passport.subjectSlots = {2, 0, 0, 0, 0};
+    passport.authors = {person(1, QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович"))};
+    passport.teachers = {person(2, QStringLiteral("Петров"), QStringLiteral("Пётр"), QStringLiteral("Петрович"))};
+    passport.leaderIndex = 0;
+    leaveDraft(draftFolder(), passport, kChangedAt, QStringLiteral("draft-a.qdx.xml"), work);
+    m_services->choiceAnswers.push_back(0);
+    QVERIFY(window().offerLeftDrafts(QString()));
+    typeTitle(QStringLiteral("!"));
+    m_services->elapse(kDraftDelayMs);
+    const QStringList drafts = draftsIn(draftFolder());
+    QCOMPARE(drafts.size(), 1);
+    QCOMPARE(draftSourceOf(readAll(draftFolder() + drafts.constFirst())), work);
+
+    m_services->saveFileAnswers.push_back(QString());
+    user().press("SaveButton");
+    QCOMPARE(m_services->saveRequests.size(), 1);
+    QCOMPARE(m_services->saveRequests[0].folder, m_services->folder() + QStringLiteral("works"));
+}
+
 void DraftTest::twoEditors()
 {
     auto second = std::make_unique<EditorWindows>(*m_services);

@@ -129,6 +129,7 @@ private slots:
     void ctrlOShowsTheOpenDialog();
     void refusedFileShowsTheErrorAndChangesNothing();
     void droppedPassportOpens();
+    void damagedPictureSalvaged();
     void commandLineOpensAtStart();
     void passportOfTheRealWindowCheckOpens();
 
@@ -345,6 +346,8 @@ void OpenPassportTest::nothingOfThePassportBeforeSurvives()
 void OpenPassportTest::passportsTheEditorCannotHoldChangeNothing_data()
 {
     QTest::addColumn<PassportSnapshot>("passport");
+    // Only a picture, a section or a participant at fault: the rest is offered, and declined here.
+    QTest::addColumn<bool>("offered");
     const auto with = [](const std::function<void(PassportSnapshot&)>& change) {
         PassportSnapshot p = richPassport();
         change(p);
@@ -353,48 +356,57 @@ void OpenPassportTest::passportsTheEditorCannotHoldChangeNothing_data()
     QTest::newRow("11 authors") << with([](PassportSnapshot& p) {
         for (int i = 0; i < 9; ++i)
             p.authors.append(person(50 + i, QStringLiteral("Лишний"), {}, {}));
-    });
+    }) << false;
     QTest::newRow("4 supervisors") << with([](PassportSnapshot& p) {
         p.teachers.append(person(60, {}, {}, {}));
         p.teachers.append(person(61, {}, {}, {}));
-    });
-    QTest::newRow("supervisors without a recipient") << with([](PassportSnapshot& p) { p.leaderIndex = -1; });
-    QTest::newRow("recipient beyond the supervisors") << with([](PassportSnapshot& p) { p.leaderIndex = 2; });
-    QTest::newRow("wrong check code") << with([](PassportSnapshot& p) { p.authors[0].id = "100-000-100"; });
-    QTest::newRow("identifier not in display form") << with(
-        [](PassportSnapshot& p) { p.authors[0].id = NormalizeParticipantId(QString::fromLatin1(p.authors[0].id)); });
-    QTest::newRow("author also a supervisor") << with([](PassportSnapshot& p) { p.teachers[0].id = p.authors[0].id; });
+    }) << false;
+    QTest::newRow("supervisors without a recipient") << with([](PassportSnapshot& p) { p.leaderIndex = -1; }) << false;
+    QTest::newRow("recipient beyond the supervisors") << with([](PassportSnapshot& p) { p.leaderIndex = 2; }) << false;
+    QTest::newRow("wrong check code") << with([](PassportSnapshot& p) { p.authors[0].id = "100-000-100"; }) << true;
+    QTest::newRow("identifier not in display form") << with([](PassportSnapshot& p) {
+        p.authors[0].id = NormalizeParticipantId(QString::fromLatin1(p.authors[0].id));
+    }) << true;
+    QTest::newRow("author also a supervisor")
+        << with([](PassportSnapshot& p) { p.teachers[0].id = p.authors[0].id; }) << true;
     QTest::newRow("name over 50 characters")
-        << with([](PassportSnapshot& p) { p.teachers[1].name = QByteArray(51, 'x'); });
-    QTest::newRow("title over 250 characters") << with([](PassportSnapshot& p) { p.title = QString(251, u'x'); });
-    QTest::newRow("comment over 2000 characters") << with([](PassportSnapshot& p) { p.notes = QString(2001, u'x'); });
+        << with([](PassportSnapshot& p) { p.teachers[1].name = QByteArray(51, 'x'); }) << false;
+    QTest::newRow("title over 250 characters")
+        << with([](PassportSnapshot& p) { p.title = QString(251, u'x'); }) << false;
+    QTest::newRow("comment over 2000 characters")
+        << with([](PassportSnapshot& p) { p.notes = QString(2001, u'x'); }) << false;
     QTest::newRow("другое over 50 characters") << with([](PassportSnapshot& p) {
         p.subjectSlots = {6, 0, 0, 0, 0};
         p.languages.other = true;
         p.languages.otherText = QString(51, u'x');
-    });
-    QTest::newRow("three main sections") << with([](PassportSnapshot& p) { p.subjectSlots = {1, 2, 3, 0, 0}; });
-    QTest::newRow("another season") << with([](PassportSnapshot& p) { p.seasonId = 14; });
-    QTest::newRow("picture size differs") << with([](PassportSnapshot& p) { p.pictureWidth = 199; });
-    QTest::newRow("picture larger than the box") << with([](PassportSnapshot& p) { setPicture(p, 301, 10, {}); });
-    QTest::newRow("picture is no JPEG") << with(
-        [](PassportSnapshot& p) { p.pictureBase64 = QString::fromLatin1(Base64Encode("not a picture at all", 19)); });
-    QTest::newRow("picture text is empty") << with([](PassportSnapshot& p) { p.pictureBase64.clear(); });
+    }) << true;
+    QTest::newRow("three main sections") << with([](PassportSnapshot& p) { p.subjectSlots = {1, 2, 3, 0, 0}; }) << true;
+    QTest::newRow("another season") << with([](PassportSnapshot& p) { p.seasonId = 14; }) << false;
+    QTest::newRow("picture size differs") << with([](PassportSnapshot& p) { p.pictureWidth = 199; }) << true;
+    QTest::newRow("picture larger than the box")
+        << with([](PassportSnapshot& p) { setPicture(p, 301, 10, {}); }) << true;
+    QTest::newRow("picture is no JPEG") << with([](PassportSnapshot& p) {
+        p.pictureBase64 = QString::fromLatin1(Base64Encode("not a picture at all", 19));
+    }) << true;
+    QTest::newRow("picture text is empty") << with([](PassportSnapshot& p) { p.pictureBase64.clear(); }) << true;
 }
 
 void OpenPassportTest::passportsTheEditorCannotHoldChangeNothing()
 {
     QFETCH(PassportSnapshot, passport);
+    QFETCH(bool, offered);
     window().loadPassport(held(linguisticsPassport(false, false, true, true, QStringLiteral("латынь"))));
     find<QLineEdit>("title")->setText(QStringLiteral("Правка после открытия"));
     const QStringList before = stateOf(*m_windows);
     const QByteArray savedBefore = savedAgain();
 
     m_services->answers.push_back(DesktopServices::Answer::Yes);
+    if (offered)
+        m_services->answers.push_back(DesktopServices::Answer::No);
     window().openPassport(writePassport(passport, QStringLiteral("refused.qdx.xml")));
     QCOMPARE(m_services->messages.size(), 2);
     const FakeServices::Message error = m_services->messages.at(1);
-    QCOMPARE(error.icon, DesktopServices::Icon::Error);
+    QCOMPARE(error.icon, offered ? DesktopServices::Icon::Question : DesktopServices::Icon::Error);
     QVERIFY2(error.text.contains(QStringLiteral("refused.qdx.xml")), qPrintable(error.text));
     QCOMPARE(stateOf(*m_windows), before);
     QCOMPARE(savedAgain(), savedBefore);
@@ -505,19 +517,59 @@ void OpenPassportTest::refusedFileShowsTheErrorAndChangesNothing()
     QVERIFY2(error.text.contains(QStringLiteral("broken.qdx.xml")), qPrintable(error.text));
     QCOMPARE(stateOf(*m_windows), before);
 
-    // A picture whose size differs from what the file says is refused the same way, in the one
-    // wording of a failed open.
+    // A picture whose size differs from what the file says is refused in the one wording of a
+    // failed open; the rest of the passport is offered, and declined changes nothing.
     PassportSnapshot badPicture = richPassport();
     badPicture.pictureWidth = 100;
     m_services->answers.push_back(DesktopServices::Answer::Yes);
+    m_services->answers.push_back(DesktopServices::Answer::No);
     const QString picturePath = writePassport(badPicture, QStringLiteral("picture.qdx.xml"));
     window().openPassport(picturePath);
     QCOMPARE(m_services->messages.size(), 4);
-    QCOMPARE(m_services->messages.at(3).text,
-             QStringLiteral("Паспорт работы «%1» не открыт: картинка размером 200 x 100 точек записана с размером "
-                            "100 x 100.")
-                 .arg(QDir::toNativeSeparators(picturePath)));
+    const QString refusal =
+        QStringLiteral("Паспорт работы «%1» не открыт: картинка размером 200 x 100 точек записана с размером "
+                       "100 x 100.\n\n")
+            .arg(QDir::toNativeSeparators(picturePath));
+    QVERIFY2(m_services->messages.at(3).text.startsWith(refusal), qPrintable(m_services->messages.at(3).text));
     QCOMPARE(stateOf(*m_windows), before);
+}
+
+// A passport whose only fault is a garbage picture: asked, opened without it, in no file until
+// saved; the file stays as it was, and the passport saves as a sound one.
+void OpenPassportTest::damagedPictureSalvaged()
+{
+    PassportSnapshot damaged = richPassport();
+    damaged.pictureBase64 = QString::fromLatin1(Base64Encode("not a picture at all", 19));
+    const QString path = writePassport(damaged, QStringLiteral("damaged.qdx.xml"));
+    const QByteArray original = readAll(path);
+
+    m_services->answers.push_back(DesktopServices::Answer::Yes);
+    window().openPassport(path);
+    QCOMPARE(m_services->messages.size(), 1);
+    QCOMPARE(m_services->messages[0].text,
+             QStringLiteral("Паспорт работы «%1» не открыт: картинка не является изображением JPEG.\n\n"
+                            "Открыть то, что удалось прочитать? Не будет открыто:\n"
+                            " - картинка с подписью «Рыбка у берега»: картинка не является изображением JPEG\n\n"
+                            "Файл останется как есть; паспорт можно будет сохранить в другой файл.")
+                 .arg(path));
+    QCOMPARE(m_services->messages[0].icon, DesktopServices::Icon::Question);
+
+    const PassportSnapshot opened = window().passportSnapshot();
+    QCOMPARE(opened.title, richPassport().title);
+    QCOMPARE(opened.notes, richPassport().notes);
+    QCOMPARE(opened.authors.size(), 2);
+    QVERIFY(!opened.hasPicture);
+    QVERIFY(find<QPushButton>("AddImg")->isEnabled());
+    // In no file: the draft keeps it.
+    m_services->elapse(5000);
+    QCOMPARE(QDir(m_services->draftFolderPath).entryList({QStringLiteral("draft-*.qdx.xml")}, QDir::Files).size(), 1);
+    QCOMPARE(readAll(path), original);
+
+    const QString saved = m_services->folder() + QStringLiteral("salvaged.qdx.xml");
+    m_services->saveFileAnswers.push_back(saved);
+    user().press("SaveButton");
+    QCOMPARE(readPassportFile(saved).passport.title, richPassport().title);
+    QCOMPARE(readAll(path), original);
 }
 
 void OpenPassportTest::droppedPassportOpens()

@@ -21,10 +21,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <bit>
+#include <functional>
 #include <sys/stat.h>
 
 Q_DECLARE_METATYPE(PassportSnapshot)
 Q_DECLARE_METATYPE(PassportDocumentKind)
+Q_DECLARE_METATYPE(std::function<void(PassportSnapshot&)>)
 
 // Whether the schema refuses a file the reader refuses, or cannot say what is wrong with it.
 enum class Schema
@@ -187,6 +189,10 @@ private slots:
     void hugeDocumentsAreRefusedCheaply_data();
     void hugeDocumentsAreRefusedCheaply();
     void fileFailuresNameTheFile();
+    void salvageLeavesOutTheDamagedPart_data();
+    void salvageLeavesOutTheDamagedPart();
+    void salvageStillRefuses_data();
+    void salvageStillRefuses();
 };
 
 void PassportReaderTest::roundTrip_data()
@@ -872,6 +878,105 @@ void PassportReaderTest::fileFailuresNameTheFile()
             actual = failure.message();
         }
         QCOMPARE(actual, message.arg(QDir::toNativeSeparators(path)));
+    }
+}
+
+using Change = std::function<void(PassportSnapshot&)>;
+
+void PassportReaderTest::salvageLeavesOutTheDamagedPart_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("leftOut");
+    QTest::addColumn<Change>("expected"); // what changes from the sound passport the file was made of
+
+    const PassportSnapshot base = baseForBadFiles();
+    const QByteArray file = build(base);
+    const QByteArray teacher = validId(7654321);
+    const QByteArray garbage = "data:image/jpeg;base64," + QByteArray("not a picture at all").toBase64();
+    const QByteArray src = "data:image/jpeg;base64," + Base64Encode(makeJpeg(photoLike(4, 3)), 19);
+    const QByteArray srcInFile = QByteArray(src).replace("\n", "&#10;");
+    const auto noPicture = Change([](PassportSnapshot& p) {
+        p.hasPicture = false;
+        p.pictureBase64.clear();
+        p.pictureWidth = p.pictureHeight = 0;
+        p.pictureCaption.clear();
+    });
+
+    QTest::newRow("garbage picture") << replaced(file, srcInFile, garbage)
+                                     << QStringList{QStringLiteral(
+                                            "картинка с подписью «Подпись»: картинка не является изображением JPEG")}
+                                     << noPicture;
+    QTest::newRow("unknown section") << replaced(file, "<subject sb_id=\"24\"/>", "<subject sb_id=\"99\"/>")
+                                     << QStringList{QStringLiteral("раздел фестиваля: неизвестный раздел фестиваля 99")}
+                                     << Change([](PassportSnapshot& p) {
+                                            p.subjectSlots = {2, 6, 0, 0, 0};
+                                        });
+    QTest::newRow("wrong check code")
+        << replaced(file, teacher, "765-432-100")
+        << QStringList{QStringLiteral("участник «765-432-100»: неверный контрольный код в идентификаторе участника "
+                                      "«765-432-100»")}
+        << Change([](PassportSnapshot& p) {
+               p.teachers.clear();
+               p.leaderIndex = -1;
+           });
+    QTest::newRow("picture and section together")
+        << replaced(replaced(file, srcInFile, garbage), "<subject sb_id=\"24\"/>", "<subject sb_id=\"0\"/>")
+        << QStringList{QStringLiteral("раздел фестиваля: неизвестный раздел фестиваля 0"),
+                       QStringLiteral("картинка с подписью «Подпись»: картинка не является изображением JPEG")}
+        << Change([noPicture](PassportSnapshot& p) {
+               noPicture(p);
+               p.subjectSlots = {2, 6, 0, 0, 0};
+           });
+}
+
+// What could be read comes back, what could not is named; saved again, it is a sound passport.
+// The strict reading, which --check uses, still refuses the file.
+void PassportReaderTest::salvageLeavesOutTheDamagedPart()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, leftOut);
+    QFETCH(Change, expected);
+    QVERIFY(!refusal(file).isEmpty());
+
+    QStringList said;
+    const ReadPassport read = readPassportDocument(file, &said);
+    QCOMPARE(said, leftOut);
+    PassportSnapshot wanted = baseForBadFiles();
+    expected(wanted);
+    compareSnapshots(read.passport, wanted);
+    QCOMPARE(refusal(build(read.passport)), QString());
+}
+
+void PassportReaderTest::salvageStillRefuses_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("message");
+    PassportSnapshot crowded = baseForBadFiles();
+    for (int i = 0; i < 9; ++i)
+        crowded.authors.append(person(1000 + i, QStringLiteral("Лишний"), {}, {}));
+    const QByteArray file = build(baseForBadFiles());
+    const QByteArray eleventh =
+        "<person p_id_full=\"" + validId(1234500) + "\" p_type=\"student\" surname=\"Ли\" name=\"\" patronymic=\"\"/>";
+    QTest::newRow("cut short") << QByteArray("<lumarinda><work title=\"Маятник")
+                               << QStringLiteral("Текст файла не является правильным документом XML (строка 1, "
+                                                 "позиция 31)");
+    QTest::newRow("eleven authors") << replaced(build(crowded), "</authors>", QByteArray(eleventh) + "</authors>")
+                                    << QStringLiteral("Авторов больше 10");
+    QTest::newRow("other season") << replaced(file, "sz_id=\"13\"", "sz_id=\"14\"")
+                                  << QStringLiteral("Паспорт относится к другому сезону фестиваля («14»)");
+}
+
+// Only the picture, a section or a participant is left out: every other fault refuses the file.
+void PassportReaderTest::salvageStillRefuses()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, message);
+    QStringList said;
+    try {
+        readPassportDocument(file, &said);
+        QFAIL("read");
+    } catch (const Failure& failure) {
+        QCOMPARE(failure.message(), message);
     }
 }
 

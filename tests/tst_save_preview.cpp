@@ -71,6 +71,7 @@ private slots:
     void passportSuffixAfterTheDialog();
     void realDialogAddsTheSuffixBeforeAsking_data();
     void realDialogAddsTheSuffixBeforeAsking();
+    void saveDialogStartsWhereTheLastPassportWas();
 
     void previewOfAnEmptyPassport();
     void previewShowsTheUnsavedEditor();
@@ -521,6 +522,32 @@ void SavePreviewTest::saveWithAnUnusableTemporaryFolder()
     QCOMPARE(m_services->messages.constFirst().caption, QStringLiteral("Паспорт сохранен"));
     QVERIFY(XmlDoc(readAll(path)).ok());
     QVERIFY(m_services->deletedFiles.isEmpty());
+}
+
+// The first save of a run leaves the folder to the dialog; later ones start where the last
+// passport saved or opened lies. The proposed name stays the one made from the title.
+void SavePreviewTest::saveDialogStartsWhereTheLastPassportWas()
+{
+    fillCompletePassport();
+    const QString first = m_services->folder() + QStringLiteral("first/");
+    const QString second = m_services->folder() + QStringLiteral("second/");
+    QDir().mkpath(first);
+    QDir().mkpath(second);
+    m_services->saveFileAnswers.push_back(first + QStringLiteral("work.qdx.xml"));
+    save();
+    m_services->saveFileAnswers.push_back(QString());
+    save();
+    QCOMPARE(m_services->saveRequests.size(), 2);
+    QCOMPARE(m_services->saveRequests[0].folder, QString());
+    QCOMPARE(m_services->saveRequests[1].folder, m_services->folder() + QStringLiteral("first"));
+    QCOMPARE(m_services->saveRequests[1].proposedName, QStringLiteral("Мой ''проект''- 1-2"));
+
+    QFile::copy(first + QStringLiteral("work.qdx.xml"), second + QStringLiteral("other.qdx.xml"));
+    m_services->answers.push_back(DesktopServices::Answer::Yes);
+    m_windows->Pasport->openPassport(second + QStringLiteral("other.qdx.xml"));
+    m_services->saveFileAnswers.push_back(QString());
+    save();
+    QCOMPARE(m_services->saveRequests[2].folder, m_services->folder() + QStringLiteral("second"));
 }
 
 void SavePreviewTest::previewOfAnEmptyPassport()

@@ -2,6 +2,7 @@
 
 #include "core/draft/DraftKeeper.h"
 #include "core/passport/FieldLimits.h"
+#include "core/people/PeopleMemory.h"
 #include "core/shell/AppInfo.h"
 #include "core/shell/DesktopServices.h"
 #include "core/shell/HelpTexts.h"
@@ -74,6 +75,8 @@ TPasport::TPasport(DesktopServices& services, QWidget* parent)
     connectPreviewHandlers();
     connectPictureHandlers();
     connectOpenHandlers();
+    connectNewHandlers();
+    connectPeopleHandlers();
     setInitialState();
     m_spelling = std::make_unique<SpellChecking>(*this);
     m_draft = std::make_unique<DraftKeeper>(m_services, [this] { return draftSnapshot(); });

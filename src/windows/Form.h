@@ -16,6 +16,7 @@
 class DesktopServices;
 class DraftKeeper;
 class SpellChecking;
+class PeopleMemory;
 class TForm1;
 class TSubjects;
 
@@ -81,6 +82,11 @@ public:
     // Replaces the whole passport with one the reader has accepted, everything where the editing
     // handlers would have put it, the picture as the reader decoded it.
     void loadPassport(const ReadPassport& read);
+    // Starting the next passport (FormNew.cpp): Ctrl+N an empty one, Ctrl+Shift+N one with this
+    // one's supervisors and contacts. What this one holds in no file is kept as a draft first.
+    void newPassportClick();
+    void newFromThisClick();
+
     // The editor holds something that differs from its start state.
     bool holdsInput() const;
 
@@ -116,8 +122,22 @@ private:
 
     // Reopening a passport.
     void connectOpenHandlers();
+    void connectNewHandlers();
+
+    // The people and contacts remembered (FormPeople.cpp).
+    enum class PassportSource
+    {
+        Saved,
+        Opened,
+    };
+    void connectPeopleHandlers();
+    void showContactCompletions();
+    ParticipantEntry knownParticipant(const QByteArray& id);
+    void rememberPeople(const PassportSnapshot& passport, PassportSource source);
+    bool keepInputAside();
     bool mayReplaceInput();
     void readAndLoad(const QString& path);
+    bool mayOpenWithout(const QString& refusal, const QStringList& leftOut);
     void resetToStartState();
     void showLoadedPicture(const QImage& bitmap, const QString& base64, const QString& caption);
     void clearPicturePage();
@@ -151,5 +171,8 @@ private:
     // Declared after the draft keeper, so it goes first: taking the underlines off may report a
     // change of a memo's text, which the keeper hears.
     std::unique_ptr<SpellChecking> m_spelling;
+    std::unique_ptr<PeopleMemory> m_people;
+    // The folder of the passport last saved or opened in this run: where the save dialog starts.
+    QString m_passportFolder;
     bool m_placed = false;
 };

@@ -10,6 +10,7 @@
 #include "windows/Form.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 
 namespace {
 
@@ -37,7 +38,13 @@ bool TPasport::offerLeftDrafts(const QString& startFile)
     runGuarded(m_services, [&] {
         // A draft fills the editor as opening its file would.
         restored = ::offerLeftDrafts(m_services, *m_draft, startFile,
-                                     [this](const ReadPassport& draft) { loadPassport(draft); });
+                                     [this](const ReadPassport& draft, const QString& source) {
+                                         loadPassport(draft);
+                                         m_draft->setSourceFile(source);
+                                         if (!source.isEmpty())
+                                             m_passportFolder = QFileInfo(source).absolutePath();
+                                         rememberPeople(draft.passport, PassportSource::Opened);
+                                     });
     });
     return restored;
 }

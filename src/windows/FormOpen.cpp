@@ -6,6 +6,7 @@
 #include "core/sections/SectionRules.h"
 #include "core/shell/AppInfo.h"
 #include "core/shell/DesktopServices.h"
+#include "core/shell/Failure.h"
 #include "core/shell/HelpTexts.h"
 #include "ui_Form.h"
 #include "windows/ErrorBox.h"
@@ -14,8 +15,8 @@
 #include "windows/Subj.h"
 
 #include <QDropEvent>
+#include <QFileInfo>
 #include <QMimeData>
-#include <QShortcut>
 #include <QUrl>
 
 namespace {
@@ -68,10 +69,7 @@ private:
 
 void TPasport::connectOpenHandlers()
 {
-    auto* shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_O), this);
-    shortcut->setContext(Qt::WindowShortcut);
-    connect(shortcut, &QShortcut::activated, this, [this] { runHandler(&TPasport::openPassportClick); });
-
+    // Ctrl+O is the open command's shortcut in the passport menu (FormNew.cpp).
     setAcceptDrops(true);
     auto* drop = new PassportDrop(*this);
     installEventFilter(drop);
@@ -104,8 +102,43 @@ bool TPasport::mayReplaceInput()
 
 void TPasport::readAndLoad(const QString& path)
 {
-    loadPassport(readPassportFile(path));
+    ReadPassport read;
+    try {
+        read = readPassportFile(path);
+    } catch (const Failure& failure) {
+        // A passport whose only faults are its picture, a section or a participant: the rest of it
+        // can still be saved, under a new name, as a sound passport.
+        QStringList leftOut;
+        try {
+            read = readPassportFile(path, &leftOut);
+        } catch (const Failure&) {
+            throw failure;
+        }
+        if (!mayOpenWithout(failure.message(), leftOut))
+            return;
+        resetToStartState();
+        m_draft->settled();
+        loadPassport(read);
+        m_passportFolder = QFileInfo(path).absolutePath();
+        m_draft->setSourceFile(QFileInfo(path).absoluteFilePath());
+        rememberPeople(read.passport, PassportSource::Opened);
+        return;
+    }
+    loadPassport(read);
+    m_draft->setSourceFile(QFileInfo(path).absoluteFilePath());
     m_draft->settled();
+    m_passportFolder = QFileInfo(path).absolutePath();
+    rememberPeople(read.passport, PassportSource::Opened);
+}
+
+bool TPasport::mayOpenWithout(const QString& refusal, const QStringList& leftOut)
+{
+    QString text = refusal + QStringLiteral(".\n\nОткрыть то, что удалось прочитать? Не будет открыто:\n");
+    for (const QString& line : leftOut)
+        text += QStringLiteral(" - %1\n").arg(line);
+    text += QStringLiteral("\nФайл останется как есть; паспорт можно будет сохранить в другой файл.");
+    return m_services.messageBox(text, kApplicationTitle, DesktopServices::Icon::Question,
+                                 DesktopServices::Buttons::YesNo) == DesktopServices::Answer::Yes;
 }
 
 bool TPasport::holdsInput() const

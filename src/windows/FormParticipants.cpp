@@ -177,7 +177,8 @@ void TPasport::addParticipant(Group group)
     }
 
     const int count = own.list->count() + 1;
-    own.entries[count - 1] = ParticipantEntry{id, {}, {}, {}};
+    // Names this user typed for the identifier before, still editable.
+    own.entries[count - 1] = knownParticipant(id);
     {
         const QSignalBlocker blocker(own.list);
         own.list->addItem(shown);

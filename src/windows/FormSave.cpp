@@ -110,7 +110,9 @@ void TPasport::SaveButtonClick()
         return;
     }
 
-    const QString chosen = m_services.saveFile(saveDialogRequest(m_ui->title->text()));
+    SaveDialogRequest request = saveDialogRequest(m_ui->title->text());
+    request.folder = m_passportFolder;
+    const QString chosen = m_services.saveFile(request);
     if (chosen.isEmpty())
         return;
     // The stylesheet goes beside the passport under its fixed name, and would replace a passport
@@ -129,9 +131,13 @@ void TPasport::SaveButtonClick()
         return;
 
     // Built from the controls as they stand now, after the dialog.
-    WorkInfoXML = BuildPassportDocument(passportSnapshot(), PassportDocumentKind::Saved, m_services.now());
+    const PassportSnapshot saved = passportSnapshot();
+    WorkInfoXML = BuildPassportDocument(saved, PassportDocumentKind::Saved, m_services.now());
     m_services.writeChosenFile(path, serializePassportDocument(WorkInfoXML));
+    m_draft->setSourceFile(QFileInfo(path).absoluteFilePath());
     m_draft->settled();
+    m_passportFolder = QFileInfo(path).absolutePath();
+    rememberPeople(saved, PassportSource::Saved);
     WritePreviewStylesheet(m_services, folderOf(path));
 
     for (int attempt = 0; attempt < kConfirmAttempts; ++attempt) {

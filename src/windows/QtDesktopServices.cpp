@@ -1,6 +1,7 @@
 #include "windows/QtDesktopServices.h"
 
 #include "core/draft/DraftStore.h"
+#include "core/people/PeopleMemory.h"
 #include "core/picture/JpegImport.h"
 #include "core/picture/ShownSize.h"
 #include "core/shell/AppInfo.h"
@@ -225,6 +226,8 @@ QString QtDesktopServices::saveFile(const SaveDialogRequest& request)
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QStringLiteral("%1 (%2)").arg(request.filterDescription, request.filterPattern));
     dialog.setDefaultSuffix(request.defaultSuffix);
+    if (!request.folder.isEmpty() && QFileInfo(request.folder).isDir())
+        dialog.setDirectory(request.folder);
     dialog.selectFile(request.proposedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
@@ -239,6 +242,11 @@ QString QtDesktopServices::tempFolder()
 QString QtDesktopServices::draftFolder()
 {
     return privateDraftFolder();
+}
+
+QString QtDesktopServices::dataFolder()
+{
+    return preparePeopleFolder(peopleFolderPath());
 }
 
 void QtDesktopServices::openDocument(const QString& folder, const QString& fileName)

@@ -25,6 +25,7 @@ public:
     QString openPassportFile(const QString& title, const QString& filter) override;
     QString tempFolder() override;
     QString draftFolder() override;
+    QString dataFolder() override;
     void openDocument(const QString& folder, const QString& fileName) override;
     void wait(int milliseconds) override;
     std::unique_ptr<DesktopTimer> timer(int milliseconds, std::function<void()> timeout) override;

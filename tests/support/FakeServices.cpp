@@ -1,6 +1,7 @@
 #include "FakeServices.h"
 
 #include "core/draft/DraftStore.h"
+#include "core/people/PeopleMemory.h"
 #include "core/shell/AppInfo.h"
 
 #include <QDir>
@@ -53,6 +54,7 @@ FakeServices::FakeServices()
 {
     // The folder exists only once m_dir, the last member, does.
     draftFolderPath = m_dir.path() + QStringLiteral("/state/lumarinda-passport");
+    dataFolderPath = m_dir.path() + QStringLiteral("/data/lumarinda-passport");
 }
 
 FakeServices::~FakeServices() = default;
@@ -68,6 +70,11 @@ int FakeServices::choiceBox(const QString& text, const QString& caption, const Q
 QString FakeServices::draftFolder()
 {
     return prepareDraftFolder(draftFolderPath);
+}
+
+QString FakeServices::dataFolder()
+{
+    return preparePeopleFolder(dataFolderPath);
 }
 
 std::unique_ptr<DesktopTimer> FakeServices::timer(int milliseconds, std::function<void()> timeout)

@@ -47,6 +47,7 @@ public:
     std::optional<QString> tempFolderOverride;              // a folder path ending in "/"
     std::function<void()> tempFolderFailure;                // throws to refuse the folder
     QString draftFolderPath;                            // prepared as the real draft folder is; under folder() at first
+    QString dataFolderPath;                             // the user's lists; under folder() at first
     std::function<bool(const QString&)> existsOverride; // replaces the real test
     std::function<void(const QString&, const QByteArray&)> writeHook; // runs before each write of either kind
     std::function<void(int)> waitHook;                                // runs in each wait
@@ -78,6 +79,7 @@ public:
     QString openPassportFile(const QString& title, const QString& filter) override;
     QString tempFolder() override;
     QString draftFolder() override;
+    QString dataFolder() override;
     void openDocument(const QString& folder, const QString& fileName) override;
     void wait(int milliseconds) override;
     std::unique_ptr<DesktopTimer> timer(int milliseconds, std::function<void()> timeout) override;

@@ -7,12 +7,38 @@
 #include "core/shell/Wording.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace {
 
 const QString kOnlyInFile = QStringLiteral("Введенные данные сохранятся только при записи паспорта в файл.");
 
+const QByteArray kSourceStart = "<?lumarinda-draft-of ";
+const QByteArray kSourceEnd = "?>";
+
 } // namespace
+
+QByteArray withDraftSource(const QByteArray& document, const QString& file)
+{
+    if (file.isEmpty())
+        return document;
+    // Percent-encoded: a path may hold "?>" and any byte.
+    return document + kSourceStart + QFile::encodeName(file).toPercentEncoding("/") + kSourceEnd + "\r\n";
+}
+
+QString draftSourceOf(const QByteArray& draft)
+{
+    // The document escapes every "<" of its texts: the instruction is the last one, after the root.
+    const qsizetype start = draft.lastIndexOf(kSourceStart);
+    if (start < 0 || draft.indexOf("</lumarinda>") > start)
+        return {};
+    const qsizetype from = start + kSourceStart.size();
+    const qsizetype end = draft.indexOf(kSourceEnd, from);
+    if (end < 0)
+        return {};
+    const QString path = QFile::decodeName(QByteArray::fromPercentEncoding(draft.mid(from, end - from)));
+    return QDir::isAbsolutePath(path) ? path : QString();
+}
 
 DraftKeeper::DraftKeeper(DesktopServices& services, std::function<PassportSnapshot()> snapshot)
     : m_services(services), m_snapshot(std::move(snapshot))
@@ -58,7 +84,7 @@ void DraftKeeper::keepNow(Report report)
         // Built once: the moment of the last change goes into the copy that is written.
         PassportDocument written = current;
         stampStored(written, m_lastChange ? m_lastChange : m_services.now());
-        draft->write(m_services, serializePassportDocument(written));
+        draft->write(m_services, withDraftSource(serializePassportDocument(written), m_source));
         m_written = current;
         m_failure.clear();
     } catch (const Failure& failure) {
@@ -67,6 +93,19 @@ void DraftKeeper::keepNow(Report report)
                         .arg(QDir::toNativeSeparators(QDir::cleanPath(draft->folder())), reason);
         sayOnce(report, m_failure + u'\n' + kOnlyInFile);
     }
+}
+
+bool DraftKeeper::keepAside()
+{
+    keepNow();
+    const PassportDocument current = document();
+    if (current == m_settled)
+        return true;
+    if (!m_store || current != m_written)
+        return false;
+    m_store->leave();
+    m_written = PassportDocument();
+    return true;
 }
 
 DraftStore* DraftKeeper::store(Report report)

@@ -12,6 +12,11 @@
 class DesktopServices;
 class DesktopTimer;
 
+// The passport file a draft's passport came from, carried in the draft as a processing instruction
+// after the document, which readers of the passport pass over; empty when it names none.
+QByteArray withDraftSource(const QByteArray& document, const QString& file);
+QString draftSourceOf(const QByteArray& draft);
+
 // How long after the last change the draft is written: typing never waits on the disk.
 constexpr int kDraftDelayMs = 2000;
 
@@ -50,6 +55,14 @@ public:
     // Why the last attempt to write the draft failed, a sentence; empty once one has succeeded.
     const QString& failure() const { return m_failure; }
 
+    // Before the editor starts another passport: what it holds that is in no file is written as a
+    // draft and left for the next start to offer. False when that draft could not be written.
+    bool keepAside();
+
+    // The passport file the editor's passport came from or was last saved to; empty for none. The
+    // draft records it, so that its offer can name the file and a start with that file finds it.
+    void setSourceFile(const QString& path) { m_source = path; }
+
     // The draft folder's store, made on first use; null (said once) when the folder is unusable.
     DraftStore* store(Report report = Report::Once);
     // After a draft was restored into the editor: it is this editor's draft now, and stays one.
@@ -68,5 +81,6 @@ private:
     PassportDocument m_written;
     qint64 m_lastChange = 0;
     QString m_failure;
+    QString m_source;
     bool m_said = false;
 };

@@ -20,6 +20,7 @@ struct LeftDraft
 {
     ClaimedDraft claimed;
     ReadPassport read;
+    QString source;
 };
 
 QString shownTitle(const PassportSnapshot& passport)
@@ -33,9 +34,13 @@ QString question(const LeftDraft& draft, const QString& startFile)
                                 .toLocalTime()
                                 .toString(QStringLiteral("dd.MM.yyyy HH:mm"));
     QString text =
-        QStringLiteral("Найден черновик паспорта работы, не сохраненный в файл:\n\n%1\nпоследнее изменение: %2\n\n"
-                       "Восстановить его?")
-            .arg(shownTitle(draft.read.passport), changed);
+        draft.source.isEmpty()
+            ? QStringLiteral("Найден черновик паспорта работы, не сохраненный в файл:\n\n%1\nпоследнее изменение: "
+                             "%2\n\nВосстановить его?")
+                  .arg(shownTitle(draft.read.passport), changed)
+            : QStringLiteral("Найден черновик паспорта работы:\n\nизменения паспорта %1, не сохраненные в файл "
+                             "«%2»\nпоследнее изменение: %3\n\nВосстановить его?")
+                  .arg(shownTitle(draft.read.passport), QFileInfo(draft.source).fileName(), changed);
     if (!startFile.isEmpty())
         text += QStringLiteral("\nЕсли восстановить черновик, файл «%1» открыт не будет.")
                     .arg(QFileInfo(startFile).fileName());
@@ -61,6 +66,14 @@ void setAside(DesktopServices& services, ClaimedDraft& claimed, const QString& r
         kApplicationTitle, DesktopServices::Icon::Warning, DesktopServices::Buttons::Ok);
 }
 
+bool isSameFile(DesktopServices& services, const QString& draftOf, const QString& startFile)
+{
+    if (draftOf.isEmpty())
+        return false;
+    return QFileInfo(draftOf).absoluteFilePath() == QFileInfo(startFile).absoluteFilePath() ||
+           services.sameFile(draftOf, startFile);
+}
+
 bool confirmedDeletion(DesktopServices& services, const LeftDraft& draft)
 {
     return services.messageBox(QStringLiteral("Удалить черновик паспорта работы %1? Восстановить его будет нельзя.")
@@ -72,7 +85,7 @@ bool confirmedDeletion(DesktopServices& services, const LeftDraft& draft)
 } // namespace
 
 bool offerLeftDrafts(DesktopServices& services, DraftKeeper& keeper, const QString& startFile,
-                     const std::function<void(const ReadPassport&)>& restore)
+                     const std::function<void(const ReadPassport&, const QString&)>& restore)
 {
     DraftStore* store = keeper.store();
     if (!store)
@@ -81,8 +94,13 @@ bool offerLeftDrafts(DesktopServices& services, DraftKeeper& keeper, const QStri
     std::vector<LeftDraft> drafts;
     for (ClaimedDraft& claimed : store->claimLeftDrafts()) {
         try {
-            ReadPassport read = readPassportAt(QFile::encodeName(claimed.path()));
-            drafts.push_back({std::move(claimed), std::move(read)});
+            const QByteArray bytes = readPassportBytes(QFile::encodeName(claimed.path()));
+            ReadPassport read = readPassportDocument(bytes);
+            QString source = draftSourceOf(bytes);
+            // A start with a passport file offers that file's drafts; the others wait for a plain start.
+            if (!startFile.isEmpty() && !isSameFile(services, source, startFile))
+                continue;
+            drafts.push_back({std::move(claimed), std::move(read), std::move(source)});
         } catch (const Failure& failure) {
             setAside(services, claimed, failure.message());
         }
@@ -97,7 +115,7 @@ bool offerLeftDrafts(DesktopServices& services, DraftKeeper& keeper, const QStri
             const int answer = services.choiceBox(question(draft, startFile), kApplicationTitle, buttons, 1);
             if (answer == 0) {
                 try {
-                    restore(draft.read);
+                    restore(draft.read, draft.source);
                 } catch (const Failure& failure) {
                     setAside(services, draft.claimed, failure.message());
                     break;

@@ -214,6 +214,13 @@ void DraftStore::removeStaleLocks()
     }
 }
 
+void DraftStore::leave()
+{
+    m_lock.reset();
+    m_path = newDraftPath(m_folder);
+    m_written = false;
+}
+
 std::vector<ClaimedDraft> DraftStore::claimLeftDrafts()
 {
     removeStaleLocks();

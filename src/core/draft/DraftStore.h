@@ -71,6 +71,9 @@ public:
     void write(DesktopServices& services, const QByteArray& bytes);
     // Removes this editor's draft, if it wrote one.
     void remove(DesktopServices& services);
+    // This editor's draft, written or not, is left in the folder for the next start to offer;
+    // the editor goes on with a new draft of its own.
+    void leave();
 
     // The drafts of editors that no longer run, newest file first, each claimed for this editor
     // where its lock can be made, unclaimed where it cannot. Locks left by a crashed run are

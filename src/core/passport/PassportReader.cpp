@@ -262,30 +262,69 @@ void readLanguages(const XmlElement& linguistics, Sections::LanguageChoices& lan
     }
 }
 
-void readSubjects(const XmlElement& subjects, PassportSnapshot& passport)
+// A fault of the passport as a whole (more people than it holds, the invoice recipient), which no
+// part left out can mend.
+class WholeFailure : public Failure
+{
+public:
+    using Failure::Failure;
+};
+
+// Runs one part of the reading. Read leniently, a part that fails is left out and said in `leftOut`
+// as `what` with the reason; read strictly, its failure is the file's.
+template <typename Part>
+bool readPart(QStringList* leftOut, const QString& what, Part part)
+{
+    if (!leftOut) {
+        part();
+        return true;
+    }
+    try {
+        part();
+        return true;
+    } catch (const WholeFailure&) {
+        throw;
+    } catch (const Failure& failure) {
+        leftOut->append(QStringLiteral("%1: %2").arg(what, lowerFirst(failure.message())));
+        return false;
+    }
+}
+
+void readSubjects(const XmlElement& subjects, PassportSnapshot& passport, QStringList* leftOut)
 {
     checkAttributes(subjects, {});
     checkNoText(subjects);
     QList<std::int32_t> ids;
     for (const XmlElement& subject : subjects.children) {
-        if (subject.name != QLatin1String("subject"))
-            throw extraElement(subject, subjects);
-        checkAttributes(subject, {"sb_id"});
-        const qint64 id = numberAttribute(subject, "sb_id", std::numeric_limits<int>::max());
-        if (Sections::catalogueTitle(static_cast<int>(id)).isEmpty() || id >= Sections::kFirstLanguage)
-            throw Failure(QStringLiteral("Неизвестный раздел фестиваля %1").arg(id));
-        if (ids.contains(static_cast<std::int32_t>(id)))
-            throw Failure(QStringLiteral("Раздел фестиваля %1 указан дважды").arg(id));
-        if (id == Sections::kLinguistics)
-            readLanguages(subject, passport.languages);
-        else
-            checkEmpty(subject);
-        ids.append(static_cast<std::int32_t>(id));
+        readPart(leftOut, QStringLiteral("раздел фестиваля"), [&] {
+            if (subject.name != QLatin1String("subject"))
+                throw extraElement(subject, subjects);
+            checkAttributes(subject, {"sb_id"});
+            const qint64 id = numberAttribute(subject, "sb_id", std::numeric_limits<int>::max());
+            if (Sections::catalogueTitle(static_cast<int>(id)).isEmpty() || id >= Sections::kFirstLanguage)
+                throw Failure(QStringLiteral("Неизвестный раздел фестиваля %1").arg(id));
+            if (ids.contains(static_cast<std::int32_t>(id)))
+                throw Failure(QStringLiteral("Раздел фестиваля %1 указан дважды").arg(id));
+            if (id == Sections::kLinguistics) {
+                Sections::LanguageChoices languages;
+                readLanguages(subject, languages);
+                passport.languages = languages;
+            } else {
+                checkEmpty(subject);
+            }
+            ids.append(static_cast<std::int32_t>(id));
+        });
     }
-    for (qsizetype i = 0; i < ids.size() && i < PassportRecord::kSlotCount; ++i)
-        passport.subjectSlots[i] = ids.at(i);
-    if (ids.size() > PassportRecord::kSlotCount || !Sections::boxStatesFor(passport.subjectSlots, passport.languages))
-        throw Failure(QStringLiteral("Такое сочетание разделов фестиваля нельзя выбрать"));
+    const bool fits = readPart(leftOut, QStringLiteral("разделы фестиваля"), [&] {
+        std::array<std::int32_t, PassportRecord::kSlotCount> placed{};
+        for (qsizetype i = 0; i < ids.size() && i < PassportRecord::kSlotCount; ++i)
+            placed[i] = ids.at(i);
+        if (ids.size() > PassportRecord::kSlotCount || !Sections::boxStatesFor(placed, passport.languages))
+            throw Failure(QStringLiteral("Такое сочетание разделов фестиваля нельзя выбрать"));
+        passport.subjectSlots = placed;
+    });
+    if (!fits)
+        passport.languages = Sections::LanguageChoices();
 }
 
 QByteArray participantName(const XmlElement& person, const char* attribute, const QString& what, const QString& id)
@@ -301,54 +340,68 @@ QByteArray participantName(const XmlElement& person, const char* attribute, cons
     return held;
 }
 
-void readPersons(const XmlElement& authors, PassportSnapshot& passport)
+// One `person`: checked whole before it joins its group. Read leniently, an author after the
+// supervisors is taken as one.
+void readPerson(const XmlElement& authors, const XmlElement& person, PassportSnapshot& passport, QStringList& ids,
+                QStringList* leftOut)
+{
+    if (person.name != QLatin1String("person"))
+        throw extraElement(person, authors);
+    checkEmpty(person);
+    checkAttributes(person, {"p_id_full", "p_type", "surname", "name", "patronymic"}, {"status"});
+
+    const QString id = requiredAttribute(person, "p_id_full");
+    const QByteArray normal = NormalizeParticipantId(id);
+    if (!isAdmissibleParticipantId(normal) || QString::fromLatin1(FormatParticipantId(normal)) != id)
+        throw Failure(QStringLiteral("%1 не является идентификатором участника").arg(quoted(id)));
+    if (!IsParticipantIdValid(normal))
+        throw Failure(QStringLiteral("Неверный контрольный код в идентификаторе участника %1").arg(quoted(id)));
+    if (ids.contains(id))
+        throw Failure(QStringLiteral("Идентификатор участника %1 указан дважды").arg(quoted(id)));
+
+    const QString type = requiredAttribute(person, "p_type");
+    const bool teacher = type == QLatin1String("teacher");
+    if (!teacher && type != QLatin1String("student"))
+        throw badValue(person, "p_type", type);
+    if (!teacher && !passport.teachers.isEmpty() && !leftOut)
+        throw Failure(QStringLiteral("Автор %1 указан после руководителей").arg(quoted(id)));
+    const std::optional<QString> status = person.attribute(u"status");
+    if (status && (*status != QLatin1String("leader") || !teacher))
+        throw badValue(person, "status", *status);
+
+    const ParticipantEntry entry{
+        id.toLatin1(),
+        participantName(person, "surname", QStringLiteral("Фамилия"), id),
+        participantName(person, "name", QStringLiteral("Имя"), id),
+        participantName(person, "patronymic", QStringLiteral("Отчество"), id),
+    };
+    QList<ParticipantEntry>& group = teacher ? passport.teachers : passport.authors;
+    const int limit = teacher ? PassportRecord::kMaxTeachers : PassportRecord::kMaxAuthors;
+    if (group.size() == limit)
+        throw WholeFailure(teacher ? QStringLiteral("Руководителей больше %1").arg(limit)
+                                   : QStringLiteral("Авторов больше %1").arg(limit));
+    if (status) {
+        if (passport.leaderIndex >= 0)
+            throw WholeFailure(QStringLiteral("Счет для оплаты направлен двум руководителям"));
+        passport.leaderIndex = static_cast<int>(group.size());
+    }
+    ids.append(id);
+    group.append(entry);
+}
+
+void readPersons(const XmlElement& authors, PassportSnapshot& passport, QStringList* leftOut)
 {
     checkAttributes(authors, {});
     checkNoText(authors);
     QStringList ids;
     for (const XmlElement& person : authors.children) {
-        if (person.name != QLatin1String("person"))
-            throw extraElement(person, authors);
-        checkEmpty(person);
-        checkAttributes(person, {"p_id_full", "p_type", "surname", "name", "patronymic"}, {"status"});
-
-        const QString id = requiredAttribute(person, "p_id_full");
-        const QByteArray normal = NormalizeParticipantId(id);
-        if (!isAdmissibleParticipantId(normal) || QString::fromLatin1(FormatParticipantId(normal)) != id)
-            throw Failure(QStringLiteral("%1 не является идентификатором участника").arg(quoted(id)));
-        if (!IsParticipantIdValid(normal))
-            throw Failure(QStringLiteral("Неверный контрольный код в идентификаторе участника %1").arg(quoted(id)));
-        if (ids.contains(id))
-            throw Failure(QStringLiteral("Идентификатор участника %1 указан дважды").arg(quoted(id)));
-        ids.append(id);
-
-        const QString type = requiredAttribute(person, "p_type");
-        const bool teacher = type == QLatin1String("teacher");
-        if (!teacher && type != QLatin1String("student"))
-            throw badValue(person, "p_type", type);
-        if (!teacher && !passport.teachers.isEmpty())
-            throw Failure(QStringLiteral("Автор %1 указан после руководителей").arg(quoted(id)));
-        const std::optional<QString> status = person.attribute(u"status");
-        if (status && (*status != QLatin1String("leader") || !teacher))
-            throw badValue(person, "status", *status);
-
-        const ParticipantEntry entry{
-            id.toLatin1(),
-            participantName(person, "surname", QStringLiteral("Фамилия"), id),
-            participantName(person, "name", QStringLiteral("Имя"), id),
-            participantName(person, "patronymic", QStringLiteral("Отчество"), id),
-        };
-        QList<ParticipantEntry>& group = teacher ? passport.teachers : passport.authors;
-        const int limit = teacher ? PassportRecord::kMaxTeachers : PassportRecord::kMaxAuthors;
-        if (group.size() == limit)
-            throw Failure(teacher ? QStringLiteral("Руководителей больше %1").arg(limit)
-                                  : QStringLiteral("Авторов больше %1").arg(limit));
-        if (status) {
-            if (passport.leaderIndex >= 0)
-                throw Failure(QStringLiteral("Счет для оплаты направлен двум руководителям"));
-            passport.leaderIndex = static_cast<int>(group.size());
-        }
-        group.append(entry);
+        // A damaged identifier can be anything: a short piece of it says which entry.
+        QString shownId = person.attribute(u"p_id_full").value_or(QString());
+        if (shownId.size() > 20)
+            shownId = shownId.left(20) + u'…';
+        const QString what =
+            shownId.isEmpty() ? QStringLiteral("участник") : QStringLiteral("участник %1").arg(quoted(shownId));
+        readPart(leftOut, what, [&] { readPerson(authors, person, passport, ids, leftOut); });
     }
     if (!passport.teachers.isEmpty() && passport.leaderIndex < 0)
         throw Failure(QStringLiteral("Не указан руководитель, которому направлять счет для оплаты"));
@@ -420,8 +473,9 @@ void readPicture(const XmlElement& img, ReadPassport& read)
     // toLatin1 turns anything beyond Latin-1 into "?", which no decoder accepts.
     if (!decoded || letters.size() % 4 != 0)
         throw Failure(QStringLiteral("Текст картинки в Base64 поврежден"));
-    read.picture = decodedPicture(*decoded, width, height);
+    RgbPicture picture = decodedPicture(*decoded, width, height);
 
+    read.picture = std::move(picture);
     PassportSnapshot& passport = read.passport;
     passport.hasPicture = true;
     passport.pictureBase64 = base64;
@@ -430,7 +484,7 @@ void readPicture(const XmlElement& img, ReadPassport& read)
     passport.pictureCaption = caption.value_or(QString());
 }
 
-ReadPassport readRoot(const XmlElement& root)
+ReadPassport readRoot(const XmlElement& root, QStringList* leftOut)
 {
     if (root.name != QLatin1String("lumarinda"))
         throw Failure(QStringLiteral("Корневой элемент документа — %1, а не «lumarinda»").arg(quoted(root.name)));
@@ -461,11 +515,16 @@ ReadPassport readRoot(const XmlElement& root)
     passport.techRequest =
         limited(textOf(found["specification"]), FieldLimits::kTechRequest, QStringLiteral("Технические требования"));
     passport.manual = memo("manual", FieldLimits::kManual, QStringLiteral("Порядок знакомства с работой"));
-    readSubjects(found["subjects"], passport);
-    readPersons(found["authors"], passport);
+    readSubjects(found["subjects"], passport, leftOut);
+    readPersons(found["authors"], passport, leftOut);
     readContacts(found["public_relations"], passport);
-    if (const XmlElement* img = found.find("img"))
-        readPicture(*img, read);
+    if (const XmlElement* img = found.find("img")) {
+        const QString caption = img->attribute(u"title").value_or(QString());
+        readPart(leftOut,
+                 caption.isEmpty() ? QStringLiteral("картинка")
+                                   : QStringLiteral("картинка с подписью %1").arg(quoted(caption)),
+                 [&] { readPicture(*img, read); });
+    }
     const QString notes = QStringLiteral("Комментарий для оргкомитета");
     passport.notes = trimmedText(memo("comment", FieldLimits::kNotes, notes), notes);
     return read;
@@ -473,11 +532,11 @@ ReadPassport readRoot(const XmlElement& root)
 
 } // namespace
 
-ReadPassport readPassportDocument(const QByteArray& bytes)
+ReadPassport readPassportDocument(const QByteArray& bytes, QStringList* leftOut)
 {
     if (bytes.size() > kMaxPassportFileBytes)
         throw Failure(passportTooLarge());
-    return readRoot(parseXmlTree(bytes));
+    return readRoot(parseXmlTree(bytes), leftOut);
 }
 
 QString passportNotOpened(const QString& path, const QString& reason)
@@ -486,15 +545,15 @@ QString passportNotOpened(const QString& path, const QString& reason)
         .arg(quoted(QDir::toNativeSeparators(path)), lowerFirst(reason));
 }
 
-ReadPassport readPassportAt(const QByteArray& localPath)
+ReadPassport readPassportAt(const QByteArray& localPath, QStringList* leftOut)
 {
-    return readPassportDocument(readPassportBytes(localPath));
+    return readPassportDocument(readPassportBytes(localPath), leftOut);
 }
 
-ReadPassport readPassportFile(const QString& path)
+ReadPassport readPassportFile(const QString& path, QStringList* leftOut)
 {
     try {
-        return readPassportAt(QFile::encodeName(path));
+        return readPassportAt(QFile::encodeName(path), leftOut);
     } catch (const Failure& failure) {
         throw Failure(passportNotOpened(path, failure.message()));
     }

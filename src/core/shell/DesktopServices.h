@@ -16,6 +16,8 @@ struct SaveDialogRequest
     QString filterPattern;
     QString defaultSuffix;
     QString proposedName;
+    // Where the dialog starts; empty: the dialog's own choice.
+    QString folder;
 };
 
 // A single-shot timer on the event loop: start() begins the wait anew, stop() ends it unfired.
@@ -75,6 +77,9 @@ public:
     virtual QString tempFolder() = 0;
     // The private folder for drafts of unsaved passports, ending in "/"; throws Failure when unusable.
     virtual QString draftFolder() = 0;
+    // The private folder of the user's own lists (the people and contacts remembered), ending in
+    // "/"; throws Failure when unusable.
+    virtual QString dataFolder() = 0;
     virtual void openDocument(const QString& folder, const QString& fileName) = 0;
     virtual void wait(int milliseconds) = 0;
     // Runs `timeout` on the event loop once `milliseconds` have passed since the timer's last start.

@@ -12,10 +12,14 @@ QString xdgBaseFolder(const char* variable, const QString& defaultUnderHome)
     return base;
 }
 
+QString programDataFolder()
+{
+    return QDir(xdgBaseFolder("XDG_DATA_HOME", QStringLiteral(".local/share"))).filePath(kProgramFolderName);
+}
+
 QString programDataFile(const QString& name)
 {
-    return QDir(xdgBaseFolder("XDG_DATA_HOME", QStringLiteral(".local/share")))
-        .filePath(kProgramFolderName + u'/' + name);
+    return QDir(programDataFolder()).filePath(name);
 }
 
 QString programStateFolder()

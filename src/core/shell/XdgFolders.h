@@ -8,6 +8,7 @@ QString xdgBaseFolder(const char* variable, const QString& defaultUnderHome);
 
 // The program's own files among the user's data ($XDG_DATA_HOME/lumarinda-passport/<name>,
 // ~/.local/share/... by default) and state ($XDG_STATE_HOME/lumarinda-passport/, ~/.local/state/...).
+QString programDataFolder();
 QString programDataFile(const QString& name);
 QString programStateFolder();
 
