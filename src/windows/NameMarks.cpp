@@ -1,5 +1,7 @@
 #include "windows/NameMarks.h"
 
+#include "windows/LineEditText.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QLineEdit>
@@ -9,8 +11,6 @@
 
 namespace {
 
-// Where the cursor rectangle of a line edit starts, left of the cursor itself.
-constexpr int kCursorRectLead = 5;
 const QColor kMarkColour(220, 0, 0, 70);
 
 } // namespace
@@ -48,38 +48,17 @@ bool NameMarks::eventFilter(QObject* watched, QEvent* event)
 
 void NameMarks::paintMarks()
 {
-    if (m_edit->echoMode() != QLineEdit::Normal)
+    const LineEditText text(*m_edit);
+    if (!text.isValid())
         return;
-    const QString text = m_edit->displayText();
-    QTextLayout layout(text, m_edit->font());
-    QTextOption option;
-    option.setTextDirection(m_edit->layoutDirection());
-    option.setFlags(QTextOption::IncludeTrailingSpaces);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    layout.endLayout();
-    if (!line.isValid())
-        return;
-
-    // The edit scrolls its text to keep the cursor in sight: where it puts the cursor shows where
-    // the text starts.
-    const QRect cursor = m_edit->inputMethodQuery(Qt::ImCursorRectangle).toRect();
-    const qreal originX = cursor.x() + kCursorRectLead - line.cursorToX(m_edit->cursorPosition());
-    const int frame =
-        m_edit->hasFrame() ? m_edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, m_edit) : 0;
-    const QMargins margins = m_edit->textMargins();
-    const QRect inside = m_edit->rect().adjusted(frame + margins.left(), frame + margins.top(),
-                                                 -frame - margins.right(), -frame - margins.bottom());
-
     QPainter painter(m_edit);
-    painter.setClipRect(inside);
+    text.clip(painter);
+    const qsizetype length = m_edit->displayText().size();
     for (const Cp1251Gap& gap : m_gaps) {
-        if (gap.start + gap.length > text.size())
+        if (gap.start + gap.length > length)
             continue;
-        const qreal left = originX + line.cursorToX(int(gap.start));
-        const qreal right = originX + line.cursorToX(int(gap.start + gap.length));
-        painter.fillRect(QRectF(std::min(left, right), cursor.y(), std::abs(right - left), cursor.height()),
-                         kMarkColour);
+        const qreal left = text.x(gap.start);
+        const qreal right = text.x(gap.start + gap.length);
+        painter.fillRect(QRectF(std::min(left, right), text.top(), std::abs(right - left), text.height()), kMarkColour);
     }
 }

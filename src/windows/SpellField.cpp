@@ -1,5 +1,6 @@
 #include "windows/SpellField.h"
 
+#include "windows/LineEditText.h"
 #include "windows/MemoEdit.h"
 
 #include <QCoreApplication>
@@ -23,10 +24,6 @@ QTextCharFormat spellErrorFormat()
 }
 
 namespace {
-
-// Qt's line edit reports its cursor rectangle widened this far to the left of the cursor line
-// (QWidgetLineControl::rectForPos), and nothing public tells where its text starts.
-constexpr int kCursorRectLead = 5;
 
 // A line edit keeps no formats of its own: the spans are kept here and drawn over what the edit
 // has drawn, within the same paint.
@@ -86,42 +83,21 @@ public:
 private:
     void paintUnderlines() const
     {
-        if (m_edit->echoMode() != QLineEdit::Normal)
-            return;
-        const QString text = m_edit->displayText();
-        QTextLayout layout(text, m_edit->font());
-        QTextOption option;
-        option.setTextDirection(m_edit->layoutDirection());
-        option.setFlags(QTextOption::IncludeTrailingSpaces);
-        layout.setTextOption(option);
+        const qsizetype length = m_edit->displayText().size();
         QTextCharFormat format = spellErrorFormat();
         format.setForeground(Qt::transparent);
         QList<QTextLayout::FormatRange> ranges;
         for (const WordSpan& span : m_spans) {
-            if (span.end() <= text.size())
+            if (span.end() <= length)
                 ranges.append({int(span.start), int(span.length), format});
         }
-        layout.setFormats(ranges);
-        layout.beginLayout();
-        QTextLine line = layout.createLine();
-        layout.endLayout();
-        if (!line.isValid())
+        const LineEditText text(*m_edit, ranges);
+        if (!text.isValid())
             return;
-
-        // The edit scrolls its text to keep the cursor in sight: where it puts the cursor shows
-        // where the text starts.
-        const QRect cursor = m_edit->inputMethodQuery(Qt::ImCursorRectangle).toRect();
-        const qreal originX = cursor.x() + kCursorRectLead - line.cursorToX(m_edit->cursorPosition());
-        const int frame =
-            m_edit->hasFrame() ? m_edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, m_edit) : 0;
-        const QMargins margins = m_edit->textMargins();
-        const QRect inside = m_edit->rect().adjusted(frame + margins.left(), frame + margins.top(),
-                                                     -frame - margins.right(), -frame - margins.bottom());
-
         QPainter painter(m_edit);
-        painter.setClipRect(inside);
+        text.clip(painter);
         painter.setPen(Qt::transparent);
-        layout.draw(&painter, QPointF(originX, cursor.y()));
+        text.draw(painter);
     }
 
     QLineEdit* m_edit;
