@@ -70,11 +70,10 @@ int main(int argc, char** argv)
 
         EditorWindows fresh(services);
         report("restore the draft", timed(runs, [&](int) {
-                   const ReadPassport read = readPassportDocument(readPassportBytes(QFile::encodeName(path)));
+                   const ReadPassport read = readPassportAt(QFile::encodeName(path));
                    fresh.Pasport->loadPassport(read);
                }));
-        report("  of which reading",
-               timed(runs, [&](int) { readPassportDocument(readPassportBytes(QFile::encodeName(path))); }));
+        report("  of which reading", timed(runs, [&](int) { readPassportAt(QFile::encodeName(path)); }));
     } catch (const Failure& failure) {
         std::fprintf(stderr, "%s\n", failure.what());
         return 1;

@@ -6,9 +6,10 @@
 //
 // Runs offscreen unless a display is named.
 
+#include "core/passport/TextFields.h"
 #include "windows/Form.h"
-#include "windows/FormSpelling.h"
 #include "windows/QtDesktopServices.h"
+#include "windows/SpellChecking.h"
 #include "windows/SpellUnderline.h"
 #include "windows/Startup.h"
 
@@ -142,7 +143,7 @@ double timeKeyPresses(bool spelling, const QString& noDictionaries, int presses,
         text += piece;
     memo->setPlainText(text.left(499));
     windows.Pasport->show();
-    auto* spellingState = windows.Pasport->findChild<FormSpelling*>(QStringLiteral("spelling"));
+    auto* spellingState = windows.Pasport->findChild<SpellChecking*>(QStringLiteral("spelling"));
     waitUntil([&] { return spellingState->isReady(); });
     memo->setFocus();
     QTextCursor cursor = memo->textCursor();
@@ -195,8 +196,8 @@ int main(int argc, char** argv)
 
     const int starts = std::max(2, args.value(1).toInt() > 0 ? args.value(1).toInt() : 20);
     QTemporaryDir noDictionaries;
-    std::printf("fields checked: %s\n", qPrintable(FormSpelling::checkedFields().join(QStringLiteral(", "))));
-    std::printf("dictionaries: %s\n", qPrintable(FormSpelling::dictionaryFolder()));
+    std::printf("fields checked: %s\n", qPrintable(spellCheckedFields().join(QStringLiteral(", "))));
+    std::printf("dictionaries: %s\n", qPrintable(SpellChecking::dictionaryFolder()));
     QFile loadAverage(QStringLiteral("/proc/loadavg"));
     if (loadAverage.open(QIODevice::ReadOnly))
         std::printf("machine load: %s", loadAverage.readLine().constData());

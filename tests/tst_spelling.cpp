@@ -1,5 +1,6 @@
 #include "core/spelling/SpellChecker.h"
 #include "core/spelling/UserWordList.h"
+#include "core/spelling/WordSplitter.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,7 +27,7 @@ void writeBytes(const QString& path, const QByteArray& bytes)
 QStringList wordsOf(const QString& text)
 {
     QStringList words;
-    for (const WordSpan& span : SpellChecker::wordsToCheck(text))
+    for (const WordSpan& span : wordsToCheck(text))
         words << text.mid(span.start, span.length);
     return words;
 }
@@ -162,10 +163,10 @@ void SpellingTest::wordsToCheck()
 void SpellingTest::wordUnderTheCursor()
 {
     const QString text = QStringLiteral("один два");
-    QCOMPARE(SpellChecker::wordAt(text, 0), (WordSpan{0, 4}));
-    QCOMPARE(SpellChecker::wordAt(text, 4), (WordSpan{0, 4}));
-    QCOMPARE(SpellChecker::wordAt(text, 5), (WordSpan{5, 3}));
-    QCOMPARE(SpellChecker::wordAt(QStringLiteral("a  b"), 2), std::nullopt);
+    QCOMPARE(wordAt(text, 0), (WordSpan{0, 4}));
+    QCOMPARE(wordAt(text, 4), (WordSpan{0, 4}));
+    QCOMPARE(wordAt(text, 5), (WordSpan{5, 3}));
+    QCOMPARE(wordAt(QStringLiteral("a  b"), 2), std::nullopt);
 }
 
 void SpellingTest::withoutDictionaries()

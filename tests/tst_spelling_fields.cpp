@@ -1,7 +1,8 @@
+#include "core/spelling/SpellChecker.h"
 #include "core/spelling/SpellCheckerLoader.h"
 #include "support/EditorTest.h"
 #include "support/Typing.h"
-#include "windows/FormSpelling.h"
+#include "windows/SpellChecking.h"
 #include "windows/SpellUnderline.h"
 
 #include <QContextMenuEvent>
@@ -103,7 +104,7 @@ void SpellingFieldsTest::startEditor()
 {
     createEditor();
     m_windows->Pasport->show();
-    auto* spelling = m_windows->Pasport->findChild<FormSpelling*>(QStringLiteral("spelling"));
+    auto* spelling = m_windows->Pasport->findChild<SpellChecking*>(QStringLiteral("spelling"));
     QVERIFY(spelling);
     QTRY_VERIFY_WITH_TIMEOUT(spelling->isReady(), kLoadTimeout);
 }
@@ -182,7 +183,7 @@ void SpellingFieldsTest::dictionariesAreReadOnlyOnceTheWindowIsShown()
 {
     destroyEditor();
     createEditor();
-    auto* spelling = m_windows->Pasport->findChild<FormSpelling*>(QStringLiteral("spelling"));
+    auto* spelling = m_windows->Pasport->findChild<SpellChecking*>(QStringLiteral("spelling"));
     QVERIFY(spelling);
     QCoreApplication::processEvents();
     QVERIFY(!spelling->findChild<SpellCheckerLoader*>());
@@ -536,7 +537,7 @@ void SpellingFieldsTest::withoutDictionariesNothingChanges()
     startEditor();
     qunsetenv("LUMARINDA_HUNSPELL_DIR");
 
-    for (const QString& name : FormSpelling::checkedFields()) {
+    for (const char* name : {"title", "description", "tech_request", "manual", "WorkImgSign"}) {
         setFieldText(name, kMisspelt);
         QVERIFY(!field(name)->findChild<SpellUnderline*>());
     }

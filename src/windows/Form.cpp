@@ -8,7 +8,7 @@
 #include "ui_Form.h"
 #include "windows/ErrorBox.h"
 #include "windows/FieldColours.h"
-#include "windows/FormSpelling.h"
+#include "windows/SpellChecking.h"
 
 #include <QEvent>
 #include <QScreen>
@@ -75,7 +75,7 @@ TPasport::TPasport(DesktopServices& services, QWidget* parent)
     connectPictureHandlers();
     connectOpenHandlers();
     setInitialState();
-    attachSpellChecking(*this);
+    m_spelling = std::make_unique<SpellChecking>(*this);
     m_draft = std::make_unique<DraftKeeper>(m_services, [this] { return passportSnapshot(); });
     connectDraftHandlers();
     m_draft->settled();
@@ -83,8 +83,10 @@ TPasport::TPasport(DesktopServices& services, QWidget* parent)
 
 TPasport::~TPasport()
 {
-    // Hidden while every part is alive: on the way out the focus leaves its field, which checks the
-    // word there and reports a change, and neither may reach a draft keeper already gone.
+    // The order of taking the window apart, said once: hidden first, while every part is alive, so
+    // that the focus leaving its field (which checks the word there and reports a change) reaches
+    // nothing gone; then the members in reverse order, the spelling's underlines before the draft
+    // keeper (see m_spelling); the controls last, with QWidget, when nothing listens to them.
     hide();
 }
 

@@ -14,6 +14,7 @@
 
 class DesktopServices;
 class DraftKeeper;
+class SpellChecking;
 class TForm1;
 class TSubjects;
 
@@ -140,5 +141,8 @@ private:
     TForm1* m_form1 = nullptr;
     std::map<const QObject*, Handler> m_helpHandlers;
     std::unique_ptr<DraftKeeper> m_draft;
+    // Declared after the draft keeper, so it goes first: taking the underlines off may report a
+    // change of a memo's text, which the keeper hears.
+    std::unique_ptr<SpellChecking> m_spelling;
     bool m_placed = false;
 };

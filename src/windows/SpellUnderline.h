@@ -1,20 +1,18 @@
 #pragma once
 
-#include "core/spelling/SpellChecker.h"
+#include "core/spelling/WordSplitter.h"
+#include "windows/TypedWord.h"
 
 #include <QObject>
-#include <QPointer>
-#include <QTextCharFormat>
 #include <memory>
 
-class QContextMenuEvent;
-class QLineEdit;
-class QPlainTextEdit;
 class QWidget;
-class MemoSpellHighlighter;
+class SpellChecker;
+class SpellField;
 
 // Underlines the misspelt words of one field (a line edit or a memo) and puts corrections at the
-// top of its context menu. The word being typed is left alone until the cursor leaves it.
+// top of its context menu. The word being typed is left alone until the cursor leaves it. Lives no
+// longer than its field: the spell checking of the window takes it away before the fields go.
 class SpellUnderline : public QObject
 {
     Q_OBJECT
@@ -27,9 +25,6 @@ public:
     QList<WordSpan> underlined() const;
     void recheck();
 
-    // The misspelt words of a piece of the field's text that starts at offset.
-    QList<WordSpan> misspeltIn(const QString& text, qsizetype offset);
-
 signals:
     // A word was added to the user's list or skipped: every field checks again.
     void vocabularyChanged();
@@ -38,28 +33,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    bool fieldIntact() const;
-    QString fieldText() const;
-    qsizetype cursorPosition() const;
+    QList<WordSpan> misspeltIn(const QString& text, qsizetype offset) const;
     void followCursor();
-    void rehighlightAt(qsizetype position);
-    bool showMenu(QObject* watched, QContextMenuEvent* event);
-    // How long a word that replaces this one may be within the field's limit.
-    qsizetype roomFor(const QString& word) const;
-    void replaceWord(const WordSpan& span, const QString& word, const QString& replacement);
-    void paintLineUnderlines();
 
-    QPointer<QWidget> m_field;
-    QLineEdit* m_line = nullptr;
-    QPlainTextEdit* m_memo = nullptr;
     std::shared_ptr<SpellChecker> m_checker;
-    QPointer<MemoSpellHighlighter> m_highlighter;
-    QList<WordSpan> m_lineSpans;
-    // Start of the word being typed, -1 when none.
-    qsizetype m_pendingStart = -1;
-    bool m_typing = false;
-    bool m_painting = false;
+    TypedWord m_typed;
+    std::unique_ptr<SpellField> m_field;
 };
-
-// The format of a misspelt word, in memos and line edits alike.
-QTextCharFormat spellErrorFormat();

@@ -57,10 +57,7 @@ void DraftKeeper::keepNow(Report report)
     try {
         // Built once: the moment of the last change goes into the copy that is written.
         PassportDocument written = current;
-        for (auto& [name, value] : written.root.children.first().attributes) {
-            if (name == QLatin1String("stored"))
-                value = QString::number(m_lastChange ? m_lastChange : m_services.now());
-        }
+        stampStored(written, m_lastChange ? m_lastChange : m_services.now());
         draft->write(m_services, serializePassportDocument(written));
         m_written = current;
     } catch (const Failure& failure) {

@@ -78,7 +78,7 @@ bool offerLeftDrafts(DesktopServices& services, DraftKeeper& keeper, const QStri
     std::vector<LeftDraft> drafts;
     for (ClaimedDraft& claimed : store->claimLeftDrafts()) {
         try {
-            ReadPassport read = readPassportDocument(readPassportBytes(QFile::encodeName(claimed.path())));
+            ReadPassport read = readPassportAt(QFile::encodeName(claimed.path()));
             drafts.push_back({std::move(claimed), std::move(read)});
         } catch (const Failure& failure) {
             setAside(services, claimed, failure.message());

@@ -4,6 +4,7 @@
 #include "core/shell/Failure.h"
 #include "core/shell/SystemReason.h"
 #include "core/shell/TempFolder.h"
+#include "core/shell/XdgFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,10 +43,7 @@ std::unique_ptr<QLockFile> lockFor(const QString& draftPath)
 
 QString draftFolderPath()
 {
-    QString base = qEnvironmentVariable("XDG_STATE_HOME");
-    if (base.isEmpty() || !QDir::isAbsolutePath(base))
-        base = QDir::home().filePath(QStringLiteral(".local/state"));
-    return QDir(base).filePath(QStringLiteral("lumarinda-passport"));
+    return programStateFolder();
 }
 
 QString privateDraftFolder()

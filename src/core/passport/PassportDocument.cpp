@@ -7,8 +7,6 @@ namespace {
 
 const QString kStylesheetInstruction = QStringLiteral("<?xml-stylesheet type=\"text/xsl\" href=\"preview.qdx.xsl\" ?>");
 const QString kDeclaration = QStringLiteral("<?xml version=\"1.0\" standalone=\"yes\"?>");
-const QString kFormatVersion = QStringLiteral("2.2");
-const QString kPictureUriPrefix = QStringLiteral("data:image/jpeg;base64,");
 
 bool isCarriable(char16_t unit)
 {
@@ -157,18 +155,6 @@ void appendElement(QString& out, const XmlElement& element)
 
 } // namespace
 
-XmlElement& XmlElement::add(const QString& childName)
-{
-    children.append(XmlElement{childName, {}, {}, {}});
-    return children.last();
-}
-
-XmlElement& XmlElement::set(const QString& attribute, const QString& value)
-{
-    attributes.append({attribute, value});
-    return *this;
-}
-
 QString dropUnwritableXmlCharacters(const QString& text)
 {
     QString kept;
@@ -203,8 +189,8 @@ PassportDocument BuildPassportDocument(const PassportSnapshot& passport, Passpor
         title = kUntitledWork;
     work.set(QStringLiteral("title"), title);
     work.set(QStringLiteral("sz_id"), number(passport.seasonId));
-    work.set(QStringLiteral("stored"), number(storedSeconds));
-    work.set(QStringLiteral("version"), kFormatVersion);
+    work.set(QLatin1String(kStoredAttribute), number(storedSeconds));
+    work.set(QStringLiteral("version"), kPassportFormatVersion);
 
     work.add(QStringLiteral("description")).text = cleaned(passport.description);
     work.add(QStringLiteral("specification")).text = cleaned(passport.techRequest);
@@ -231,6 +217,14 @@ PassportDocument BuildPassportDocument(const PassportSnapshot& passport, Passpor
         addComment(work, passport);
     }
     return document;
+}
+
+void stampStored(PassportDocument& document, qint64 storedSeconds)
+{
+    for (auto& [name, value] : document.root.children.first().attributes) {
+        if (name == QLatin1String(kStoredAttribute))
+            value = number(storedSeconds);
+    }
 }
 
 QString passportFileHeader()

@@ -1,26 +1,11 @@
 #pragma once
 
+#include "core/passport/PassportFormat.h"
 #include "core/passport/PassportSnapshot.h"
+#include "core/passport/XmlElement.h"
 
 #include <QByteArray>
-#include <QList>
 #include <QString>
-#include <utility>
-
-// One element of the passport document: attributes in the order they are written, then either
-// text or child elements.
-struct XmlElement
-{
-    QString name;
-    QList<std::pair<QString, QString>> attributes;
-    QString text;
-    QList<XmlElement> children;
-
-    XmlElement& add(const QString& childName);
-    XmlElement& set(const QString& attribute, const QString& value);
-
-    bool operator==(const XmlElement&) const = default;
-};
 
 // The document the save and the preview build; an empty root name means no document yet.
 struct PassportDocument
@@ -44,6 +29,9 @@ enum class PassportDocumentKind
 // 1970-01-01 00:00:00 UTC.
 PassportDocument BuildPassportDocument(const PassportSnapshot& passport, PassportDocumentKind kind,
                                        qint64 storedSeconds);
+// Puts another moment into a document built here: a draft is compared without one and written
+// with the moment of its last change.
+void stampStored(PassportDocument& document, qint64 storedSeconds);
 
 // The file's bytes: BOM, the XML declaration, the fixed header, the element tree without any
 // whitespace between tags, CR LF.
@@ -56,9 +44,6 @@ QString passportFileHeader();
 // U+FFFF: text pasted from another program can bring them, and one of them would make the file
 // unreadable for the committee's database. They are dropped.
 QString dropUnwritableXmlCharacters(const QString& text);
-
-// How every passport file's name ends; the committee's loader takes no other.
-inline const QString kPassportFileSuffix = QStringLiteral(".qdx.xml");
 
 // The file name the save dialog proposes for a title.
 QString ProposePassportFileName(const QString& title);

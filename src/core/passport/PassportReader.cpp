@@ -5,6 +5,7 @@
 
 #include "core/participants/ParticipantId.h"
 #include "core/passport/FieldLimits.h"
+#include "core/passport/PassportFormat.h"
 #include "core/passport/XmlTree.h"
 #include "core/picture/JpegImport.h"
 #include "core/picture/ShownSize.h"
@@ -22,8 +23,6 @@
 
 namespace {
 
-const QString kPictureUriPrefix = QStringLiteral("data:image/jpeg;base64,");
-
 QString quoted(const QString& text)
 {
     return QStringLiteral("«%1»").arg(text);
@@ -35,49 +34,44 @@ QString quoted(const char* text)
 }
 
 // Every refusal about the shape of the tree, each sentence in one place.
-Failure extraElement(const XmlNode& child, const XmlNode& parent)
+Failure extraElement(const XmlElement& child, const XmlElement& parent)
 {
     return Failure(QStringLiteral("Лишний элемент %1 в элементе %2").arg(quoted(child.name), quoted(parent.name)));
 }
 
-Failure repeatedElement(const XmlNode& child, const XmlNode& parent)
+Failure repeatedElement(const XmlElement& child, const XmlElement& parent)
 {
     return Failure(QStringLiteral("Элемент %1 повторяется в элементе %2").arg(quoted(child.name), quoted(parent.name)));
 }
 
-Failure missingElement(const XmlNode& parent, const char* name)
+Failure missingElement(const XmlElement& parent, const char* name)
 {
     return Failure(QStringLiteral("В элементе %1 нет элемента %2").arg(quoted(parent.name), quoted(name)));
 }
 
-Failure extraAttribute(const XmlNode& node, const QString& name)
+Failure extraAttribute(const XmlElement& node, const QString& name)
 {
     return Failure(QStringLiteral("У элемента %1 лишний атрибут %2").arg(quoted(node.name), quoted(name)));
 }
 
-Failure missingAttribute(const XmlNode& node, const char* name)
+Failure missingAttribute(const XmlElement& node, const char* name)
 {
     return Failure(QStringLiteral("У элемента %1 нет атрибута %2").arg(quoted(node.name), quoted(name)));
 }
 
-Failure badValue(const XmlNode& node, const char* attribute, const QString& value)
+Failure badValue(const XmlElement& node, const char* attribute, const QString& value)
 {
     return Failure(QStringLiteral("Недопустимое значение %1 атрибута %2 элемента %3")
                        .arg(quoted(value), quoted(attribute), quoted(node.name)));
 }
 
-Failure containsText(const XmlNode& node)
+Failure containsText(const XmlElement& node)
 {
     return Failure(QStringLiteral("Элемент %1 содержит текст").arg(quoted(node.name)));
 }
 
-bool isBlank(QChar c)
-{
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
-}
-
 // The attributes an element may carry; missing required ones and any other are refused.
-void checkAttributes(const XmlNode& node, std::initializer_list<const char*> required,
+void checkAttributes(const XmlElement& node, std::initializer_list<const char*> required,
                      std::initializer_list<const char*> optional = {})
 {
     const auto listed = [](std::initializer_list<const char*> names, const QString& name) {
@@ -94,13 +88,13 @@ void checkAttributes(const XmlNode& node, std::initializer_list<const char*> req
     }
 }
 
-QString requiredAttribute(const XmlNode& node, const char* name)
+QString requiredAttribute(const XmlElement& node, const char* name)
 {
     return *node.attribute(QLatin1String(name));
 }
 
 // Decimal without sign or leading zeros, as the program writes numbers.
-qint64 numberAttribute(const XmlNode& node, const char* name, qint64 maximum)
+qint64 numberAttribute(const XmlElement& node, const char* name, qint64 maximum)
 {
     const QString value = requiredAttribute(node, name);
     bool plain = !value.isEmpty() && value.size() <= 18 && (value == QLatin1String("0") || value.at(0) != u'0');
@@ -112,13 +106,13 @@ qint64 numberAttribute(const XmlNode& node, const char* name, qint64 maximum)
     return number;
 }
 
-void checkNoText(const XmlNode& node)
+void checkNoText(const XmlElement& node)
 {
-    if (!node.blank)
+    if (!node.isBlank())
         throw containsText(node);
 }
 
-void checkEmpty(const XmlNode& node)
+void checkEmpty(const XmlElement& node)
 {
     checkNoText(node);
     if (!node.children.isEmpty())
@@ -126,7 +120,7 @@ void checkEmpty(const XmlNode& node)
 }
 
 // A text element: text only, no attributes.
-QString textOf(const XmlNode& node)
+QString textOf(const XmlElement& node)
 {
     checkAttributes(node, {});
     if (!node.children.isEmpty())
@@ -139,7 +133,7 @@ QString textOf(const XmlNode& node)
 class Children
 {
 public:
-    Children(const XmlNode& parent, std::initializer_list<const char*> required,
+    Children(const XmlElement& parent, std::initializer_list<const char*> required,
              std::initializer_list<const char*> optional = {})
     {
         checkNoText(parent);
@@ -147,8 +141,8 @@ public:
             m_found.append({name, nullptr});
         for (const char* name : optional)
             m_found.append({name, nullptr});
-        for (const XmlNode& child : parent.children) {
-            const XmlNode** slot = place(child.name);
+        for (const XmlElement& child : parent.children) {
+            const XmlElement** slot = place(child.name);
             if (!slot)
                 throw extraElement(child, parent);
             if (*slot)
@@ -161,9 +155,9 @@ public:
         }
     }
 
-    const XmlNode& operator[](const char* name) const { return *find(name); }
+    const XmlElement& operator[](const char* name) const { return *find(name); }
 
-    const XmlNode* find(const char* name) const
+    const XmlElement* find(const char* name) const
     {
         for (const auto& [known, node] : m_found) {
             if (qstrcmp(known, name) == 0)
@@ -173,7 +167,7 @@ public:
     }
 
 private:
-    const XmlNode** place(const QString& name)
+    const XmlElement** place(const QString& name)
     {
         for (auto& [known, node] : m_found) {
             if (name == QLatin1String(known))
@@ -182,7 +176,7 @@ private:
         return nullptr;
     }
 
-    QList<std::pair<const char*, const XmlNode*>> m_found;
+    QList<std::pair<const char*, const XmlElement*>> m_found;
 };
 
 // Line breaks as a memo holds them: CR LF, whatever form the file gave them.
@@ -214,7 +208,7 @@ QString limited(const QString& text, int limit, const QString& what)
 // The editor trims these texts when it saves, so blanks at their ends are not its own.
 QString trimmedText(const QString& text, const QString& what)
 {
-    if (!text.isEmpty() && (isBlank(text.front()) || isBlank(text.back())))
+    if (!text.isEmpty() && (isXmlBlank(text.front()) || isXmlBlank(text.back())))
         throw Failure(QStringLiteral("%1 начинается или заканчивается пробелом").arg(what));
     return text;
 }
@@ -224,26 +218,26 @@ QString limitedTrimmed(const QString& text, int limit, const QString& what)
     return trimmedText(limited(text, limit, what), what);
 }
 
-void readWorkAttributes(const XmlNode& work, PassportSnapshot& passport, qint64& storedSeconds)
+void readWorkAttributes(const XmlElement& work, PassportSnapshot& passport, qint64& storedSeconds)
 {
-    checkAttributes(work, {"title", "sz_id", "stored", "version"});
+    checkAttributes(work, {"title", "sz_id", kStoredAttribute, "version"});
     const QString what = QStringLiteral("Название работы");
     passport.title = limitedTrimmed(requiredAttribute(work, "title"), FieldLimits::kTitle, what);
     const QString version = requiredAttribute(work, "version");
-    if (version != QLatin1String("2.2"))
+    if (version != kPassportFormatVersion)
         throw Failure(QStringLiteral("Неизвестная версия формата паспорта %1").arg(quoted(version)));
     const QString season = requiredAttribute(work, "sz_id");
     if (season != QString::number(PassportRecord::kSeason))
         throw Failure(QStringLiteral("Паспорт относится к другому сезону фестиваля (%1)").arg(quoted(season)));
-    storedSeconds = numberAttribute(work, "stored", kMaxStoredSeconds);
+    storedSeconds = numberAttribute(work, kStoredAttribute, kMaxStoredSeconds);
 }
 
-void readLanguages(const XmlNode& linguistics, Sections::LanguageChoices& languages)
+void readLanguages(const XmlElement& linguistics, Sections::LanguageChoices& languages)
 {
     checkNoText(linguistics);
     bool* const ticked[] = {&languages.russian, &languages.english, &languages.german};
     int next = 0; // languages come in the order 25, 26, 27, then "другое"
-    for (const XmlNode& child : linguistics.children) {
+    for (const XmlElement& child : linguistics.children) {
         if (child.name != QLatin1String("subject"))
             throw extraElement(child, linguistics);
         checkEmpty(child);
@@ -268,12 +262,12 @@ void readLanguages(const XmlNode& linguistics, Sections::LanguageChoices& langua
     }
 }
 
-void readSubjects(const XmlNode& subjects, PassportSnapshot& passport)
+void readSubjects(const XmlElement& subjects, PassportSnapshot& passport)
 {
     checkAttributes(subjects, {});
     checkNoText(subjects);
     QList<std::int32_t> ids;
-    for (const XmlNode& subject : subjects.children) {
+    for (const XmlElement& subject : subjects.children) {
         if (subject.name != QLatin1String("subject"))
             throw extraElement(subject, subjects);
         checkAttributes(subject, {"sb_id"});
@@ -294,7 +288,7 @@ void readSubjects(const XmlNode& subjects, PassportSnapshot& passport)
         throw Failure(QStringLiteral("Такое сочетание разделов фестиваля нельзя выбрать"));
 }
 
-QByteArray participantName(const XmlNode& person, const char* attribute, const QString& what, const QString& id)
+QByteArray participantName(const XmlElement& person, const char* attribute, const QString& what, const QString& id)
 {
     const QString value = requiredAttribute(person, attribute);
     const QString whose = QStringLiteral("%1 участника %2").arg(what, quoted(id));
@@ -307,12 +301,12 @@ QByteArray participantName(const XmlNode& person, const char* attribute, const Q
     return held;
 }
 
-void readPersons(const XmlNode& authors, PassportSnapshot& passport)
+void readPersons(const XmlElement& authors, PassportSnapshot& passport)
 {
     checkAttributes(authors, {});
     checkNoText(authors);
     QStringList ids;
-    for (const XmlNode& person : authors.children) {
+    for (const XmlElement& person : authors.children) {
         if (person.name != QLatin1String("person"))
             throw extraElement(person, authors);
         checkEmpty(person);
@@ -360,7 +354,7 @@ void readPersons(const XmlNode& authors, PassportSnapshot& passport)
         throw Failure(QStringLiteral("Не указан руководитель, которому направлять счет для оплаты"));
 }
 
-void readContacts(const XmlNode& contacts, PassportSnapshot& passport)
+void readContacts(const XmlElement& contacts, PassportSnapshot& passport)
 {
     checkAttributes(contacts, {});
     const Children found(contacts, {"postal_code", "address", "phone", "email"});
@@ -404,7 +398,7 @@ RgbPicture decodedPicture(const QByteArray& jpeg, int width, int height)
     return std::move(decoded.picture);
 }
 
-void readPicture(const XmlNode& img, ReadPassport& read)
+void readPicture(const XmlElement& img, ReadPassport& read)
 {
     checkEmpty(img);
     checkAttributes(img, {"src", "width", "height"}, {"title"});
@@ -436,12 +430,12 @@ void readPicture(const XmlNode& img, ReadPassport& read)
     passport.pictureCaption = caption.value_or(QString());
 }
 
-ReadPassport readRoot(const XmlNode& root)
+ReadPassport readRoot(const XmlElement& root)
 {
     if (root.name != QLatin1String("lumarinda"))
         throw Failure(QStringLiteral("Корневой элемент документа — %1, а не «lumarinda»").arg(quoted(root.name)));
     checkAttributes(root, {});
-    const XmlNode& work = Children(root, {"work"})["work"];
+    const XmlElement& work = Children(root, {"work"})["work"];
 
     ReadPassport read;
     PassportSnapshot& passport = read.passport;
@@ -454,7 +448,7 @@ ReadPassport readRoot(const XmlNode& root)
     const QStringList expected = {"description", "specification",    "manual", "subjects",
                                   "authors",     "public_relations", "comment"};
     QStringList order;
-    for (const XmlNode& child : work.children)
+    for (const XmlElement& child : work.children)
         order.append(child.name);
     order.removeOne(QStringLiteral("img"));
     if (order != expected)
@@ -470,7 +464,7 @@ ReadPassport readRoot(const XmlNode& root)
     readSubjects(found["subjects"], passport);
     readPersons(found["authors"], passport);
     readContacts(found["public_relations"], passport);
-    if (const XmlNode* img = found.find("img"))
+    if (const XmlElement* img = found.find("img"))
         readPicture(*img, read);
     const QString notes = QStringLiteral("Комментарий для оргкомитета");
     passport.notes = trimmedText(memo("comment", FieldLimits::kNotes, notes), notes);
@@ -492,10 +486,15 @@ QString passportNotOpened(const QString& path, const QString& reason)
         .arg(quoted(QDir::toNativeSeparators(path)), lowerFirst(reason));
 }
 
+ReadPassport readPassportAt(const QByteArray& localPath)
+{
+    return readPassportDocument(readPassportBytes(localPath));
+}
+
 ReadPassport readPassportFile(const QString& path)
 {
     try {
-        return readPassportDocument(readPassportBytes(QFile::encodeName(path)));
+        return readPassportAt(QFile::encodeName(path));
     } catch (const Failure& failure) {
         throw Failure(passportNotOpened(path, failure.message()));
     }

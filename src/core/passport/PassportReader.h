@@ -26,6 +26,10 @@ constexpr qint64 kMaxStoredSeconds = 99'999'999'999;
 // The picture is decoded in full, so what opens here the editor shows and saves again unchanged.
 ReadPassport readPassportDocument(const QByteArray& bytes);
 
+// Reads the passport file at `localPath` (the name as the file system holds it); a failure's message
+// is the reason alone, as readPassportDocument's.
+ReadPassport readPassportAt(const QByteArray& localPath);
+
 // Reads the passport file at `path`; a failure's message is passportNotOpened's.
 ReadPassport readPassportFile(const QString& path);
 

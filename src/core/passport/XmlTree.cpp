@@ -1,10 +1,12 @@
 #include "core/passport/XmlTree.h"
 
+#include "core/passport/PassportFormat.h"
 #include "core/shell/Failure.h"
 
 #include <QBuffer>
 #include <QByteArrayView>
 #include <QXmlStreamReader>
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -31,11 +33,6 @@ Failure notXml(const QXmlStreamReader& reader)
 Failure typeDeclaration()
 {
     return Failure(QStringLiteral("Файл содержит объявление типа документа или ссылку на сущность"));
-}
-
-bool isBlankChar(QChar c)
-{
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
 }
 
 bool isXmlSpace(char c)
@@ -123,21 +120,18 @@ QString qualified(QStringView namespaceUri, QStringView name, QStringView qualif
     return namespaceUri.isEmpty() ? qualifiedName.toString() : QStringLiteral("{%1}%2").arg(namespaceUri, name);
 }
 
-void appendText(XmlNode& node, QStringView text)
+void appendText(XmlElement& node, QStringView text)
 {
-    if (node.text.size() < kMaxKeptText)
-        node.text += text.left(kMaxKeptText - node.text.size());
-    for (QChar c : text) {
-        if (!node.blank)
-            break;
-        node.blank = isBlankChar(c);
-    }
+    const qsizetype room = kMaxKeptText - node.text.size();
+    node.text += text.left(room);
+    if (!node.droppedNonBlank && text.size() > room)
+        node.droppedNonBlank = !std::all_of(text.begin() + room, text.end(), isXmlBlank);
 }
 
 // Reads the element whose start tag the reader has just passed.
-XmlNode readElement(QXmlStreamReader& reader, int depth)
+XmlElement readElement(QXmlStreamReader& reader, int depth)
 {
-    XmlNode node;
+    XmlElement node;
     node.name = qualified(reader.namespaceUri(), reader.name(), reader.qualifiedName());
     for (const QXmlStreamAttribute& attribute : reader.attributes())
         node.attributes.append({qualified(attribute.namespaceUri(), attribute.name(), attribute.qualifiedName()),
@@ -150,7 +144,7 @@ XmlNode readElement(QXmlStreamReader& reader, int depth)
             else
                 reader.skipCurrentElement();
             if (depth >= kMaxDepth && node.children.isEmpty()) {
-                XmlNode beyond;
+                XmlElement beyond;
                 beyond.name = reader.name().toString();
                 node.children.append(beyond);
             }
@@ -171,16 +165,7 @@ XmlNode readElement(QXmlStreamReader& reader, int depth)
 
 } // namespace
 
-std::optional<QString> XmlNode::attribute(QAnyStringView attributeName) const
-{
-    for (const auto& [key, value] : attributes) {
-        if (QAnyStringView::equal(key, attributeName))
-            return value;
-    }
-    return std::nullopt;
-}
-
-XmlNode parseXmlTree(const QByteArray& bytes)
+XmlElement parseXmlTree(const QByteArray& bytes)
 {
     // A NUL is no XML character; without it the parser cannot take the bytes for UTF-16.
     if (!QByteArrayView(bytes).isValidUtf8() || bytes.contains('\0'))
@@ -192,7 +177,7 @@ XmlNode parseXmlTree(const QByteArray& bytes)
     device.setData(bytes);
     device.open(QIODevice::ReadOnly);
     QXmlStreamReader reader(&device);
-    std::optional<XmlNode> root;
+    std::optional<XmlElement> root;
     while (!reader.atEnd()) {
         switch (reader.readNext()) {
         case QXmlStreamReader::StartDocument: {

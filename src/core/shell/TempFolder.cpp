@@ -1,7 +1,9 @@
 #include "core/shell/TempFolder.h"
 
+#include "core/shell/AppInfo.h"
 #include "core/shell/Failure.h"
 #include "core/shell/SystemReason.h"
+#include "core/shell/XdgFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -61,9 +63,9 @@ QString preparePrivateFolder(const QString& path, const FolderNames& names)
 
 QString privateTempFolder()
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir(runtime).exists())
-        return preparePrivateFolder(QDir(runtime).filePath(QStringLiteral("lumarinda-passport")));
-    const QString name = QStringLiteral("lumarinda-passport-%1").arg(::geteuid());
+    const QString runtime = programRuntimeFolder();
+    if (!runtime.isEmpty())
+        return preparePrivateFolder(runtime);
+    const QString name = QStringLiteral("%1-%2").arg(kProgramFolderName).arg(::geteuid());
     return preparePrivateFolder(QDir(QDir::tempPath()).filePath(name));
 }

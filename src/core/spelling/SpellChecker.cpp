@@ -1,12 +1,12 @@
 #include "core/spelling/SpellChecker.h"
 
 #include "core/spelling/UserWordList.h"
+#include "core/spelling/WordSplitter.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QMutex>
-#include <QRegularExpression>
 #include <hunspell.hxx>
 #include <iconv.h>
 #include <map>
@@ -16,8 +16,6 @@ namespace {
 
 // Hunspell reads these whole into memory; anything larger is not a dictionary.
 constexpr qint64 kMaxDictionaryBytes = 64 * 1024 * 1024;
-// Longer words are not checked: a lookup, let alone suggestions, grows fast with the length.
-constexpr qsizetype kMaxCheckedLength = 48;
 // The cache of answers is emptied when it grows past this.
 constexpr qsizetype kMaxCachedAnswers = 20000;
 
@@ -27,37 +25,6 @@ const QChar kHyphen(u'-');
 const QChar kNonBreakingHyphen(u'\u2011');
 const QChar kSoftHyphen(u'\u00AD');
 const QChar kStressMark(u'\u0301');
-
-bool isJoiner(QChar c)
-{
-    return c == kHyphen || c == kNonBreakingHyphen || c == kApostrophe || c == kRightQuote || c == kSoftHyphen;
-}
-
-bool isWordCharacter(QChar c)
-{
-    return c.isLetterOrNumber() || c.isMark() || isJoiner(c);
-}
-
-// What lies around a word in running text: brackets, quotes and punctuation.
-bool isWrapping(QChar c)
-{
-    return !c.isLetterOrNumber() && c != u'/' && c != u'@' && c != u'_';
-}
-
-bool isAddress(QStringView run)
-{
-    while (!run.isEmpty() && isWrapping(run.front()))
-        run = run.mid(1);
-    while (!run.isEmpty() && isWrapping(run.back()))
-        run.chop(1);
-    if (run.contains(u'@') || run.contains(u"://") || run.startsWith(u"www.", Qt::CaseInsensitive))
-        return true;
-    // A domain or a file name: dotted labels ending in a lower-case label of two letters or more.
-    static const QRegularExpression dotted(
-        QStringLiteral(R"(^[\p{L}\p{N}_-]+(\.[\p{L}\p{N}_-]+)*\.\p{Ll}{2,}([:/?#].*)?$)"),
-        QRegularExpression::UseUnicodePropertiesOption);
-    return dotted.match(run).hasMatch();
-}
 
 // The word with what does not change its spelling taken out.
 QString plain(const QString& word)
@@ -75,19 +42,6 @@ QString plain(const QString& word)
             result += c;
     }
     return result;
-}
-
-bool isAbbreviation(QStringView word)
-{
-    int letters = 0;
-    for (QChar c : word) {
-        if (c.isLetter()) {
-            if (!c.isUpper())
-                return false;
-            ++letters;
-        }
-    }
-    return letters >= 2;
 }
 
 enum class Script
@@ -182,6 +136,18 @@ private:
     bool m_usable = false;
 };
 
+// The two files of a Hunspell dictionary: its affixes and its words.
+struct DictionaryFiles
+{
+    DictionaryFiles(const QString& folder, const QString& name)
+        : aff(folder + QLatin1Char('/') + name + QStringLiteral(".aff")),
+          dic(folder + QLatin1Char('/') + name + QStringLiteral(".dic"))
+    {}
+
+    QFileInfo aff;
+    QFileInfo dic;
+};
+
 } // namespace
 
 struct SpellChecker::Dictionary
@@ -197,8 +163,9 @@ struct SpellChecker::Dictionary
     {
         static QMutex mutex;
         static std::map<QString, std::shared_ptr<Dictionary>> read;
-        const QFileInfo aff(folder + QLatin1Char('/') + name + QStringLiteral(".aff"));
-        const QFileInfo dic(folder + QLatin1Char('/') + name + QStringLiteral(".dic"));
+        const DictionaryFiles files(folder, name);
+        const QFileInfo& aff = files.aff;
+        const QFileInfo& dic = files.dic;
         const QString key = QStringLiteral("%1:%2:%3:%4:%5")
                                 .arg(aff.absoluteFilePath())
                                 .arg(aff.size())
@@ -209,13 +176,13 @@ struct SpellChecker::Dictionary
         const auto found = read.find(key);
         if (found != read.end())
             return found->second;
-        return read.emplace(key, open(folder, name)).first->second;
+        return read.emplace(key, open(files)).first->second;
     }
 
-    static std::unique_ptr<Dictionary> open(const QString& folder, const QString& name)
+    static std::unique_ptr<Dictionary> open(const DictionaryFiles& files)
     {
-        const QFileInfo aff(folder + QLatin1Char('/') + name + QStringLiteral(".aff"));
-        const QFileInfo dic(folder + QLatin1Char('/') + name + QStringLiteral(".dic"));
+        const QFileInfo& aff = files.aff;
+        const QFileInfo& dic = files.dic;
         for (const QFileInfo& file : {aff, dic}) {
             if (!file.isFile() || !file.isReadable() || file.size() == 0 || file.size() > kMaxDictionaryBytes)
                 return nullptr;
@@ -264,61 +231,6 @@ SpellChecker::~SpellChecker() = default;
 bool SpellChecker::hasDictionaries() const
 {
     return m_russian || m_english;
-}
-
-QList<WordSpan> SpellChecker::wordsToCheck(const QString& text)
-{
-    QList<WordSpan> words;
-    const qsizetype size = text.size();
-    qsizetype runStart = 0;
-    while (runStart < size) {
-        while (runStart < size && text.at(runStart).isSpace())
-            ++runStart;
-        qsizetype runEnd = runStart;
-        while (runEnd < size && !text.at(runEnd).isSpace())
-            ++runEnd;
-        const QStringView run = QStringView(text).mid(runStart, runEnd - runStart);
-        if (!run.isEmpty() && !isAddress(run)) {
-            qsizetype i = runStart;
-            while (i < runEnd) {
-                if (!isWordCharacter(text.at(i))) {
-                    ++i;
-                    continue;
-                }
-                qsizetype start = i;
-                while (i < runEnd && isWordCharacter(text.at(i)))
-                    ++i;
-                qsizetype end = i;
-                // Hyphens and apostrophes join letters; at either end they are punctuation.
-                while (start < end && isJoiner(text.at(start)))
-                    ++start;
-                while (end > start && isJoiner(text.at(end - 1)))
-                    --end;
-                const QStringView word = QStringView(text).mid(start, end - start);
-                int letters = 0;
-                bool digits = false;
-                for (QChar c : word) {
-                    letters += c.isLetter() ? 1 : 0;
-                    digits = digits || c.isNumber();
-                }
-                if (letters >= 2 && !digits && !isAbbreviation(word) && word.size() <= kMaxCheckedLength)
-                    words.append({start, end - start});
-            }
-        }
-        runStart = runEnd;
-    }
-    return words;
-}
-
-std::optional<WordSpan> SpellChecker::wordAt(const QString& text, qsizetype position)
-{
-    for (const WordSpan& word : wordsToCheck(text)) {
-        if (word.start <= position && position <= word.end())
-            return word;
-        if (word.start > position)
-            break;
-    }
-    return std::nullopt;
 }
 
 SpellChecker::Dictionary* SpellChecker::dictionaryFor(const QString& word) const
@@ -387,7 +299,7 @@ bool SpellChecker::lookUp(const QString& word)
 QStringList SpellChecker::suggestions(const QString& word, int limit)
 {
     Dictionary* dictionary = dictionaryFor(plain(word));
-    if (!dictionary || word.size() > kMaxCheckedLength)
+    if (!dictionary || word.size() > kMaxCheckedWordLength)
         return {};
     QStringList result = dictionary->suggest(plain(word));
     if (result.size() > limit)

@@ -1,22 +1,10 @@
 #pragma once
 
 #include <QHash>
-#include <QList>
 #include <QSet>
 #include <QString>
 #include <QStringList>
 #include <memory>
-#include <optional>
-
-// A piece of a text, in UTF-16 units.
-struct WordSpan
-{
-    qsizetype start = 0;
-    qsizetype length = 0;
-
-    qsizetype end() const { return start + length; }
-    bool operator==(const WordSpan&) const = default;
-};
 
 // Russian and English spell checking over Hunspell dictionaries, with the user's own word list.
 // Words in Cyrillic are looked up in Russian, words in Latin letters in English. Not thread-safe:
@@ -35,12 +23,6 @@ public:
 
     // At least one dictionary could be read.
     bool hasDictionaries() const;
-
-    // The words of a text worth checking: words with digits, all-capital abbreviations, single
-    // letters, e-mail and web addresses and file names are left out. A hyphenated word is one word.
-    static QList<WordSpan> wordsToCheck(const QString& text);
-    // The word to check that the position touches (at its start, inside or at its end), if any.
-    static std::optional<WordSpan> wordAt(const QString& text, qsizetype position);
 
     bool isKnown(const QString& word);
     QStringList suggestions(const QString& word, int limit = kMaxSuggestions);

@@ -27,7 +27,6 @@ void SpellCheckerLoader::start(const QString& dictionaryFolder, const QString& u
     // The thread has ended when this arrives, so its result is complete and no longer touched.
     connect(m_thread, &QThread::finished, this, [this] {
         m_checker = *m_result;
-        m_finished = true;
         emit finished();
     });
     m_thread->start(QThread::LowPriority);

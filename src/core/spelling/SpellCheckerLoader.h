@@ -19,7 +19,6 @@ public:
     ~SpellCheckerLoader() override;
 
     void start(const QString& dictionaryFolder, const QString& userListPath);
-    bool isFinished() const { return m_finished; }
     // After finished(): the checker, which may hold no dictionary.
     std::shared_ptr<SpellChecker> checker() const { return m_checker; }
 
@@ -30,5 +29,4 @@ private:
     QThread* m_thread = nullptr;
     std::shared_ptr<std::shared_ptr<SpellChecker>> m_result;
     std::shared_ptr<SpellChecker> m_checker;
-    bool m_finished = false;
 };

@@ -1,5 +1,7 @@
 #include "core/spelling/UserWordList.h"
 
+#include "core/shell/XdgFolders.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,11 +11,7 @@ namespace UserWordList {
 
 QString defaultPath()
 {
-    // The XDG rules ignore a relative value.
-    QString base = qEnvironmentVariable("XDG_DATA_HOME");
-    if (base.isEmpty() || QDir::isRelativePath(base))
-        base = QDir::homePath() + QStringLiteral("/.local/share");
-    return base + QStringLiteral("/lumarinda-passport/dictionary.txt");
+    return programDataFile(QStringLiteral("dictionary.txt"));
 }
 
 bool isStorable(const QString& word)
