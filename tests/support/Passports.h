@@ -78,7 +78,7 @@ inline QByteArray savedBytes(const PassportSnapshot& passport, qint64 stored)
 }
 
 // Why the reader refuses the bytes; empty when it opens them.
-inline QString refusal(const QByteArray& bytes)
+inline QString refusal(const QByteArray& bytes, PictureReading picture = PictureReading::Decoded)
 {
-    return failureOf([&] { readPassportDocument(bytes); });
+    return failureOf([&] { readPassportDocument(bytes, picture); });
 }

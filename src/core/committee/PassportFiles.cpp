@@ -179,7 +179,7 @@ void readPassportFiles(const PathList& roots, const PassportFileReport& report, 
         if (problem.isEmpty()) {
             try {
                 bytes = readPassportBytes(found.path);
-                read = readPassportDocument(bytes);
+                read = readPassportDocument(bytes, PictureReading::Checked);
             } catch (const Failure& failure) {
                 problem = failure.message();
             } catch (const std::bad_alloc&) {

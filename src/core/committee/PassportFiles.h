@@ -25,8 +25,8 @@ struct PassportFileReport
 // ending in ".qdx.xml" in any letter case, links followed, each folder entered once. The order is
 // that of the paths sorted component by component, byte by byte. Only the entries of the folders
 // on the way down are held, so memory does not grow with the number of files. Each file is read by
-// the reader that reopens a passport in the editor. Notes about the walk (a folder reached again
-// through a link) go to `err` as report lines.
+// the reader that reopens a passport in the editor, its picture only checked. Notes about the walk (a folder reached
+// again through a link) go to `err` as report lines.
 void readPassportFiles(const PathList& roots, const PassportFileReport& report, Output& err);
 
 // The path for a line of output, one line whatever the name, and back to one name only: a backslash

@@ -367,8 +367,9 @@ void readContacts(const XmlElement& contacts, PassportSnapshot& passport)
     passport.email = text("email", FieldLimits::kEmail, QStringLiteral("Адрес электронной почты"));
 }
 
-// The picture's JPEG, fully decoded by the editor's own decoder: as stored, or refused.
-RgbPicture decodedPicture(const QByteArray& jpeg, int width, int height)
+// The picture's JPEG, fully decoded by the editor's own decoder (or only checked by it): as stored,
+// or refused.
+RgbPicture decodedPicture(const QByteArray& jpeg, int width, int height, PictureReading reading)
 {
     const std::optional<QSize> stored = jpegStoredSize(jpeg);
     if (!stored)
@@ -388,7 +389,10 @@ RgbPicture decodedPicture(const QByteArray& jpeg, int width, int height)
                           .arg(height));
     StoredJpeg decoded;
     try {
-        decoded = decodeStoredJpeg(jpeg);
+        if (reading == PictureReading::Decoded)
+            decoded = decodeStoredJpeg(jpeg);
+        else
+            decoded.orientation = checkStoredJpeg(jpeg);
     } catch (const Failure& failure) {
         throw Failure(QStringLiteral("Картинка не читается (%1)").arg(failure.message()));
     }
@@ -398,7 +402,7 @@ RgbPicture decodedPicture(const QByteArray& jpeg, int width, int height)
     return std::move(decoded.picture);
 }
 
-void readPicture(const XmlElement& img, ReadPassport& read)
+void readPicture(const XmlElement& img, ReadPassport& read, PictureReading reading)
 {
     checkEmpty(img);
     checkAttributes(img, {"src", "width", "height"}, {"title"});
@@ -420,7 +424,7 @@ void readPicture(const XmlElement& img, ReadPassport& read)
     // toLatin1 turns anything beyond Latin-1 into "?", which no decoder accepts.
     if (!decoded || letters.size() % 4 != 0)
         throw Failure(QStringLiteral("Текст картинки в Base64 поврежден"));
-    read.picture = decodedPicture(*decoded, width, height);
+    read.picture = decodedPicture(*decoded, width, height, reading);
 
     PassportSnapshot& passport = read.passport;
     passport.hasPicture = true;
@@ -430,7 +434,7 @@ void readPicture(const XmlElement& img, ReadPassport& read)
     passport.pictureCaption = caption.value_or(QString());
 }
 
-ReadPassport readRoot(const XmlElement& root)
+ReadPassport readRoot(const XmlElement& root, PictureReading reading)
 {
     if (root.name != QLatin1String("lumarinda"))
         throw Failure(QStringLiteral("Корневой элемент документа — %1, а не «lumarinda»").arg(quoted(root.name)));
@@ -465,7 +469,7 @@ ReadPassport readRoot(const XmlElement& root)
     readPersons(found["authors"], passport);
     readContacts(found["public_relations"], passport);
     if (const XmlElement* img = found.find("img"))
-        readPicture(*img, read);
+        readPicture(*img, read, reading);
     const QString notes = QStringLiteral("Комментарий для оргкомитета");
     passport.notes = trimmedText(memo("comment", FieldLimits::kNotes, notes), notes);
     return read;
@@ -473,11 +477,11 @@ ReadPassport readRoot(const XmlElement& root)
 
 } // namespace
 
-ReadPassport readPassportDocument(const QByteArray& bytes)
+ReadPassport readPassportDocument(const QByteArray& bytes, PictureReading picture)
 {
     if (bytes.size() > kMaxPassportFileBytes)
         throw Failure(passportTooLarge());
-    return readRoot(parseXmlTree(bytes));
+    return readRoot(parseXmlTree(bytes), picture);
 }
 
 QString passportNotOpened(const QString& path, const QString& reason)
