@@ -1163,8 +1163,9 @@ void CommandLineTest::lostOutputIsAFailure()
 namespace {
 
 // `count` passports in w/ of two works, every fifth broken, and a link to the folder itself after the
-// first third, which the walk notes and skips.
-void putMixedFolder(int count)
+// first third, which the walk notes and skips; with `padded`, every eighth made larger than 1 MiB by
+// blanks between its elements.
+void putMixedFolder(int count, bool padded = false)
 {
     QStringList files;
     for (int i = 0; i < count; ++i) {
@@ -1175,6 +1176,14 @@ void putMixedFolder(int count)
         files << QStringLiteral("%1=%2@%3").arg(name, kind).arg(i);
     }
     putWorks(files);
+    for (int i = 7; padded && i < count; i += 8) {
+        const QString name = files.at(i).left(files.at(i).indexOf(u'='));
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QByteArray bytes = file.readAll();
+        file.close();
+        put(name, bytes.insert(bytes.indexOf("<lumarinda>") + 11, QByteArray(1536 * 1024, ' ')));
+    }
     QDir().mkpath(QStringLiteral("w"));
     QCOMPARE(::symlink(".", "w/b-again"), 0);
 }
@@ -1194,18 +1203,23 @@ Run runWithThreads(const QByteArrayList& args, int threads)
 void CommandLineTest::sameOutputWhateverTheThreads_data()
 {
     QTest::addColumn<int>("files");
+    QTest::addColumn<bool>("padded");
     QTest::addColumn<QString>("summary");
-    QTest::newRow("one file") << 1 << "Проверено 1, исправных 1, с ошибками 0\n";
-    QTest::newRow("two files") << 2 << "Проверено 2, исправных 2, с ошибками 0\n";
+    QTest::newRow("one file") << 1 << false << "Проверено 1, исправных 1, с ошибками 0\n";
+    QTest::newRow("two files") << 2 << false << "Проверено 2, исправных 2, с ошибками 0\n";
     QTest::newRow("many files, problems and resends between them")
-        << 60 << "Проверено 60, исправных 48, с ошибками 12, повторов 46\n";
+        << 60 << false << "Проверено 60, исправных 48, с ошибками 12, повторов 46\n";
+    // A large file waits for its turn to be read.
+    QTest::newRow("large files between small ones")
+        << 40 << true << "Проверено 40, исправных 32, с ошибками 8, повторов 30\n";
 }
 
 void CommandLineTest::sameOutputWhateverTheThreads()
 {
     QFETCH(int, files);
+    QFETCH(bool, padded);
     QFETCH(QString, summary);
-    putMixedFolder(files);
+    putMixedFolder(files, padded);
     const QString note = QStringLiteral("w/b-again: Папка уже просмотрена по другому пути (ссылка), пропущена\n");
 
     const Run checked = runWithThreads({"--check", "w"}, 1);

@@ -14,6 +14,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <dirent.h>
 #include <exception>
 #include <fcntl.h>
@@ -209,9 +210,18 @@ void readInto(Slot& slot)
     }
 }
 
+// Whether the file is large enough to be read only in its turn; false when it cannot be told.
+bool isLargeFile(const QByteArray& path)
+{
+    struct stat info
+    {};
+    return ::stat(path.constData(), &info) == 0 && info.st_size > kKeptBufferBytes;
+}
+
 // The files the walk finds, read by worker threads a few ahead and reported in order by the thread
 // that walks. The slots form a ring: the walk waits for the oldest to be reported before it hands
-// out another, so memory holds `threads` files and as many more at most.
+// out another, so memory holds `threads` files and as many more at most. A large file is read only
+// when it is the oldest, so that, as when read one by one, at most one such file is in memory.
 class OrderedReading
 {
 public:
@@ -233,6 +243,7 @@ public:
             m_stopping = true;
         }
         m_wake.notify_all();
+        m_turn.notify_all();
         for (std::thread& worker : m_workers)
             worker.join();
     }
@@ -243,14 +254,10 @@ public:
         slot.path = found.path;
         slot.problem = found.problem;
         slot.isNote = false;
-        slot.read.reset();
-        slot.error = nullptr;
-        if (!found.problem.isEmpty() || m_workers.empty()) {
-            if (found.problem.isEmpty())
-                readInto(slot);
-            slot.done = true;
-        }
-        handOut();
+        const bool toRead = found.problem.isEmpty();
+        if (toRead && m_workers.empty())
+            readInto(slot);
+        handOut(toRead && !m_workers.empty());
     }
 
     void note(const QByteArray& path, const QString& text)
@@ -259,8 +266,7 @@ public:
         slot.path = path;
         slot.problem = text;
         slot.isNote = true;
-        slot.done = true;
-        handOut();
+        handOut(false);
     }
 
     // Reports every file still in hand.
@@ -279,18 +285,23 @@ private:
         if (m_added - m_reported == m_slots.size())
             reportOldest();
         Slot& slot = slotAt(m_added);
-        const std::lock_guard lock(m_mutex);
-        slot.done = false;
+        slot.read.reset();
+        slot.error = nullptr;
         return slot;
     }
 
-    void handOut()
+    // The slot just filled: to be read by a worker, or done.
+    void handOut(bool toRead)
     {
         {
             const std::lock_guard lock(m_mutex);
+            slotAt(m_added).done = !toRead;
+            if (toRead)
+                m_pending.push_back(m_added);
             ++m_added;
         }
-        m_wake.notify_one();
+        if (toRead)
+            m_wake.notify_one();
     }
 
     void reportOldest()
@@ -299,8 +310,9 @@ private:
         {
             std::unique_lock lock(m_mutex);
             m_done.wait(lock, [&slot] { return slot.done; });
+            ++m_reported;
         }
-        ++m_reported;
+        m_turn.notify_all();
         if (slot.error)
             std::rethrow_exception(slot.error);
         if (slot.isNote)
@@ -309,8 +321,7 @@ private:
             m_report.sound(slot.path, slot.bytes, *slot.read);
         else
             m_report.broken(slot.path, slot.problem);
-        // The passport's texts are not kept; the file's buffer is, unless an unusually large file
-        // grew it.
+        // The passport's texts are not kept; the file's buffer is, unless a large file grew it.
         slot.read.reset();
         if (slot.bytes.capacity() > kKeptBufferBytes)
             slot.bytes = QByteArray();
@@ -320,12 +331,20 @@ private:
     {
         std::unique_lock lock(m_mutex);
         for (;;) {
-            m_wake.wait(lock, [this] { return m_stopping || m_claimed < m_added; });
+            m_wake.wait(lock, [this] { return m_stopping || !m_pending.empty(); });
             if (m_stopping)
                 return;
-            Slot& slot = slotAt(m_claimed++);
-            if (slot.done)
-                continue;
+            const std::size_t index = m_pending.front();
+            m_pending.pop_front();
+            Slot& slot = slotAt(index);
+            lock.unlock();
+            const bool large = isLargeFile(slot.path);
+            lock.lock();
+            if (large) {
+                m_turn.wait(lock, [this, index] { return m_stopping || m_reported == index; });
+                if (m_stopping)
+                    return;
+            }
             lock.unlock();
             readInto(slot);
             lock.lock();
@@ -341,9 +360,11 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_done;
-    // Counts of slots since the start: handed out, taken by a worker, reported.
+    std::condition_variable m_turn;
+    // The slots waiting for a worker, oldest first.
+    std::deque<std::size_t> m_pending;
+    // Counts of slots since the start: handed out and reported.
     std::size_t m_added = 0;
-    std::size_t m_claimed = 0;
     std::size_t m_reported = 0;
     bool m_stopping = false;
 };
