@@ -310,9 +310,7 @@ private:
         {
             std::unique_lock lock(m_mutex);
             m_done.wait(lock, [&slot] { return slot.done; });
-            ++m_reported;
         }
-        m_turn.notify_all();
         if (slot.error)
             std::rethrow_exception(slot.error);
         if (slot.isNote)
@@ -325,6 +323,12 @@ private:
         slot.read.reset();
         if (slot.bytes.capacity() > kKeptBufferBytes)
             slot.bytes = QByteArray();
+        // Only now may the next large file be read: this one's buffer is gone.
+        {
+            const std::lock_guard lock(m_mutex);
+            ++m_reported;
+        }
+        m_turn.notify_all();
     }
 
     void work()
