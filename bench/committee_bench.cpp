@@ -104,7 +104,10 @@ void writeFolder(const QString& folder, int count)
 struct Measure
 {
     double seconds = 0;
+    // Of the processor, user and system, all threads.
+    double cpuSeconds = 0;
     long peakKilobytes = 0;
+    long minorFaults = 0;
     int status = -1;
 };
 
@@ -139,6 +142,9 @@ Measure runProgram(const QByteArrayList& args)
     Measure measure;
     measure.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     measure.peakKilobytes = usage.ru_maxrss;
+    measure.cpuSeconds =
+        usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    measure.minorFaults = usage.ru_minflt;
     measure.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return measure;
 }
@@ -185,6 +191,8 @@ void checkBeside(const char* name, const QString& folder, const QByteArrayList& 
     std::vector<double> ours;
     std::vector<double> theirs;
     std::vector<double> ratios;
+    std::vector<double> cpuRatios;
+    std::vector<double> faults;
     int yardstickStatus = 0;
     for (int pair = 0; pair < pairs; ++pair) {
         const Measure a = runProgram(check);
@@ -193,6 +201,8 @@ void checkBeside(const char* name, const QString& folder, const QByteArrayList& 
         ours.push_back(a.seconds);
         theirs.push_back(b.seconds);
         ratios.push_back(a.seconds / b.seconds);
+        cpuRatios.push_back(a.cpuSeconds / b.cpuSeconds);
+        faults.push_back(a.minorFaults);
     }
     const double ratio = median(ratios);
     std::printf("--check beside %-24s %d pairs: %6.3f s / %6.3f s (status %d), ratio median %.2f, spread %.2f-%.2f"
@@ -200,6 +210,9 @@ void checkBeside(const char* name, const QString& folder, const QByteArrayList& 
                 name, pairs, median(ours), median(theirs), yardstickStatus, ratio,
                 *std::min_element(ratios.begin(), ratios.end()), *std::max_element(ratios.begin(), ratios.end()),
                 target, ratio <= target ? "" : ", MISSED");
+    std::printf("    processor time ratio median %.2f, spread %.2f-%.2f; the check's minor page faults: %.0f\n",
+                median(cpuRatios), *std::min_element(cpuRatios.begin(), cpuRatios.end()),
+                *std::max_element(cpuRatios.begin(), cpuRatios.end()), median(faults));
 }
 
 // One element with 100,000 attributes: about 1 MB.
