@@ -4,7 +4,7 @@ SANITIZE_DIR ?= build-sanitize
 FUZZ_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 600
 JOBS ?= $(shell nproc)
-FUZZ_TARGETS = base64 participant_id passport_document passport_reopen passport_round_trip jpeg_import
+FUZZ_TARGETS = base64 participant_id passport_document passport_reopen passport_round_trip jpeg_import jpeg_check
 # ccache keys on paths relative to the checkout, so every clone shares one cache.
 export CCACHE_BASEDIR := $(CURDIR)
 export CCACHE_NOHASHDIR := 1

@@ -16,6 +16,7 @@
 #include <QSessionManager>
 #include <csignal>
 #include <cstdio>
+#include <malloc.h>
 #include <unistd.h>
 
 int main(int argc, char** argv)
@@ -36,6 +37,11 @@ int main(int argc, char** argv)
     }
     // The committee's commands run over SSH without a display: decided before any QApplication.
     if (isCommitteeCommand(args)) {
+        // Every file of a folder takes and gives back buffers of the same sizes: memory given back
+        // stays for the next file instead of being returned to the system and faulted in again, a
+        // page at a time (a large file's buffer still comes from and goes back to the system).
+        mallopt(M_MMAP_THRESHOLD, 4 << 20);
+        mallopt(M_TRIM_THRESHOLD, 16 << 20);
         QCoreApplication application(argc, argv);
         // A closed pipe must end the run with a message and its own status, not kill it unseen.
         std::signal(SIGPIPE, SIG_IGN);

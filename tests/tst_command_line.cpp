@@ -444,6 +444,10 @@ private slots:
     void realBinaryNeedsNoDisplay();
     void lostOutputIsAFailure_data();
     void lostOutputIsAFailure();
+    void sameOutputWhateverTheThreads_data();
+    void sameOutputWhateverTheThreads();
+    void lostOutputMidRunWhateverTheThreads_data();
+    void lostOutputMidRunWhateverTheThreads();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -1154,6 +1158,110 @@ void CommandLineTest::lostOutputIsAFailure()
     const Ended ended = runProgram(bytesOf(args), out, err);
     QCOMPARE(ended.status, 3);
     QCOMPARE(QString::fromUtf8(ended.err), message);
+}
+
+namespace {
+
+// `count` passports in w/ of two works, every fifth broken, and a link to the folder itself after the
+// first third, which the walk notes and skips; with `padded`, every eighth made larger than 1 MiB by
+// blanks between its elements.
+void putMixedFolder(int count, bool padded = false)
+{
+    QStringList files;
+    for (int i = 0; i < count; ++i) {
+        const QString name = QStringLiteral("w/%1%2.qdx.xml").arg(i < count / 3 ? "a" : "c").arg(i, 3, 10, QChar(u'0'));
+        QString kind = i % 3 == 0 ? QStringLiteral("plain") : QStringLiteral("other title");
+        if (i % 5 == 4)
+            kind = QStringLiteral("broken");
+        files << QStringLiteral("%1=%2@%3").arg(name, kind).arg(i);
+    }
+    putWorks(files);
+    for (int i = 7; padded && i < count; i += 8) {
+        const QString name = files.at(i).left(files.at(i).indexOf(u'='));
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QByteArray bytes = file.readAll();
+        file.close();
+        put(name, bytes.insert(bytes.indexOf("<lumarinda>") + 11, QByteArray(1536 * 1024, ' ')));
+    }
+    QDir().mkpath(QStringLiteral("w"));
+    QCOMPARE(::symlink(".", "w/b-again"), 0);
+}
+
+// Runs with LUMARINDA_READING_THREADS set to `threads`.
+Run runWithThreads(const QByteArrayList& args, int threads)
+{
+    qputenv("LUMARINDA_READING_THREADS", QByteArray::number(threads));
+    const auto restore = qScopeGuard([] { qunsetenv("LUMARINDA_READING_THREADS"); });
+    return run(args);
+}
+
+} // namespace
+
+// Files are read side by side, but every line comes in the walk's order, resends and notes about
+// the walk included, whatever the number of threads.
+void CommandLineTest::sameOutputWhateverTheThreads_data()
+{
+    QTest::addColumn<int>("files");
+    QTest::addColumn<bool>("padded");
+    QTest::addColumn<QString>("summary");
+    QTest::newRow("one file") << 1 << false << "Проверено 1, исправных 1, с ошибками 0\n";
+    QTest::newRow("two files") << 2 << false << "Проверено 2, исправных 2, с ошибками 0\n";
+    QTest::newRow("many files, problems and resends between them")
+        << 60 << false << "Проверено 60, исправных 48, с ошибками 12, повторов 46\n";
+    // A large file waits for its turn to be read.
+    QTest::newRow("large files between small ones")
+        << 40 << true << "Проверено 40, исправных 32, с ошибками 8, повторов 30\n";
+}
+
+void CommandLineTest::sameOutputWhateverTheThreads()
+{
+    QFETCH(int, files);
+    QFETCH(bool, padded);
+    QFETCH(QString, summary);
+    putMixedFolder(files, padded);
+    const QString note = QStringLiteral("w/b-again: Папка уже просмотрена по другому пути (ссылка), пропущена\n");
+
+    const Run checked = runWithThreads({"--check", "w"}, 1);
+    QVERIFY2(checked.out.endsWith(summary), qPrintable(checked.out));
+    QCOMPARE(checked.out.count(u'\n'), files + 1);
+    QCOMPARE(checked.err, note);
+    const Run listed = runWithThreads({"--list", "w"}, 1);
+    QVERIFY2(listed.err.contains(note), qPrintable(listed.err));
+    for (int threads : {2, 3, 8}) {
+        const Run checkedAgain = runWithThreads({"--check", "w"}, threads);
+        QCOMPARE(checkedAgain.out, checked.out);
+        QCOMPARE(checkedAgain.err, checked.err);
+        QCOMPARE(checkedAgain.status, checked.status);
+        const Run listedAgain = runWithThreads({"--list", "w"}, threads);
+        QCOMPARE(listedAgain.out, listed.out);
+        QCOMPARE(listedAgain.err, listed.err);
+        QCOMPARE(listedAgain.status, listed.status);
+    }
+}
+
+// An error stream that closes while files are still being read ends the run at once with status 3,
+// the threads reading ahead stopped on the way out.
+void CommandLineTest::lostOutputMidRunWhateverTheThreads_data()
+{
+    QTest::addColumn<int>("threads");
+    QTest::addColumn<QStringList>("args");
+    for (int threads : {1, 2, 8}) {
+        QTest::addRow("--list, %d threads, error stream closed", threads) << threads << QStringList{"--list", "w"};
+        QTest::addRow("--check, %d threads, error stream closed", threads) << threads << QStringList{"--check", "w"};
+    }
+}
+
+void CommandLineTest::lostOutputMidRunWhateverTheThreads()
+{
+    QFETCH(int, threads);
+    QFETCH(QStringList, args);
+    putMixedFolder(60);
+    qputenv("LUMARINDA_READING_THREADS", QByteArray::number(threads));
+    const auto restore = qScopeGuard([] { qunsetenv("LUMARINDA_READING_THREADS"); });
+    const Ended ended = runProgram(bytesOf(args), Sink::File, Sink::ClosedPipe);
+    QCOMPARE(ended.status, 3);
+    QCOMPARE(ended.err, QByteArray());
 }
 
 QTEST_GUILESS_MAIN(CommandLineTest)

@@ -41,6 +41,8 @@ private slots:
     void refusesWhatIsNotAJpeg();
     void truncatedFiles_data();
     void truncatedFiles();
+    void checkGivesTheFullDecodesVerdict_data();
+    void checkGivesTheFullDecodesVerdict();
     void absurdSizes_data();
     void absurdSizes();
     void sizeLimits_data();
@@ -419,6 +421,121 @@ void PictureImportTest::truncatedFiles()
     QCOMPARE(image.size(), QSize(300, 225));
     QVERIFY2(nearColour(image.pixelColor(10, 10), topLeft, 8), qPrintable(image.pixelColor(10, 10).name()));
     QVERIFY2(nearColour(image.pixelColor(10, 220), bottomLeft, 8), qPrintable(image.pixelColor(10, 220).name()));
+}
+
+namespace {
+
+// The JPEG with its frame header's component sampling bytes (high nibble across, low down) replaced.
+QByteArray withSampling(QByteArray jpeg, std::initializer_list<int> factors)
+{
+    qsizetype at = jpeg.indexOf("\xFF\xC0") + 11;
+    for (int factor : factors) {
+        jpeg[at] = char(factor);
+        at += 3;
+    }
+    return jpeg;
+}
+
+// The bytes up to the scan's data, and how far the data runs (the end marker excluded).
+qsizetype scanDataStart(const QByteArray& jpeg)
+{
+    const qsizetype scan = jpeg.indexOf("\xFF\xDA");
+    return scan + 2 + (uchar(jpeg[scan + 2]) << 8 | uchar(jpeg[scan + 3]));
+}
+
+} // namespace
+
+void PictureImportTest::checkGivesTheFullDecodesVerdict_data()
+{
+    // The verdict the full decode gives: empty when it reads the picture; and the EXIF orientation.
+    QTest::addColumn<QByteArray>("jpeg");
+    QTest::addColumn<QString>("refusal");
+    QTest::addColumn<int>("orientation");
+    const QImage photo = photoLike(40, 30);
+    const auto kind = [](auto set) {
+        JpegOptions options;
+        set(options);
+        return options;
+    };
+    const QByteArray baseline = makeJpeg(photo);
+    const QByteArray progressive = makeJpeg(photo, kind([](JpegOptions& o) { o.progressive = true; }));
+    QTest::newRow("baseline") << baseline << QString() << 1;
+    QTest::newRow("4:2:0") << makeJpeg(photo, kind([](JpegOptions& o) { o.hSampling = o.vSampling = 2; })) << QString()
+                           << 1;
+    QTest::newRow("progressive") << progressive << QString() << 1;
+    QTest::newRow("arithmetic") << makeJpeg(photo, kind([](JpegOptions& o) { o.arithmetic = true; })) << QString() << 1;
+    QTest::newRow("arithmetic progressive") << makeJpeg(photo, kind([](JpegOptions& o) {
+                                                            o.arithmetic = true;
+                                                            o.progressive = true;
+                                                        }))
+                                            << QString() << 1;
+    QTest::newRow("grayscale") << makeJpeg(photo,
+                                           kind([](JpegOptions& o) { o.colour = JpegOptions::Colour::Grayscale; }))
+                               << QString() << 1;
+    QTest::newRow("RGB") << makeJpeg(photo, kind([](JpegOptions& o) { o.colour = JpegOptions::Colour::Rgb; }))
+                         << QString() << 1;
+    QTest::newRow("CMYK") << makeJpeg(photo, kind([](JpegOptions& o) { o.colour = JpegOptions::Colour::Cmyk; }))
+                          << QString() << 1;
+    QTest::newRow("YCCK progressive") << makeJpeg(photo, kind([](JpegOptions& o) {
+                                                      o.colour = JpegOptions::Colour::Ycck;
+                                                      o.progressive = true;
+                                                  }))
+                                      << QString() << 1;
+    QTest::newRow("EXIF orientation 8") << makeJpeg(photo, kind([](JpegOptions& o) { o.exifOrientation = 8; }))
+                                        << QString() << 8;
+
+    QTest::newRow("empty") << QByteArray() << QStringLiteral("JPEG error #42") << 0;
+    QTest::newRow("cut inside the tables") << baseline.left(100) << QStringLiteral("refused") << 0;
+    QTest::newRow("cut inside the frame header")
+        << baseline.left(baseline.indexOf("\xFF\xC0") + 6) << QStringLiteral("refused") << 0;
+    // What a single scan lacks is filled in grey, with a warning only.
+    QTest::newRow("cut right after the scan header") << baseline.left(scanDataStart(baseline)) << QString() << 1;
+    QTest::newRow("cut half way through the data")
+        << baseline.left((scanDataStart(baseline) + baseline.size()) / 2) << QString() << 1;
+    QTest::newRow("progressive cut half way")
+        << progressive.left((scanDataStart(progressive) + progressive.size()) / 2) << QString() << 1;
+    // The full decode of a single scan stops at its last row and never reads what follows it; a
+    // multi-scan picture is read to its end marker.
+    QTest::newRow("a second start marker instead of the end marker")
+        << baseline.left(baseline.size() - 2) + "\xFF\xD8" << QString() << 1;
+    QTest::newRow("progressive, a second start marker instead of the end marker")
+        << progressive.left(progressive.size() - 2) + "\xFF\xD8" << QStringLiteral("JPEG error #61") << 0;
+    // Sampling factors 3 and 2 across: libjpeg reads the coefficients but cannot stretch the colours.
+    QTest::newRow("sampling the decoder cannot stretch")
+        << withSampling(baseline, {0x31, 0x21, 0x11}) << QStringLiteral("JPEG error #38") << 0;
+
+    // Three codes of one bit cannot be: the table is refused only when decoding starts.
+    QByteArray badTable = baseline;
+    const qsizetype counts = badTable.indexOf("\xFF\xC4") + 5;
+    badTable[counts] = char(badTable.at(counts) + 3);
+    for (qsizetype i = counts + 15; i > counts; --i) {
+        if (badTable.at(i) >= 3) {
+            badTable[i] = char(badTable.at(i) - 3);
+            break;
+        }
+    }
+    QTest::newRow("Huffman table that cannot be") << badTable << QStringLiteral("JPEG error #8") << 0;
+}
+
+// The committee checks a stored picture without making its pixels; it must refuse exactly what the
+// editor's full decode refuses, with the same words.
+void PictureImportTest::checkGivesTheFullDecodesVerdict()
+{
+    QFETCH(QByteArray, jpeg);
+    QFETCH(QString, refusal);
+    QFETCH(int, orientation);
+    int decodedOrientation = 0;
+    const QString decodeVerdict = ::failureOf([&] { decodedOrientation = decodeStoredJpeg(jpeg).orientation; });
+    int checkedOrientation = 0;
+    const QString checkVerdict = ::failureOf([&] { checkedOrientation = checkStoredJpeg(jpeg); });
+    if (refusal == QLatin1String("refused"))
+        QVERIFY2(QRegularExpression(QStringLiteral("^JPEG error #\\d+$")).match(decodeVerdict).hasMatch(),
+                 qPrintable(decodeVerdict));
+    else
+        QCOMPARE(decodeVerdict, refusal);
+    QCOMPARE(checkVerdict, decodeVerdict);
+    QCOMPARE(decodedOrientation, orientation);
+    QCOMPARE(checkedOrientation, orientation);
 }
 
 namespace {

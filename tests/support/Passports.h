@@ -73,7 +73,7 @@ inline QByteArray build(const PassportSnapshot& passport, PassportDocumentKind k
 }
 
 // Why the reader refuses the bytes; empty when it opens them.
-inline QString refusal(const QByteArray& bytes)
+inline QString refusal(const QByteArray& bytes, PictureReading picture = PictureReading::Decoded)
 {
-    return failureOf([&] { readPassportDocument(bytes); });
+    return failureOf([&] { readPassportDocument(bytes, nullptr, picture); });
 }

@@ -8,15 +8,23 @@
 
 #include <QSet>
 #include <QStringDecoder>
+#include <QThread>
 #include <algorithm>
 #include <cerrno>
+#include <condition_variable>
+#include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <dirent.h>
+#include <exception>
 #include <fcntl.h>
+#include <mutex>
 #include <optional>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -170,34 +178,231 @@ private:
 
 } // namespace
 
+namespace {
+
+// A passport with the largest picture and every text at its longest is about 150 KB.
+constexpr qsizetype kKeptBufferBytes = 1 << 20;
+
+// One thing to report, in the walk's order: a file and what reading it gave, or a note. Its buffers
+// are kept from one file to the next.
+struct Slot
+{
+    QByteArray path;
+    QString problem;
+    bool isNote = false;
+    QByteArray bytes;
+    std::optional<ReadPassport> read;
+    std::exception_ptr error;
+    bool done = false;
+};
+
+void readInto(Slot& slot)
+{
+    try {
+        readPassportBytesInto(slot.path, slot.bytes);
+        slot.read = readPassportDocument(slot.bytes, nullptr, PictureReading::Checked);
+    } catch (const Failure& failure) {
+        slot.problem = failure.message();
+    } catch (const std::bad_alloc&) {
+        slot.problem = QStringLiteral("не хватило памяти");
+    } catch (...) {
+        slot.error = std::current_exception();
+    }
+}
+
+// Whether the file is large enough to be read only in its turn; false when it cannot be told.
+bool isLargeFile(const QByteArray& path)
+{
+    struct stat info
+    {};
+    return ::stat(path.constData(), &info) == 0 && info.st_size > kKeptBufferBytes;
+}
+
+// The files the walk finds, read by worker threads a few ahead and reported in order by the thread
+// that walks. The slots form a ring: the walk waits for the oldest to be reported before it hands
+// out another, so memory holds `threads` files and as many more at most. A large file is read only
+// when it is the oldest, so that, as when read one by one, at most one such file is in memory.
+class OrderedReading
+{
+public:
+    OrderedReading(const PassportFileReport& report, const WalkNote& note, int threads)
+        : m_report(report), m_note(note), m_slots(threads > 1 ? 2 * static_cast<std::size_t>(threads) : 1)
+    {
+        for (int i = 0; threads > 1 && i < threads; ++i)
+            m_workers.emplace_back([this] { work(); });
+    }
+
+    OrderedReading(const OrderedReading&) = delete;
+    OrderedReading& operator=(const OrderedReading&) = delete;
+
+    // Also when a report's output failed: the workers finish the file in hand and go.
+    ~OrderedReading()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        m_wake.notify_all();
+        m_turn.notify_all();
+        for (std::thread& worker : m_workers)
+            worker.join();
+    }
+
+    void file(const FoundPath& found)
+    {
+        Slot& slot = take();
+        slot.path = found.path;
+        slot.problem = found.problem;
+        slot.isNote = false;
+        const bool toRead = found.problem.isEmpty();
+        if (toRead && m_workers.empty())
+            readInto(slot);
+        handOut(toRead && !m_workers.empty());
+    }
+
+    void note(const QByteArray& path, const QString& text)
+    {
+        Slot& slot = take();
+        slot.path = path;
+        slot.problem = text;
+        slot.isNote = true;
+        handOut(false);
+    }
+
+    // Reports every file still in hand.
+    void finish()
+    {
+        while (m_reported < m_added)
+            reportOldest();
+    }
+
+private:
+    Slot& slotAt(std::size_t index) { return m_slots[index % m_slots.size()]; }
+
+    // A free slot at the end of the ring, once the oldest is reported if the ring is full.
+    Slot& take()
+    {
+        if (m_added - m_reported == m_slots.size())
+            reportOldest();
+        Slot& slot = slotAt(m_added);
+        slot.read.reset();
+        slot.error = nullptr;
+        return slot;
+    }
+
+    // The slot just filled: to be read by a worker, or done.
+    void handOut(bool toRead)
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            slotAt(m_added).done = !toRead;
+            if (toRead)
+                m_pending.push_back(m_added);
+            ++m_added;
+        }
+        if (toRead)
+            m_wake.notify_one();
+    }
+
+    void reportOldest()
+    {
+        Slot& slot = slotAt(m_reported);
+        {
+            std::unique_lock lock(m_mutex);
+            m_done.wait(lock, [&slot] { return slot.done; });
+        }
+        if (slot.error)
+            std::rethrow_exception(slot.error);
+        if (slot.isNote)
+            m_note(slot.path, slot.problem);
+        else if (slot.read)
+            m_report.sound(slot.path, slot.bytes, *slot.read);
+        else
+            m_report.broken(slot.path, slot.problem);
+        // The passport's texts are not kept; the file's buffer is, unless a large file grew it.
+        slot.read.reset();
+        if (slot.bytes.capacity() > kKeptBufferBytes)
+            slot.bytes = QByteArray();
+        // Only now may the next large file be read: this one's buffer is gone.
+        {
+            const std::lock_guard lock(m_mutex);
+            ++m_reported;
+        }
+        m_turn.notify_all();
+    }
+
+    void work()
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_stopping || !m_pending.empty(); });
+            if (m_stopping)
+                return;
+            const std::size_t index = m_pending.front();
+            m_pending.pop_front();
+            Slot& slot = slotAt(index);
+            lock.unlock();
+            const bool large = isLargeFile(slot.path);
+            lock.lock();
+            if (large) {
+                m_turn.wait(lock, [this, index] { return m_stopping || m_reported == index; });
+                if (m_stopping)
+                    return;
+            }
+            lock.unlock();
+            readInto(slot);
+            lock.lock();
+            slot.done = true;
+            m_done.notify_all();
+        }
+    }
+
+    const PassportFileReport& m_report;
+    const WalkNote& m_note;
+    std::vector<Slot> m_slots;
+    std::vector<std::thread> m_workers;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_done;
+    std::condition_variable m_turn;
+    // The slots waiting for a worker, oldest first.
+    std::deque<std::size_t> m_pending;
+    // Counts of slots since the start: handed out and reported.
+    std::size_t m_added = 0;
+    std::size_t m_reported = 0;
+    bool m_stopping = false;
+};
+
+} // namespace
+
+int readingThreads()
+{
+    const QByteArray named = qgetenv("LUMARINDA_READING_THREADS");
+    bool ok = false;
+    const int asked = named.toInt(&ok);
+    if (ok && asked >= 1 && asked <= kMaxReadingThreads)
+        return asked;
+    return std::clamp(QThread::idealThreadCount(), 1, kMaxReadingThreads);
+}
+
 void readPassportFiles(const PathList& roots, const PassportFileReport& report, Output& err)
 {
-    const std::function<void(const FoundPath&)> found = [&report](const FoundPath& found) {
-        QString problem = found.problem;
-        QByteArray bytes;
-        std::optional<ReadPassport> read;
-        if (problem.isEmpty()) {
-            try {
-                bytes = readPassportBytes(found.path);
-                read = readPassportDocument(bytes);
-            } catch (const Failure& failure) {
-                problem = failure.message();
-            } catch (const std::bad_alloc&) {
-                problem = QStringLiteral("не хватило памяти");
-            }
-        }
-        if (read)
-            report.sound(found.path, bytes, *read);
-        else
-            report.broken(found.path, problem);
-    };
+    readPassportFiles(roots, report, err, readingThreads());
+}
+
+void readPassportFiles(const PathList& roots, const PassportFileReport& report, Output& err, int threads)
+{
     const WalkNote note = [&err](const QByteArray& path, const QString& text) {
         err << reportLine(path, text);
         err.flush();
     };
-    Walk walk(found, note);
+    OrderedReading reading(report, note, std::clamp(threads, 1, kMaxReadingThreads));
+    const std::function<void(const FoundPath&)> found = [&reading](const FoundPath& path) { reading.file(path); };
+    const WalkNote walkNote = [&reading](const QByteArray& path, const QString& text) { reading.note(path, text); };
+    Walk walk(found, walkNote);
     for (const QByteArray& root : roots)
         walk.root(root);
+    reading.finish();
 }
 
 QString reportLine(const QByteArray& path, const QString& text)

@@ -25,9 +25,18 @@ struct PassportFileReport
 // ending in ".qdx.xml" in any letter case, links followed, each folder entered once. The order is
 // that of the paths sorted component by component, byte by byte. Only the entries of the folders
 // on the way down are held, so memory does not grow with the number of files. Each file is read by
-// the reader that reopens a passport in the editor. Notes about the walk (a folder reached again
-// through a link) go to `err` as report lines.
+// the reader that reopens a passport in the editor, its picture only checked. Notes about the walk (a
+// folder reached again through a link) go to `err` as report lines.
+// Files are read `threads` at a time, a few ahead of the one reported, and reported in the walk's
+// order on the calling thread, notes among them where the walk made them: what is reported, and in
+// which order, does not depend on the number of threads.
+void readPassportFiles(const PathList& roots, const PassportFileReport& report, Output& err, int threads);
 void readPassportFiles(const PathList& roots, const PassportFileReport& report, Output& err);
+
+// One thread per processor, at most kMaxReadingThreads; LUMARINDA_READING_THREADS (1 to
+// kMaxReadingThreads) sets another number.
+int readingThreads();
+constexpr int kMaxReadingThreads = 8;
 
 // The path for a line of output, one line whatever the name, and back to one name only: a backslash
 // is doubled; in a UTF-8 name, ASCII controls show as \xNN and the characters that break or turn a

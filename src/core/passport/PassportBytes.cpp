@@ -36,6 +36,14 @@ QString passportTooLarge()
 
 QByteArray readPassportBytes(const QByteArray& path)
 {
+    QByteArray bytes;
+    readPassportBytesInto(path, bytes);
+    return bytes;
+}
+
+void readPassportBytesInto(const QByteArray& path, QByteArray& bytes)
+{
+    bytes.resize(0);
     // Not blocking: a pipe or a device with the right name must not stop the walk.
     const Descriptor file(::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (file.get() < 0)
@@ -50,7 +58,6 @@ QByteArray readPassportBytes(const QByteArray& path)
         throw Failure(QStringLiteral("Это не обычный файл"));
     if (info.st_size > kMaxPassportFileBytes)
         throw Failure(passportTooLarge());
-    QByteArray bytes;
     bytes.resize(static_cast<qsizetype>(info.st_size));
     qsizetype done = 0;
     for (;;) {
@@ -70,5 +77,4 @@ QByteArray readPassportBytes(const QByteArray& path)
         done += got;
     }
     bytes.truncate(done);
-    return bytes;
 }

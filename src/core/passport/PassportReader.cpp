@@ -420,8 +420,9 @@ void readContacts(const XmlElement& contacts, PassportSnapshot& passport)
     passport.email = text("email", FieldLimits::kEmail, QStringLiteral("Адрес электронной почты"));
 }
 
-// The picture's JPEG, fully decoded by the editor's own decoder: as stored, or refused.
-RgbPicture decodedPicture(const QByteArray& jpeg, int width, int height)
+// The picture's JPEG, fully decoded by the editor's own decoder (or only checked by it): as stored,
+// or refused.
+RgbPicture decodedPicture(const QByteArray& jpeg, int width, int height, PictureReading reading)
 {
     const std::optional<QSize> stored = jpegStoredSize(jpeg);
     if (!stored)
@@ -441,7 +442,10 @@ RgbPicture decodedPicture(const QByteArray& jpeg, int width, int height)
                           .arg(height));
     StoredJpeg decoded;
     try {
-        decoded = decodeStoredJpeg(jpeg);
+        if (reading == PictureReading::Decoded)
+            decoded = decodeStoredJpeg(jpeg);
+        else
+            decoded.orientation = checkStoredJpeg(jpeg);
     } catch (const Failure& failure) {
         throw Failure(QStringLiteral("Картинка не читается (%1)").arg(failure.message()));
     }
@@ -451,7 +455,7 @@ RgbPicture decodedPicture(const QByteArray& jpeg, int width, int height)
     return std::move(decoded.picture);
 }
 
-void readPicture(const XmlElement& img, ReadPassport& read)
+void readPicture(const XmlElement& img, ReadPassport& read, PictureReading reading)
 {
     checkEmpty(img);
     checkAttributes(img, {"src", "width", "height"}, {"title"});
@@ -473,7 +477,7 @@ void readPicture(const XmlElement& img, ReadPassport& read)
     // toLatin1 turns anything beyond Latin-1 into "?", which no decoder accepts.
     if (!decoded || letters.size() % 4 != 0)
         throw Failure(QStringLiteral("Текст картинки в Base64 поврежден"));
-    RgbPicture picture = decodedPicture(*decoded, width, height);
+    RgbPicture picture = decodedPicture(*decoded, width, height, reading);
 
     read.picture = std::move(picture);
     PassportSnapshot& passport = read.passport;
@@ -484,7 +488,7 @@ void readPicture(const XmlElement& img, ReadPassport& read)
     passport.pictureCaption = caption.value_or(QString());
 }
 
-ReadPassport readRoot(const XmlElement& root, QStringList* leftOut)
+ReadPassport readRoot(const XmlElement& root, QStringList* leftOut, PictureReading reading)
 {
     if (root.name != QLatin1String("lumarinda"))
         throw Failure(QStringLiteral("Корневой элемент документа — %1, а не «lumarinda»").arg(quoted(root.name)));
@@ -523,7 +527,7 @@ ReadPassport readRoot(const XmlElement& root, QStringList* leftOut)
         readPart(leftOut,
                  caption.isEmpty() ? QStringLiteral("картинка")
                                    : QStringLiteral("картинка с подписью %1").arg(quoted(caption)),
-                 [&] { readPicture(*img, read); });
+                 [&] { readPicture(*img, read, reading); });
     }
     const QString notes = QStringLiteral("Комментарий для оргкомитета");
     passport.notes = trimmedText(memo("comment", FieldLimits::kNotes, notes), notes);
@@ -532,11 +536,11 @@ ReadPassport readRoot(const XmlElement& root, QStringList* leftOut)
 
 } // namespace
 
-ReadPassport readPassportDocument(const QByteArray& bytes, QStringList* leftOut)
+ReadPassport readPassportDocument(const QByteArray& bytes, QStringList* leftOut, PictureReading picture)
 {
     if (bytes.size() > kMaxPassportFileBytes)
         throw Failure(passportTooLarge());
-    return readRoot(parseXmlTree(bytes), leftOut);
+    return readRoot(parseXmlTree(bytes), leftOut, picture);
 }
 
 QString passportNotOpened(const QString& path, const QString& reason)

@@ -22,13 +22,23 @@ struct ReadPassport
 // conversion takes.
 constexpr qint64 kMaxStoredSeconds = 99'999'999'999;
 
+// How the picture is read: decoded in full for the editor to show, or only checked (its coefficients
+// decoded, no pixels made), which refuses exactly what the full decode refuses and leaves
+// ReadPassport::picture empty. The committee's commands only check.
+enum class PictureReading
+{
+    Decoded,
+    Checked,
+};
+
 // Reads a passport document, saved or preview. Content that this program could not have written is
 // refused as a whole: throws Failure whose message is one Russian sentence naming the first problem.
 // The picture is decoded in full, so what opens here the editor shows and saves again unchanged.
 // Given `leftOut`, the reading is lenient: a picture, a section or a participant that would refuse
 // the file is left out instead, and said there, one line each ("картинка: ..."); the passport read
 // saves as a sound one. Everything else still refuses the file.
-ReadPassport readPassportDocument(const QByteArray& bytes, QStringList* leftOut = nullptr);
+ReadPassport readPassportDocument(const QByteArray& bytes, QStringList* leftOut = nullptr,
+                                  PictureReading picture = PictureReading::Decoded);
 
 // Reads the passport file at `localPath` (the name as the file system holds it); a failure's message
 // is the reason alone, as readPassportDocument's.

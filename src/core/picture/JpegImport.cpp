@@ -310,6 +310,48 @@ StoredJpeg decodeStoredJpeg(const QByteArray& jpeg)
     return stored;
 }
 
+namespace {
+
+// Plans the output as the full decode does, in buffered-image mode so that no pixel is produced,
+// then takes in the coefficients: every scan of a multi-scan picture, and the one scan of any other
+// up to its end.
+bool readCoefficients(Decoder& d, J_COLOR_SPACE space)
+{
+    if (setjmp(d.trap.jump))
+        return false;
+    d.info.out_color_space = space;
+    d.info.buffered_image = TRUE;
+    jpeg_start_decompress(&d.info);
+    const int last = jpeg_has_multiple_scans(&d.info) ? JPEG_REACHED_EOI : JPEG_SCAN_COMPLETED;
+    for (;;) {
+        const int status = jpeg_consume_input(&d.info);
+        if (status == last || status == JPEG_REACHED_EOI)
+            return true;
+        if (status == JPEG_SUSPENDED)
+            return false;
+    }
+}
+
+} // namespace
+
+int checkStoredJpeg(const QByteArray& jpeg)
+{
+    Decoder d;
+    if (!readHeader(d, Source{nullptr, &jpeg}))
+        throw jpegFailure(d.trap);
+    const long long width = d.info.image_width;
+    const long long height = d.info.image_height;
+    checkImportable(width, height, jpeg_has_multiple_scans(&d.info), coefficientBytes(d.info));
+    const int orientation = orientationOf(d.info);
+    const PictureSize shown = shownPictureSize(width, height);
+    const bool cmyk = d.info.jpeg_color_space == JCS_CMYK || d.info.jpeg_color_space == JCS_YCCK;
+    if (!planOutput(d, cmyk ? JCS_CMYK : JCS_RGB, decodeReduction(width, height, shown.width, shown.height)))
+        throw jpegFailure(d.trap);
+    if (!readCoefficients(d, cmyk ? JCS_CMYK : JCS_RGB))
+        throw jpegFailure(d.trap);
+    return orientation;
+}
+
 std::optional<QSize> jpegStoredSize(const QByteArray& jpeg)
 {
     Decoder d;

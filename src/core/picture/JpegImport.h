@@ -26,6 +26,14 @@ struct StoredJpeg
 };
 StoredJpeg decodeStoredJpeg(const QByteArray& jpeg);
 
+// The verdict of decodeStoredJpeg without the pixels: the same refusals, and the EXIF orientation
+// the JPEG carries. Only the entropy-coded data is decoded, no inverse transform or colour
+// conversion, but the output is planned as for a full decode, so a picture whose colours or
+// sampling the decoder cannot convert is refused here too. A single-scan picture is read up to the
+// end of its scan, as the full decode reads it, never into what follows. For pictures within the
+// picture box, as a passport holds them: the coefficients of a far larger one may not fit in memory.
+int checkStoredJpeg(const QByteArray& jpeg);
+
 // The width and height a JPEG's frame header gives, as stored (before any EXIF turn); nothing when
 // libjpeg does not take the bytes for a JPEG.
 std::optional<QSize> jpegStoredSize(const QByteArray& jpeg);
