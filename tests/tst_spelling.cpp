@@ -1,9 +1,11 @@
 #include "core/spelling/SpellChecker.h"
+#include "core/spelling/SpellCheckerLoader.h"
 #include "core/spelling/UserWordList.h"
 #include "core/spelling/WordSplitter.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -56,6 +58,7 @@ private slots:
     void unwritableList_data();
     void unwritableList();
     void listPathFollowsXdgDataHome();
+    void abandonedLoadNeverReports();
 
 private:
     std::unique_ptr<SpellChecker> m_checker;
@@ -310,6 +313,36 @@ void SpellingTest::listPathFollowsXdgDataHome()
     QCOMPARE(UserWordList::defaultPath(), QDir::homePath() + "/.local/share/lumarinda-passport/dictionary.txt");
     if (!saved.isNull())
         qputenv("XDG_DATA_HOME", saved);
+}
+
+void SpellingTest::abandonedLoadNeverReports()
+{
+    QTemporaryDir folder;
+    writeBytes(folder.filePath(QStringLiteral("en_US.aff")), "SET UTF-8\n");
+    writeBytes(folder.filePath(QStringLiteral("en_US.dic")), "1\nmilk\n");
+    const QString list = folder.filePath(QStringLiteral("dictionary.txt"));
+    writeBytes(list, "Lumarinda\n");
+
+    // Closing the editor at once: the first load is let go, finished or not, and must never call
+    // back into the loader that is gone.
+    bool abandonedReported = false;
+    auto* abandoned = new SpellCheckerLoader;
+    connect(abandoned, &SpellCheckerLoader::finished, this, [&abandonedReported] { abandonedReported = true; });
+    abandoned->start(folder.path(), list);
+    delete abandoned;
+
+    SpellCheckerLoader loader;
+    QSignalSpy finished(&loader, &SpellCheckerLoader::finished);
+    loader.start(folder.path(), list);
+    QVERIFY(finished.wait(30000));
+    QCoreApplication::processEvents();
+    QCOMPARE(finished.size(), 1);
+    QVERIFY(!abandonedReported);
+    const std::shared_ptr<SpellChecker> checker = loader.checker();
+    QVERIFY(checker && checker->hasDictionaries());
+    QVERIFY(checker->isKnown(QStringLiteral("milk")));
+    QVERIFY(checker->isKnown(QStringLiteral("Lumarinda")));
+    QVERIFY(!checker->isKnown(QStringLiteral("mlik")));
 }
 
 QTEST_GUILESS_MAIN(SpellingTest)

@@ -6,10 +6,10 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QMutex>
 #include <hunspell.hxx>
 #include <iconv.h>
 #include <map>
+#include <mutex>
 #include <string>
 
 namespace {
@@ -161,8 +161,14 @@ struct SpellChecker::Dictionary
     // and two readers side by side raced there.
     static std::shared_ptr<Dictionary> shared(const QString& folder, const QString& name)
     {
-        static QMutex mutex;
-        static std::map<QString, std::shared_ptr<Dictionary>> read;
+        struct Read
+        {
+            std::mutex mutex;
+            std::map<QString, std::shared_ptr<Dictionary>> dictionaries;
+        };
+        // Never freed, and so never waited for: a load abandoned when the editor closed may still
+        // be using it while the process ends. Held from here, it is no leak to LeakSanitizer.
+        static Read* const read = new Read;
         const DictionaryFiles files(folder, name);
         const QFileInfo& aff = files.aff;
         const QFileInfo& dic = files.dic;
@@ -172,11 +178,11 @@ struct SpellChecker::Dictionary
                                 .arg(aff.lastModified().toMSecsSinceEpoch())
                                 .arg(dic.size())
                                 .arg(dic.lastModified().toMSecsSinceEpoch());
-        const QMutexLocker locker(&mutex);
-        const auto found = read.find(key);
-        if (found != read.end())
+        const std::lock_guard<std::mutex> lock(read->mutex);
+        const auto found = read->dictionaries.find(key);
+        if (found != read->dictionaries.end())
             return found->second;
-        return read.emplace(key, open(files)).first->second;
+        return read->dictionaries.emplace(key, open(files)).first->second;
     }
 
     static std::unique_ptr<Dictionary> open(const DictionaryFiles& files)

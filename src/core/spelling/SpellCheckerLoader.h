@@ -4,7 +4,6 @@
 #include <QString>
 #include <memory>
 
-class QThread;
 class SpellChecker;
 
 // Builds a SpellChecker on a thread of its own, since reading the Russian dictionary takes a
@@ -15,7 +14,8 @@ class SpellCheckerLoader : public QObject
 
 public:
     explicit SpellCheckerLoader(QObject* parent = nullptr);
-    // Waits for a load under way.
+    // Returns at once: a load under way is abandoned and ends on its own, freeing what it built;
+    // finished() never comes.
     ~SpellCheckerLoader() override;
 
     void start(const QString& dictionaryFolder, const QString& userListPath);
@@ -26,7 +26,9 @@ signals:
     void finished();
 
 private:
-    QThread* m_thread = nullptr;
-    std::shared_ptr<std::shared_ptr<SpellChecker>> m_result;
+    struct Load;
+    void take(Load& load);
+
+    std::shared_ptr<Load> m_load;
     std::shared_ptr<SpellChecker> m_checker;
 };
