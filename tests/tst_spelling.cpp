@@ -59,6 +59,8 @@ private slots:
     void unwritableList();
     void listPathFollowsXdgDataHome();
     void abandonedLoadNeverReports();
+    // Last, so that the process ends while the thread still reads: clean under the sanitizers.
+    void processEndsWhileTheDictionariesLoad();
 
 private:
     std::unique_ptr<SpellChecker> m_checker;
@@ -343,6 +345,19 @@ void SpellingTest::abandonedLoadNeverReports()
     QVERIFY(checker->isKnown(QStringLiteral("milk")));
     QVERIFY(checker->isKnown(QStringLiteral("Lumarinda")));
     QVERIFY(!checker->isKnown(QStringLiteral("mlik")));
+}
+
+void SpellingTest::processEndsWhileTheDictionariesLoad()
+{
+    // Under other names, so that the dictionaries read before are not reused and the load is long.
+    QVERIFY(QFile::link(kDictionaries + QStringLiteral("/ru_RU.aff"), m_dir.filePath(QStringLiteral("ru_RU.aff"))));
+    QVERIFY(QFile::link(kDictionaries + QStringLiteral("/ru_RU.dic"), m_dir.filePath(QStringLiteral("ru_RU.dic"))));
+    auto loader = std::make_unique<SpellCheckerLoader>();
+    QSignalSpy finished(loader.get(), &SpellCheckerLoader::finished);
+    loader->start(m_dir.path(), m_dir.filePath(QStringLiteral("dictionary.txt")));
+    loader.reset();
+    QCoreApplication::processEvents();
+    QCOMPARE(finished.size(), 0);
 }
 
 QTEST_GUILESS_MAIN(SpellingTest)
