@@ -8,6 +8,7 @@
 #include "windows/Form.h"
 #include "windows/ImageCanvas.h"
 #include "windows/MemoEdit.h"
+#include "windows/PicturePreview.h"
 #include "windows/QtDesktopServices.h"
 #include "windows/Startup.h"
 #include "windows/Subj.h"

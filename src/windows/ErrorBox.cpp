@@ -3,21 +3,20 @@
 #include "core/shell/AppInfo.h"
 #include "core/shell/Failure.h"
 
-void showStandardError(DesktopServices& services, const QString& message)
+void showStandardError(MessageBoxes& messages, const QString& message)
 {
-    services.messageBox(withFullStop(message), kApplicationTitle, DesktopServices::Icon::Error,
-                        DesktopServices::Buttons::Ok);
+    messages.messageBox(withFullStop(message), kApplicationTitle, MessageBoxes::Icon::Error, MessageBoxes::Buttons::Ok);
 }
 
-void runGuarded(DesktopServices& services, const std::function<void()>& handler)
+void runGuarded(MessageBoxes& messages, const std::function<void()>& handler)
 {
     try {
         handler();
     } catch (const Failure& failure) {
         if (!failure.isSilent())
-            showStandardError(services, failure.message());
+            showStandardError(messages, failure.message());
     } catch (...) {
         // Anything else, of whatever type, would otherwise end the program through Qt's loop.
-        showStandardError(services, QString());
+        showStandardError(messages, QString());
     }
 }

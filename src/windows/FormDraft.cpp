@@ -5,6 +5,7 @@
 #include "core/draft/DraftKeeper.h"
 #include "core/draft/DraftOffer.h"
 #include "core/shell/AppInfo.h"
+#include "core/shell/DesktopServices.h"
 #include "ui_Form.h"
 #include "windows/ErrorBox.h"
 #include "windows/Form.h"

@@ -3,6 +3,7 @@
 // and restored.
 
 #include "core/people/PeopleMemory.h"
+#include "core/shell/DesktopServices.h"
 #include "core/shell/Windows1251.h"
 #include "ui_Form.h"
 #include "windows/Form.h"

@@ -10,9 +10,11 @@
 #include <functional>
 #include <optional>
 
-// A scripted desktop for window tests. Every call is recorded; answers come from queues the test
-// fills beforehand. A call that needs an answer nobody scripted is recorded in `unexpected` and
-// answered as a cancel, so a test's cleanup can fail on it instead of hanging on a real dialog.
+// A scripted desktop for window tests: one object for every concern of DesktopServices, so a test
+// hands the same fake to whatever needs one concern or all. Every call is recorded; answers come
+// from queues the test fills beforehand. A call that needs an answer nobody scripted is recorded
+// in `unexpected` and answered as a cancel, so a test's cleanup can fail on it instead of hanging
+// on a real dialog.
 // Files are real, under a temporary folder of the test's own.
 class FakeServices : public DesktopServices
 {
@@ -69,23 +71,33 @@ public:
 
     QString folder() const { return m_dir.path() + QLatin1Char('/'); }
 
-    // DesktopServices
+    // MessageBoxes
     Answer messageBox(const QString& text, const QString& caption, Icon icon, Buttons buttons) override;
     void plainMessage(const QString& text) override;
     int choiceBox(const QString& text, const QString& caption, const QStringList& buttons, int defaultButton) override;
+
+    // Dialogs
     bool showModal(QDialog& dialog) override;
     QString openPictureFile(const QString& filter) override;
     QString saveFile(const SaveDialogRequest& request) override;
     QString openPassportFile(const QString& title, const QString& filter) override;
+
+    // PrivateFolders
     QString tempFolder() override;
     QString draftFolder() override;
     QString dataFolder() override;
+
+    // DocumentViewer
     void openDocument(const QString& folder, const QString& fileName) override;
+
+    // Clock
     void wait(int milliseconds) override;
     std::unique_ptr<DesktopTimer> timer(int milliseconds, std::function<void()> timeout) override;
     // Lets that much time pass on the timers: each one due fires, in the order they fall due.
     void elapse(int milliseconds);
     qint64 now() override { return clock; }
+
+    // FileOperations: real files, through the real services
     bool fileExists(const QString& path) override;
     bool sameFile(const QString& first, const QString& second) override { return m_real.sameFile(first, second); }
     void deleteFile(const QString& path) override;

@@ -2,8 +2,8 @@
 
 #include "core/picture/Base64.h"
 #include "core/preview/PreviewStylesheetData.h"
-#include "core/shell/DesktopServices.h"
 #include "core/shell/Failure.h"
+#include "core/shell/FileOperations.h"
 #include "core/shell/TempFolder.h"
 
 namespace {
@@ -18,14 +18,14 @@ QByteArray previewStylesheetBytes()
     return Base64Decode(QByteArray::fromRawData(PreviewStylesheetBase64, kBase64Length)).value_or(QByteArray());
 }
 
-void WritePreviewStylesheet(DesktopServices& services, const QString& folder)
+void WritePreviewStylesheet(FileOperations& files, const QString& folder)
 {
     const QString path = folder + kPreviewStylesheetName;
     try {
-        services.writeFile(path, previewStylesheetBytes());
+        files.writeFile(path, previewStylesheetBytes());
     } catch (const Failure&) {
         // Judged by the file's presence below.
     }
-    if (!services.fileExists(path))
+    if (!files.fileExists(path))
         throw Failure(kStylesheetWriteFailure);
 }

@@ -3,7 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
-class DesktopServices;
+class FileOperations;
 
 inline const QString kStylesheetWriteFailure = QStringLiteral("Ошибка записи файла шаблона во временную папку");
 
@@ -16,4 +16,4 @@ QByteArray previewStylesheetBytes();
 // Writes folder + "preview.qdx.xsl" (folder ends in a separator). Only the file's presence
 // afterwards counts: a copy left by an earlier call is as good, since it is the same constant.
 // Throws Failure with kStylesheetWriteFailure when no file is there.
-void WritePreviewStylesheet(DesktopServices& services, const QString& folder);
+void WritePreviewStylesheet(FileOperations& files, const QString& folder);
