@@ -11,13 +11,15 @@ namespace {
 
 PassportSnapshot complete()
 {
-    PassportSnapshot passport;
-    passport.title = QStringLiteral("Работа");
-    passport.description = QStringLiteral("Описание");
-    passport.subjectSlots = {2, 0, 0, 0, 0};
-    passport.authors = {person(QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович"))};
-    passport.teachers = {person(QStringLiteral("Петрова"), QStringLiteral("Анна"), QStringLiteral("Сергеевна"))};
-    return passport;
+    PassportParts parts;
+    parts.leaveOutExtras();
+    parts.title = QStringLiteral("Работа");
+    parts.description = QStringLiteral("Описание");
+    parts.authors = {person(QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович"))};
+    parts.teachers = {person(QStringLiteral("Петрова"), QStringLiteral("Анна"), QStringLiteral("Сергеевна"))};
+    parts.leaderIndex = -1;
+    parts.subjectSlots = {2, 0, 0, 0, 0};
+    return fullPassport(parts);
 }
 
 } // namespace

@@ -644,8 +644,8 @@ void DraftTest::refusedFolder()
     QCOMPARE(window().passportSnapshot().title, QStringLiteral("Ти"));
 }
 
-// A shutdown or a closed terminal reaches the event loop, and the draft is written there and then,
-// before its two seconds are up.
+// A shutdown or a closed terminal reaches the event loop instead of ending the program there and
+// then; what the editor does then is checked on the real program (smoke_end_signal).
 void DraftTest::askedToEnd_data()
 {
     QTest::addColumn<int>("signal");
@@ -657,16 +657,10 @@ void DraftTest::askedToEnd()
 {
     QFETCH(int, signal);
     bool ended = false;
-    const EndSignals endSignals([this, &ended] {
-        window().draft().keepNow(DraftKeeper::Report::Never);
-        ended = true;
-    });
-    typeTitle(QStringLiteral("Мост"));
+    const EndSignals endSignals([&ended] { ended = true; });
     QVERIFY(::raise(signal) == 0);
+    QVERIFY(!ended);
     QTRY_VERIFY(ended);
-    const QStringList drafts = draftsIn(draftFolder());
-    QCOMPARE(drafts.size(), 1);
-    QCOMPARE(readDraft(draftFolder() + drafts.constFirst()).passport.title, QStringLiteral("Мост"));
 }
 
 void DraftTest::claimTable_data()

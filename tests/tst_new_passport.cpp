@@ -25,30 +25,6 @@
 
 namespace {
 
-PassportSnapshot teachersFirstWork()
-{
-    PassportSnapshot p;
-    p.title = QStringLiteral("Птицы нашего парка");
-    p.description = QStringLiteral("Наблюдения\r\nза год");
-    p.techRequest = QStringLiteral("Браузер");
-    p.manual = QStringLiteral("Открыть index.html");
-    p.postIndex = QStringLiteral("620000");
-    p.postAddress = QStringLiteral("г. Екатеринбург, ул. Ленина, д. 1");
-    p.phone = QStringLiteral("+7 (343) 000-00-00");
-    p.email = QStringLiteral("school@example.org");
-    p.notes = QStringLiteral("Только для оргкомитета");
-    p.authors = {person(1, QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович"))};
-    p.teachers = {person(3, QStringLiteral("Петров"), QStringLiteral("Пётр"), QStringLiteral("Петрович")),
-                  person(4, QStringLiteral("Сидорова"), QStringLiteral("Мария"), QStringLiteral("Ильинична"))};
-    p.leaderIndex = 1;
-    p.subjectSlots = {2, 6, 0, 0, 0};
-    p.languages.english = true;
-    p.languages.other = true;
-    p.languages.otherText = QStringLiteral("эсперанто");
-    setPicture(p, 120, 80, QStringLiteral("Снегирь"));
-    return p;
-}
-
 ReadPassport held(const PassportSnapshot& passport)
 {
     ReadPassport read{passport, 0, {}};
@@ -185,7 +161,7 @@ void NewPassportTest::nextPassportKeepsAndEmpties()
     QFETCH(Shown, shown);
     QFETCH(QString, expected);
     activate();
-    window().loadPassport(held(teachersFirstWork()));
+    window().loadPassport(held(fullPassport()));
     keys(Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(shown(window().passportSnapshot(), window()), expected);
     QVERIFY(m_services->messages.isEmpty());
@@ -194,7 +170,7 @@ void NewPassportTest::nextPassportKeepsAndEmpties()
 void NewPassportTest::emptyPassport()
 {
     activate();
-    window().loadPassport(held(teachersFirstWork()));
+    window().loadPassport(held(fullPassport()));
     keys(Qt::ControlModifier);
     QVERIFY(!window().holdsInput());
     QCOMPARE(window().passportSnapshot().postAddress, QString());
@@ -214,7 +190,7 @@ void NewPassportTest::unsavedPassportLeftAsDraft()
 {
     QFETCH(int, modifiers);
     activate();
-    window().loadPassport(held(teachersFirstWork()));
+    window().loadPassport(held(fullPassport()));
     keys(Qt::KeyboardModifiers(modifiers));
     QVERIFY(m_services->messages.isEmpty());
     QVERIFY(m_services->choices.isEmpty());
@@ -236,7 +212,7 @@ void NewPassportTest::savedPassportLeavesNoDraft()
     activate();
     const QString path = saveFolder() + QStringLiteral("first.qdx.xml");
     writeFileBytes(path, serializePassportDocument(
-                             BuildPassportDocument(teachersFirstWork(), PassportDocumentKind::Saved, 1450000000)));
+                             BuildPassportDocument(fullPassport(), PassportDocumentKind::Saved, 1450000000)));
     window().openPassport(path);
     QCOMPARE(window().passportSnapshot().title, QStringLiteral("Птицы нашего парка"));
     keys(Qt::ControlModifier | Qt::ShiftModifier);

@@ -47,24 +47,20 @@ constexpr qint64 kStoredAgain = 1460000000;
 
 PassportSnapshot richPassport()
 {
-    PassportSnapshot p;
-    p.title = QStringLiteral("Сказка о \"Золотой рыбке\", часть 1/2 & <ещё>");
-    p.description = QStringLiteral("Первая строка\r\n\tвторая с табуляцией 🐟\r\n\r\n");
-    p.techRequest = QStringLiteral("Браузер, 1024 x 768");
-    p.manual = QStringLiteral("Открыть index.html\r\nи читать");
-    p.postIndex = QStringLiteral("620000");
-    p.postAddress = QStringLiteral("г. Екатеринбург, ул. Ленина, д. 1");
-    p.phone = QStringLiteral("+7 (343) 000-00-00");
-    p.email = QStringLiteral("school@example.org");
-    p.notes = QStringLiteral("Спасибо!\r\nС уважением, авторы");
-    p.authors = {person(1, QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович")),
-                 person(2, QStringLiteral("Ёлкина-Соколова"), QStringLiteral("Анна"), QStringLiteral("Сергеевна"))};
-    p.teachers = {person(3, QStringLiteral("Петров"), QStringLiteral("Пётр"), QStringLiteral("Петрович")),
-                  person(4, QStringLiteral("Сидорова"), QStringLiteral("Мария"), QStringLiteral("Ильинична"))};
-    p.leaderIndex = 1;
-    p.subjectSlots = {2, 11, 22, 24, 0};
-    setPicture(p, 200, 100, QStringLiteral("Рыбка у берега"));
-    return p;
+    PassportParts parts;
+    parts.title = QStringLiteral("Сказка о \"Золотой рыбке\", часть 1/2 & <ещё>");
+    parts.description = QStringLiteral("Первая строка\r\n\tвторая с табуляцией 🐟\r\n\r\n");
+    parts.techRequest = QStringLiteral("Браузер, 1024 x 768");
+    parts.manual = QStringLiteral("Открыть index.html\r\nи читать");
+    parts.notes = QStringLiteral("Спасибо!\r\nС уважением, авторы");
+    parts.authors = {person(1, QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович")),
+                     person(2, QStringLiteral("Ёлкина-Соколова"), QStringLiteral("Анна"), QStringLiteral("Сергеевна"))};
+    parts.subjectSlots = {2, 11, 22, 24, 0};
+    parts.languages = {};
+    parts.pictureWidth = 200;
+    parts.pictureHeight = 100;
+    parts.pictureCaption = QStringLiteral("Рыбка у берега");
+    return fullPassport(parts);
 }
 
 PassportSnapshot crowdedPassport()

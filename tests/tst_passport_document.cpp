@@ -13,18 +13,19 @@ Q_DECLARE_METATYPE(Sections::LanguageChoices)
 namespace {
 
 // A complete passport with one of everything.
-PassportSnapshot fullPassport()
+PassportSnapshot completePassport()
 {
-    PassportSnapshot passport;
-    passport.title = QStringLiteral("Звёздное небо");
-    passport.description = QStringLiteral("Описание");
-    passport.subjectSlots = {1, 0, 0, 0, 0};
-    passport.authors = {
+    PassportParts parts;
+    parts.leaveOutExtras();
+    parts.title = QStringLiteral("Звёздное небо");
+    parts.description = QStringLiteral("Описание");
+    parts.authors = {
         participantEntry("123-456-789", QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович"))};
-    passport.teachers = {participantEntry("987-654-321", QStringLiteral("Петрова"), QStringLiteral("Анна"),
-                                          QStringLiteral("Сергеевна"))};
-    passport.leaderIndex = 0;
-    return passport;
+    parts.teachers = {participantEntry("987-654-321", QStringLiteral("Петрова"), QStringLiteral("Анна"),
+                                       QStringLiteral("Сергеевна"))};
+    parts.leaderIndex = 0;
+    parts.subjectSlots = {1, 0, 0, 0, 0};
+    return fullPassport(parts);
 }
 
 // Where a field goes in the snapshot, where it comes back in the file, and whether it is trimmed.
@@ -76,7 +77,7 @@ const QList<Field>& fields()
 
 PassportSnapshot withPicture()
 {
-    PassportSnapshot passport = fullPassport();
+    PassportSnapshot passport = completePassport();
     passport.hasPicture = true;
     passport.pictureBase64 = QStringLiteral("/9j/4AAQ\nSkZJRg==");
     passport.pictureWidth = 300;
@@ -118,7 +119,7 @@ private slots:
 
 void PassportDocumentTest::fileBytesArePinned()
 {
-    PassportSnapshot passport = fullPassport();
+    PassportSnapshot passport = completePassport();
     passport.title = QStringLiteral("  Т&Т  ");
     passport.description = QStringLiteral("a\r\nb");
     passport.subjectSlots = {2, 6, 0, 0, 0};
@@ -161,7 +162,7 @@ void PassportDocumentTest::fileBytesArePinned()
 
 void PassportDocumentTest::headerIsFixed()
 {
-    const QString text = QString::fromUtf8(build(fullPassport()).mid(3));
+    const QString text = QString::fromUtf8(build(completePassport()).mid(3));
     QCOMPARE(text.indexOf(QStringLiteral("\r\n")), 38);
     QCOMPARE(passportFileHeader().size(), 345);
     QCOMPARE(passportFileHeader().count(QStringLiteral("\r\n")), 11);
@@ -290,7 +291,7 @@ void PassportDocumentTest::unwritableCharactersAreDropped()
 
 void PassportDocumentTest::workAttributes()
 {
-    const XmlDoc doc(build(fullPassport()));
+    const XmlDoc doc(build(completePassport()));
     QCOMPARE(doc.attributeNames(QStringLiteral("/lumarinda/work")),
              QStringList({"title", "sz_id", "stored", "version"}));
     QCOMPARE(doc.string(QStringLiteral("/lumarinda/work/@sz_id")), QStringLiteral("13"));
@@ -347,7 +348,7 @@ void PassportDocumentTest::previewTitle()
     QFETCH(QString, title);
     QFETCH(QString, saved);
     QFETCH(QString, previewed);
-    PassportSnapshot passport = fullPassport();
+    PassportSnapshot passport = completePassport();
     passport.title = title;
     QCOMPARE(XmlDoc(build(passport)).string(QStringLiteral("/lumarinda/work/@title")), saved);
     QCOMPARE(XmlDoc(build(passport, PassportDocumentKind::Preview)).string(QStringLiteral("/lumarinda/work/@title")),
@@ -383,7 +384,7 @@ void PassportDocumentTest::subjects()
     QFETCH(QList<int>, sectionSlots);
     QFETCH(Sections::LanguageChoices, languages);
     QFETCH(QString, outline);
-    PassportSnapshot passport = fullPassport();
+    PassportSnapshot passport = completePassport();
     for (int i = 0; i < 5; ++i)
         passport.subjectSlots[i] = sectionSlots.at(i);
     passport.languages = languages;
@@ -417,7 +418,7 @@ void PassportDocumentTest::persons()
     QFETCH(int, teachers);
     QFETCH(int, leader);
     QFETCH(QString, outline);
-    PassportSnapshot passport = fullPassport();
+    PassportSnapshot passport = completePassport();
     passport.authors = {
         participantEntry("100-000-001", QStringLiteral(" А1 "), QStringLiteral("Б1\t"), QStringLiteral("В1")),
         participantEntry("100-000-002", QStringLiteral("А2"), QStringLiteral("Б2"), QStringLiteral("\r\nВ2"))};
@@ -463,7 +464,7 @@ void PassportDocumentTest::picture()
 
 void PassportDocumentTest::emptyContactsStillWritten()
 {
-    const XmlDoc doc(build(fullPassport()));
+    const XmlDoc doc(build(completePassport()));
     QCOMPARE(doc.outline(QStringLiteral("//public_relations")),
              QStringLiteral("public_relations(postal_code;address;phone;email)"));
     QCOMPARE(doc.count(QStringLiteral("//public_relations/*[node()]")), 0);
@@ -471,7 +472,7 @@ void PassportDocumentTest::emptyContactsStillWritten()
 
 void PassportDocumentTest::blankLinesAtTheEnd()
 {
-    PassportSnapshot passport = fullPassport();
+    PassportSnapshot passport = completePassport();
     passport.description = QStringLiteral("Текст\r\n\r\n");
     passport.notes = QStringLiteral("Записка\r\n\r\n");
     const XmlDoc doc(build(passport));

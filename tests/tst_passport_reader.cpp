@@ -44,45 +44,45 @@ const QString kSchema = QStringLiteral(LUMARINDA_SCHEMA);
 // The passport the end-to-end test types on the window, as its controls then hold it.
 PassportSnapshot endToEndPassport()
 {
-    PassportSnapshot passport;
-    passport.title = QStringLiteral("  Сказка о \"Золотой рыбке\", часть 1/2  ");
-    passport.description = QStringLiteral("Первая строка\r\nвторая & <третья>\r\nчетвёртая ]]>\r\n\r\n");
-    passport.techRequest = QStringLiteral("Браузер Firefox или Chrome ");
-    passport.manual = QStringLiteral("Открыть index.html\r\nНажать «Старт»");
-    passport.postIndex = QStringLiteral(" 101000 ");
-    passport.postAddress = QStringLiteral("г. Москва, ул. Школьная, д. 1");
-    passport.phone = QStringLiteral("+7 (495) 111-22-33");
-    passport.email = QStringLiteral("  school@example.ru");
-    passport.subjectSlots = {2, 6, 22, 0, 0};
-    passport.languages.english = true;
-    passport.languages.other = true;
-    passport.languages.otherText = QStringLiteral(" латынь ");
-    passport.authors = {{"765-432-193", toCp1251(QStringLiteral("Ёлкина-Соколова")), toCp1251(QStringLiteral("  Анна")),
-                         toCp1251(QStringLiteral("Сергеевна "))},
-                        {"123-456-798", toCp1251(QStringLiteral("Иванов ")), toCp1251(QStringLiteral("Иван")),
-                         toCp1251(QStringLiteral("Иванович"))}};
-    passport.teachers = {{"100-018-799", toCp1251(QStringLiteral("Сидорова")), toCp1251(QStringLiteral("Мария")),
-                          toCp1251(QStringLiteral("Ильинична"))},
-                         {"100-018-305", toCp1251(QStringLiteral("Петров")), toCp1251(QStringLiteral("Пётр")),
-                          toCp1251(QStringLiteral("Петрович"))}};
-    passport.leaderIndex = 1;
-    passport.notes = QStringLiteral("  Записка для оргкомитета\r\nвторая строка\r\n\r\n");
-    setPicture(passport, 300, 200, QStringLiteral("Рыбка"));
-    return passport;
+    PassportParts parts;
+    parts.title = QStringLiteral("  Сказка о \"Золотой рыбке\", часть 1/2  ");
+    parts.description = QStringLiteral("Первая строка\r\nвторая & <третья>\r\nчетвёртая ]]>\r\n\r\n");
+    parts.techRequest = QStringLiteral("Браузер Firefox или Chrome ");
+    parts.manual = QStringLiteral("Открыть index.html\r\nНажать «Старт»");
+    parts.postIndex = QStringLiteral(" 101000 ");
+    parts.postAddress = QStringLiteral("г. Москва, ул. Школьная, д. 1");
+    parts.phone = QStringLiteral("+7 (495) 111-22-33");
+    parts.email = QStringLiteral("  school@example.ru");
+    parts.notes = QStringLiteral("  Записка для оргкомитета\r\nвторая строка\r\n\r\n");
+    parts.authors = {
+        participantEntry("765-432-193", QStringLiteral("Ёлкина-Соколова"), QStringLiteral("  Анна"),
+                         QStringLiteral("Сергеевна ")),
+        participantEntry("123-456-798", QStringLiteral("Иванов "), QStringLiteral("Иван"), QStringLiteral("Иванович"))};
+    parts.teachers = {
+        participantEntry("100-018-799", QStringLiteral("Сидорова"), QStringLiteral("Мария"),
+                         QStringLiteral("Ильинична")),
+        participantEntry("100-018-305", QStringLiteral("Петров"), QStringLiteral("Пётр"), QStringLiteral("Петрович"))};
+    parts.leaderIndex = 1;
+    parts.subjectSlots = {2, 6, 22, 0, 0};
+    parts.languages = {false, true, false, true, QStringLiteral(" латынь ")};
+    parts.pictureWidth = 300;
+    parts.pictureHeight = 200;
+    parts.pictureCaption = QStringLiteral("Рыбка");
+    return fullPassport(parts);
 }
 
 // A passport whose every value is already as the file keeps it, so reading gives it back whole.
 PassportSnapshot plainPassport()
 {
-    PassportSnapshot passport;
-    passport.title = QStringLiteral("Маятник");
-    passport.description = QStringLiteral("Опыт\r\nс маятником");
-    passport.subjectSlots = {11, 0, 0, 0, 0};
-    passport.authors = {person(1234567, QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович"))};
-    passport.teachers = {
-        person(7654321, QStringLiteral("Петрова"), QStringLiteral("Анна"), QStringLiteral("Сергеевна"))};
-    passport.leaderIndex = 0;
-    return passport;
+    PassportParts parts;
+    parts.leaveOutExtras();
+    parts.title = QStringLiteral("Маятник");
+    parts.description = QStringLiteral("Опыт\r\nс маятником");
+    parts.authors = {person(1234567, QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович"))};
+    parts.teachers = {person(7654321, QStringLiteral("Петрова"), QStringLiteral("Анна"), QStringLiteral("Сергеевна"))};
+    parts.leaderIndex = 0;
+    parts.subjectSlots = {11, 0, 0, 0, 0};
+    return fullPassport(parts);
 }
 
 void compareSnapshots(const PassportSnapshot& actual, const PassportSnapshot& expected)

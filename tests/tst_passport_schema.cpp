@@ -28,23 +28,21 @@ const char* const kIds[] = {"123-456-798", "765-432-193", "100-018-305", "100-01
 
 PassportSnapshot basic()
 {
-    PassportSnapshot p;
-    p.title = QStringLiteral("Звёздное небо");
-    p.subjectSlots = {1, 0, 0, 0, 0};
-    p.authors = {entry(kIds[0], QStringLiteral("Иванова"))};
-    p.teachers = {entry(kIds[1], QStringLiteral("Петрова"))};
-    p.leaderIndex = 0;
-    return p;
+    PassportParts parts;
+    parts.leaveOutExtras();
+    parts.title = QStringLiteral("Звёздное небо");
+    parts.description = {};
+    parts.authors = {entry(kIds[0], QStringLiteral("Иванова"))};
+    parts.teachers = {entry(kIds[1], QStringLiteral("Петрова"))};
+    parts.leaderIndex = 0;
+    parts.subjectSlots = {1, 0, 0, 0, 0};
+    return fullPassport(parts);
 }
 
 PassportSnapshot withPicture(const QString& caption)
 {
     PassportSnapshot p = basic();
-    p.hasPicture = true;
-    p.pictureBase64 = QString::fromLatin1(Base64Encode(makeJpeg(photoLike(300, 7)), 19));
-    p.pictureWidth = 300;
-    p.pictureHeight = 7;
-    p.pictureCaption = caption;
+    setPicture(p, 300, 7, caption);
     return p;
 }
 

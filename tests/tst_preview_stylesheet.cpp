@@ -8,6 +8,7 @@
 #include "support/FakeServices.h"
 #include "support/Files.h"
 #include "support/PageSettings.h"
+#include "support/Passports.h"
 #include "support/Xml.h"
 #include "support/Xsltproc.h"
 
@@ -48,35 +49,28 @@ QByteArray xsltproc(const QByteArray& document)
 
 PassportSnapshot richPassport()
 {
-    PassportSnapshot passport;
-    passport.title = QStringLiteral("Звёзды & «кометы»");
-    passport.description = QStringLiteral("Первая строка\r\nвторая <строка>");
-    passport.techRequest = QStringLiteral("Браузер");
-    passport.manual = QStringLiteral("Открыть index.html");
-    passport.postIndex = QStringLiteral("101000");
-    passport.postAddress = QStringLiteral("Москва, ул. Школьная, 1");
-    passport.phone = QStringLiteral("(495) 111-22-33");
-    passport.email = QStringLiteral("school@example.ru");
-    passport.notes = QStringLiteral("Для оргкомитета");
-    passport.subjectSlots = {2, 10, 6, 0, 0};
-    passport.languages = {true, false, false, true, QStringLiteral("латынь")};
-    passport.authors = {
-        {"300-000-001", toCp1251(QStringLiteral("Яковлев")), toCp1251(QStringLiteral("Яков")),
-         toCp1251(QStringLiteral("Яковлевич"))},
-        {"100-000-002", toCp1251(QStringLiteral("Антонова")), toCp1251(QStringLiteral("Анна")),
-         toCp1251(QStringLiteral("Антоновна"))},
-    };
-    passport.teachers = {
-        {"900-000-003", toCp1251(QStringLiteral("Петров")), toCp1251(QStringLiteral("Пётр")),
-         toCp1251(QStringLiteral("Петрович"))},
-    };
-    passport.leaderIndex = 0;
-    passport.hasPicture = true;
-    passport.pictureBase64 = QStringLiteral("/9j/4AAQ\nSkZJRg==");
-    passport.pictureWidth = 300;
-    passport.pictureHeight = 200;
-    passport.pictureCaption = QStringLiteral("Туманность");
-    return passport;
+    PassportParts parts;
+    parts.title = QStringLiteral("Звёзды & «кометы»");
+    parts.description = QStringLiteral("Первая строка\r\nвторая <строка>");
+    parts.postIndex = QStringLiteral("101000");
+    parts.postAddress = QStringLiteral("Москва, ул. Школьная, 1");
+    parts.phone = QStringLiteral("(495) 111-22-33");
+    parts.email = QStringLiteral("school@example.ru");
+    parts.notes = QStringLiteral("Для оргкомитета");
+    parts.authors = {
+        participantEntry("300-000-001", QStringLiteral("Яковлев"), QStringLiteral("Яков"), QStringLiteral("Яковлевич")),
+        participantEntry("100-000-002", QStringLiteral("Антонова"), QStringLiteral("Анна"),
+                         QStringLiteral("Антоновна"))};
+    parts.teachers = {
+        participantEntry("900-000-003", QStringLiteral("Петров"), QStringLiteral("Пётр"), QStringLiteral("Петрович"))};
+    parts.leaderIndex = 0;
+    parts.subjectSlots = {2, 10, 6, 0, 0};
+    parts.languages = {true, false, false, true, QStringLiteral("латынь")};
+    parts.pictureWidth = 300;
+    parts.pictureHeight = 200;
+    parts.pictureCaption = QStringLiteral("Туманность");
+    parts.pictureBase64 = QStringLiteral("/9j/4AAQ\nSkZJRg==");
+    return fullPassport(parts);
 }
 
 QByteArray richDocument(PassportDocumentKind kind = PassportDocumentKind::Saved)

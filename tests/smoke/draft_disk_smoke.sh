@@ -8,9 +8,6 @@ set -euo pipefail
 
 binary=$(realpath "$1")
 here=$(dirname "$(realpath "$0")")
-caption='Фестиваль «Lumarinda» - Электронный паспорт работы (2015 / 2016) v.2.2.4'
-title='Электронный паспорт работы'
-
 work=$(mktemp -d)
 state=$work/state
 mkdir -p "$state"
@@ -28,13 +25,8 @@ cleanup() {
 }
 trap cleanup EXIT
 source "$here/x_session.sh"
-# The session's own trap replaced this one: put back, it ends the session too.
-trap cleanup EXIT
-
-export HOME=$work/home XDG_RUNTIME_DIR=$work/runtime XDG_STATE_HOME=$state
-mkdir -p "$HOME"
-mkdir -m 0700 "$XDG_RUNTIME_DIR"
-drafts=$XDG_STATE_HOME/lumarinda-passport
+undo_check() { umount -l "$state" 2>/dev/null || true; }
+source "$here/editor_session.sh"
 
 mkdir -m 0700 "$drafts"
 left=$drafts/draft-left.qdx.xml
@@ -45,15 +37,6 @@ dd if=/dev/zero of="$state/filler" bs=4k 2>/dev/null || true
 [ "$(df --output=avail "$state" | tail -1 | tr -d ' ')" = 0 ] || fail "the tmpfs is not full"
 left_bytes=$(sha256sum <"$left")
 
-main_window() {
-    wid=$(await_window "$caption" Lumarinda) || fail "timed out after 30 s: the main window"
-    xdotool windowactivate --sync "$wid"
-}
-type_into_title() {
-    xdotool mousemove --window "$wid" 120 75 click 1
-    xdotool key --clearmodifiers End
-    xdotool type --delay 20 "$1"
-}
 box() {
     found=$(await_window "$title" 'паспорт работы') || fail "timed out after 30 s: $1"
     xdotool windowactivate --sync "$found"
@@ -89,8 +72,7 @@ echo "ok: closing with text no draft holds asks, and Esc keeps the window"
 wmctrl -i -c "$wid"
 box "the question on closing, again"
 xdotool key --clearmodifiers shift+Tab space
-process_ended() { ! running; }
-await 30 "the editor to end after \"Закрыть без сохранения\"" process_ended
+await 30 "the editor to end after \"Закрыть без сохранения\"" process_ended "$app"
 code=0
 wait "$app" || code=$?
 [ "$code" = 0 ] || fail "exit code $code"
@@ -105,7 +87,7 @@ await_gone "$title" 'паспорт работы'
 main_window
 type_into_title Q
 kill -TERM "$app"
-await 30 "the editor to end on SIGTERM" process_ended
+await 30 "the editor to end on SIGTERM" process_ended "$app"
 code=0
 wait "$app" || code=$?
 [ "$code" = 0 ] || fail "exit code $code after SIGTERM"

@@ -7,29 +7,9 @@ set -euo pipefail
 
 binary=$(realpath "$1")
 here=$(dirname "$(realpath "$0")")
-caption='Фестиваль «Lumarinda» - Электронный паспорт работы (2015 / 2016) v.2.2.4'
-title='Электронный паспорт работы'
 
 source "$here/x_session.sh"
-
-work=$(mktemp -d)
-export HOME=$work/home XDG_RUNTIME_DIR=$work/runtime XDG_STATE_HOME=$work/state
-mkdir -p "$HOME" "$work/in" "$work/out"
-mkdir -m 0700 "$XDG_RUNTIME_DIR"
-drafts=$XDG_STATE_HOME/lumarinda-passport
-cleanup() {
-    [ -n "${app:-}" ] && kill -9 $app 2>/dev/null
-    rm -rf "$work"
-    end_x_session
-}
-trap cleanup EXIT
-
-original="$work/in/Сказка о рыбке.qdx.xml"
-cp "$here/passport.qdx.xml" "$original"
-
-draft_files() { find "$drafts" -maxdepth 1 -name 'draft-*.qdx.xml' 2>/dev/null; }
-one_draft() { [ "$(draft_files | wc -l)" = 1 ]; }
-no_draft() { [ -z "$(draft_files)" ]; }
+source "$here/editor_session.sh"
 
 # The draft holds everything of the original, the title with the typed letters added.
 same_but_title() {
@@ -47,21 +27,6 @@ for work in works:
 if works[0].toxml() != works[1].toxml():
     sys.exit("the draft differs from the passport beyond its title")
 PY
-}
-draft_title_ends_with() { one_draft && python3 -c '
-import sys, xml.dom.minidom
-sys.exit(not xml.dom.minidom.parse(sys.argv[1]).getElementsByTagName("work")[0].getAttribute("title").endswith(sys.argv[2]))' \
-    "$(draft_files)" "$1"; }
-
-main_window() {
-    wid=$(await_window "$caption" Lumarinda) || fail "timed out after 30 s: the main window"
-    xdotool windowactivate --sync "$wid"
-}
-# Letters typed at the end of the title field.
-type_into_title() {
-    xdotool mousemove --window "$wid" 120 75 click 1
-    xdotool key --clearmodifiers End
-    xdotool type --delay 20 "$1"
 }
 question() {
     box=$(await_window "$title" 'паспорт работы') || fail "timed out after 30 s: the question about the draft"

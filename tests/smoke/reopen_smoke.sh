@@ -5,30 +5,14 @@ set -euo pipefail
 
 binary=$(realpath "$1")
 here=$(dirname "$(realpath "$0")")
-caption='Фестиваль «Lumarinda» - Электронный паспорт работы (2015 / 2016) v.2.2.4'
 
 source "$here/x_session.sh"
+source "$here/editor_session.sh"
 
-work=$(mktemp -d)
-export HOME=$work/home XDG_RUNTIME_DIR=$work/runtime
-mkdir -p "$HOME" "$work/in" "$work/out"
-mkdir -m 0700 "$XDG_RUNTIME_DIR"
-cleanup() {
-    [ -n "${app:-}" ] && kill -9 $app 2>/dev/null
-    rm -rf "$work"
-    end_x_session
-}
-trap cleanup EXIT
-
-# A passport this program wrote: every kind of item, a picture, languages with "другое".
-original="$work/in/Сказка о рыбке.qdx.xml"
-cp "$here/passport.qdx.xml" "$original"
 again="$work/out/again.qdx.xml"
 
-"$binary" "$original" &
-app=$!
-wid=$(await_window "$caption" Lumarinda) || fail "timed out after 30 s: the main window"
-xdotool windowactivate --sync "$wid"
+start_editor "$binary" "$original"
+main_window
 
 # Save: an opened passport is complete, so the save dialog comes, not the incomplete-passport box.
 xdotool mousemove --window "$wid" 729 483 click 1

@@ -6,30 +6,11 @@ set -euo pipefail
 
 binary=$(realpath "$1")
 here=$(dirname "$(realpath "$0")")
-caption='Фестиваль «Lumarinda» - Электронный паспорт работы (2015 / 2016) v.2.2.4'
-title='Электронный паспорт работы'
 
 source "$here/x_session.sh"
+source "$here/editor_session.sh"
+export XDG_DATA_HOME=$work/data
 
-work=$(mktemp -d)
-export HOME=$work/home XDG_RUNTIME_DIR=$work/runtime XDG_STATE_HOME=$work/state XDG_DATA_HOME=$work/data
-mkdir -p "$HOME" "$work/in" "$work/out"
-mkdir -m 0700 "$XDG_RUNTIME_DIR"
-drafts=$XDG_STATE_HOME/lumarinda-passport
-cleanup() {
-    [ -n "${app:-}" ] && kill -9 $app 2>/dev/null
-    rm -rf "$work"
-    end_x_session
-}
-trap cleanup EXIT
-
-original="$work/in/Сказка о рыбке.qdx.xml"
-cp "$here/passport.qdx.xml" "$original"
-
-main_window() {
-    wid=$(await_window "$caption" Lumarinda) || fail "timed out after 30 s: the main window"
-    xdotool windowactivate --sync "$wid"
-}
 # A draft that holds the participant $1 with the surname $2 and an empty title: the new passport.
 draft_has_person() {
     python3 - "$1" "$2" $(find "$drafts" -maxdepth 1 -name 'draft-*.qdx.xml' 2>/dev/null) <<'PY'
