@@ -1,4 +1,5 @@
-#include "core/committee/CommandLine.h"
+#include "committee/CommandLine.h"
+#include "committee/ForgetPerson.h"
 #include "core/draft/DraftKeeper.h"
 #include "core/people/PeopleMemory.h"
 #include "core/shell/AppInfo.h"

@@ -1,8 +1,8 @@
 // The committee's commands over generated folders: sound, damaged and hand-edited passports, and
 // the bad input a folder from a stick brings. Output is compared whole.
 
-#include "core/committee/CommandLine.h"
-#include "core/committee/Output.h"
+#include "committee/CommandLine.h"
+#include "committee/Output.h"
 #include "core/passport/PassportDocument.h"
 #include "core/picture/Base64.h"
 #include "core/shell/Windows1251.h"

@@ -1,7 +1,7 @@
-#include "core/committee/CommandLine.h"
+#include "committee/CommandLine.h"
 
-#include "core/committee/PassportCheck.h"
-#include "core/committee/PassportList.h"
+#include "committee/PassportCheck.h"
+#include "committee/PassportList.h"
 #include "core/passport/PassportDocument.h"
 
 #include <algorithm>

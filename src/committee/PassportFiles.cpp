@@ -1,4 +1,4 @@
-#include "core/committee/PassportFiles.h"
+#include "committee/PassportFiles.h"
 
 #include "core/passport/PassportDocument.h"
 #include "core/passport/PassportReader.h"
