@@ -44,11 +44,6 @@ struct Folder
     qsizetype next = 0;
 };
 
-bool hasPassportSuffix(const QByteArray& name)
-{
-    return name.size() >= kSuffix.size() && name.right(kSuffix.size()).toLower() == kSuffix;
-}
-
 // One thing the walk found: a passport file to read, or a folder that could not be walked
 // (`problem` set).
 struct FoundPath
@@ -365,6 +360,11 @@ private:
 };
 
 } // namespace
+
+bool hasPassportSuffix(const QByteArray& name)
+{
+    return name.size() >= kSuffix.size() && name.right(kSuffix.size()).toLower() == kSuffix;
+}
 
 int readingThreads()
 {

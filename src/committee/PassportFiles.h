@@ -34,6 +34,9 @@ struct PassportFileReport
 void readPassportFiles(const PathList& roots, const PassportFileReport& report, Output& err, int threads);
 void readPassportFiles(const PathList& roots, const PassportFileReport& report, Output& err);
 
+// Whether a file name (or a path) ends in ".qdx.xml", in any letter case.
+bool hasPassportSuffix(const QByteArray& name);
+
 // One thread per processor, at most kMaxReadingThreads; LUMARINDA_READING_THREADS (1 to
 // kMaxReadingThreads) sets another number.
 int readingThreads();
