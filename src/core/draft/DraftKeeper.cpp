@@ -88,9 +88,8 @@ void DraftKeeper::keepNow(Report report)
         m_written = current;
         m_failure.clear();
     } catch (const Failure& failure) {
-        const QString reason = failure.reason().isEmpty() ? failure.message() : failure.reason();
         m_failure = QStringLiteral("Не удалось записать черновик паспорта работы в папку «%1»: %2.")
-                        .arg(QDir::toNativeSeparators(QDir::cleanPath(draft->folder())), reason);
+                        .arg(QDir::toNativeSeparators(QDir::cleanPath(draft->folder())), failure.message());
         sayOnce(report, m_failure + u'\n' + kOnlyInFile);
     }
 }
