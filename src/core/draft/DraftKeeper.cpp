@@ -77,7 +77,7 @@ void DraftKeeper::keepNow(Report report)
     }
     if (current == m_written)
         return;
-    DraftStore* draft = store(report);
+    DraftStore* draft = openStore(report);
     if (!draft)
         return;
     try {
@@ -107,7 +107,7 @@ bool DraftKeeper::keepAside()
     return true;
 }
 
-DraftStore* DraftKeeper::store(Report report)
+DraftStore* DraftKeeper::openStore(Report report)
 {
     if (m_store)
         return m_store.get();

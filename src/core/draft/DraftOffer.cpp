@@ -87,7 +87,7 @@ bool confirmedDeletion(DesktopServices& services, const LeftDraft& draft)
 bool askAboutLeftDrafts(DesktopServices& services, DraftKeeper& keeper, const QString& startFile,
                         const std::function<void(const ReadPassport&, const QString&)>& restore)
 {
-    DraftStore* store = keeper.store();
+    DraftStore* store = keeper.openStore();
     if (!store)
         return false;
 
