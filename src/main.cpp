@@ -1,8 +1,7 @@
-#include "core/committee/CommandLine.h"
-#include "core/committee/PassportFiles.h"
+#include "committee/CommandLine.h"
 #include "core/draft/DraftKeeper.h"
-#include "core/people/PeopleMemory.h"
 #include "core/shell/AppInfo.h"
+#include "core/shell/DisplayText.h"
 #include "core/shell/EndSignals.h"
 #include "core/shell/Failure.h"
 #include "windows/ErrorBox.h"
@@ -24,18 +23,7 @@ int main(int argc, char** argv)
     QByteArrayList args;
     for (int i = 1; i < argc; ++i)
         args << QByteArray(argv[i]);
-    if (args.value(0) == "--forget-person") {
-        QCoreApplication application(argc, argv);
-        std::signal(SIGPIPE, SIG_IGN);
-        Output out(STDOUT_FILENO, QStringLiteral("стандартный вывод"));
-        Output err(STDERR_FILENO, QStringLiteral("стандартный поток ошибок"));
-        try {
-            return forgetPersonCommand(peopleFolderPath(), args.mid(1), out, err);
-        } catch (const OutputFailure&) {
-            return 3;
-        }
-    }
-    // The committee's commands run over SSH without a display: decided before any QApplication.
+    // The command-line modes run over SSH without a display: decided before any QApplication.
     if (isCommitteeCommand(args)) {
         // Every file of a folder takes and gives back buffers of the same sizes: memory given back
         // stays for the next file instead of being returned to the system and faulted in again, a

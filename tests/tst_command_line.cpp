@@ -1,8 +1,9 @@
 // The committee's commands over generated folders: sound, damaged and hand-edited passports, and
 // the bad input a folder from a stick brings. Output is compared whole.
 
-#include "core/committee/CommandLine.h"
-#include "core/committee/Output.h"
+#include "committee/CommandLine.h"
+#include "committee/Output.h"
+#include "committee/PassportFiles.h"
 #include "core/passport/PassportDocument.h"
 #include "core/picture/Base64.h"
 #include "core/shell/Windows1251.h"
@@ -12,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -445,6 +447,10 @@ private slots:
     void usage_data();
     void usage();
     void helpAndVersion();
+    void forgetPerson_data();
+    void forgetPerson();
+    void passportFileSuffix_data();
+    void passportFileSuffix();
     void realBinaryNeedsNoDisplay();
     void lostOutputIsAFailure_data();
     void lostOutputIsAFailure();
@@ -1024,6 +1030,7 @@ void CommandLineTest::editorOrCommand_data()
     QTest::newRow("check") << QStringList{"--check", "works"} << true;
     QTest::newRow("list") << QStringList{"--list", "-o", "a.xlsx", "works"} << true;
     QTest::newRow("an unknown key") << QStringList{"--open", "a.qdx.xml"} << true;
+    QTest::newRow("forget a person") << QStringList{"--forget-person", "123-456-798"} << true;
 }
 
 void CommandLineTest::editorOrCommand()
@@ -1078,12 +1085,79 @@ void CommandLineTest::helpAndVersion()
     QCOMPARE(help.status, 0);
     QCOMPARE(help.err, QString());
     QVERIFY(help.out.startsWith(QStringLiteral("Использование:\n")));
-    for (const char* mode :
-         {"--check [-q] ФАЙЛ_ИЛИ_ПАПКА...", "--list [-o ВЫВОД] ФАЙЛ_ИЛИ_ПАПКА...", "--help", "--version"})
+    for (const char* mode : {"--check [-q] ФАЙЛ_ИЛИ_ПАПКА...", "--list [-o ВЫВОД] ФАЙЛ_ИЛИ_ПАПКА...",
+                             "--forget-person ID", "--help", "--version"})
         QVERIFY2(help.out.contains(QStringLiteral("lumarinda-passport ") + QString::fromUtf8(mode)), mode);
     QVERIFY(help.out.contains(QStringLiteral("\n  -o ВЫВОД, --output ВЫВОД  (--list) ")));
     QVERIFY(help.out.contains(QStringLiteral("\n  -q, --quiet               (--check) ")));
     QVERIFY(help.out.contains(QStringLiteral("3 - вывод не записан")));
+}
+
+// --forget-person is one of the commands: its own wording, its own statuses, the data folder of
+// $XDG_DATA_HOME.
+void CommandLineTest::forgetPerson_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+    QTest::addColumn<int>("status");
+
+    const QString usage = QStringLiteral("Использование: lumarinda-passport --forget-person ID (ID участника вида "
+                                         "123-456-789 с верным контрольным кодом)\n");
+    QTest::newRow("no identifier") << QStringList{"--forget-person"} << QString() << usage << 2;
+    QTest::newRow("wrong check code") << QStringList{"--forget-person", "123-456-789"} << QString() << usage << 2;
+    QTest::newRow("two identifiers") << QStringList{"--forget-person", "123-456-798", "123-456-798"} << QString()
+                                     << usage << 2;
+    QTest::newRow("no list yet") << QStringList{"--forget-person", "123456798"}
+                                 << QStringLiteral("Участника 123-456-798 нет в списке.\n") << QString() << 0;
+}
+
+void CommandLineTest::forgetPerson()
+{
+    QFETCH(QStringList, args);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    QFETCH(int, status);
+    const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->path()));
+    const auto restore = qScopeGuard([&oldData] {
+        if (oldData.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", oldData);
+    });
+    const Run result = run(bytesOf(args));
+    QCOMPARE(result.out, out);
+    QCOMPARE(result.err, err);
+    QCOMPARE(result.status, status);
+    QVERIFY(!QFileInfo::exists(QStringLiteral("lumarinda-passport/people.txt")));
+}
+
+// Which names are passports, for the walk of a folder and for the list that must not overwrite one.
+void CommandLineTest::passportFileSuffix_data()
+{
+    QTest::addColumn<QByteArray>("name");
+    QTest::addColumn<bool>("passport");
+
+    QTest::newRow("lower case") << QByteArray("a.qdx.xml") << true;
+    QTest::newRow("upper case") << QByteArray("B.QDX.XML") << true;
+    QTest::newRow("mixed case") << QByteArray("works/d.Qdx.Xml") << true;
+    QTest::newRow("Cyrillic name") << QByteArray("работа.qdx.xml") << true;
+    QTest::newRow("Latin-1 name") << QByteArray("r\xe9sum\xe9.qdx.xml") << true;
+    QTest::newRow("a copy's suffix after it") << QByteArray("a.qdx.xml.bak") << false;
+    QTest::newRow("plain XML") << QByteArray("a.xml") << false;
+    QTest::newRow("without the dot") << QByteArray("aqdx.xml") << false;
+    QTest::newRow("only the first part") << QByteArray("a.qdx") << false;
+    QTest::newRow("a space after it") << QByteArray("a.qdx.xml ") << false;
+    QTest::newRow("dotless capital I") << QByteArray("a.QDX.XM\xc4\xb0") << false;
+    QTest::newRow("empty") << QByteArray() << false;
+}
+
+void CommandLineTest::passportFileSuffix()
+{
+    QFETCH(QByteArray, name);
+    QFETCH(bool, passport);
+    QCOMPARE(hasPassportSuffix(name), passport);
 }
 
 // The program as the committee runs it over SSH: no X server, no platform chosen.

@@ -2,7 +2,7 @@
 // the bounds, lists that are damaged, foreign, too big or links set aside with one message; on the
 // window, names filled in for a known identifier and contact completions from saved passports.
 
-#include "core/committee/Output.h"
+#include "committee/ForgetPerson.h"
 #include "core/people/PeopleMemory.h"
 #include "core/shell/Failure.h"
 #include "support/EditorTest.h"

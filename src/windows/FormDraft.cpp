@@ -38,14 +38,14 @@ bool TPasport::offerLeftDrafts(const QString& startFile)
     bool restored = false;
     runGuarded(m_services, [&] {
         // A draft fills the editor as opening its file would.
-        restored = ::offerLeftDrafts(m_services, *m_draft, startFile,
-                                     [this](const ReadPassport& draft, const QString& source) {
-                                         loadPassport(draft);
-                                         m_draft->setSourceFile(source);
-                                         if (!source.isEmpty())
-                                             m_passportFolder = QFileInfo(source).absolutePath();
-                                         rememberPeople(draft.passport, PassportSource::Opened);
-                                     });
+        restored = askAboutLeftDrafts(m_services, *m_draft, startFile,
+                                      [this](const ReadPassport& draft, const QString& source) {
+                                          loadPassport(draft);
+                                          m_draft->setSourceFile(source);
+                                          if (!source.isEmpty())
+                                              m_passportFolder = QFileInfo(source).absolutePath();
+                                          rememberPeople(draft.passport, PassportSource::Opened);
+                                      });
     });
     return restored;
 }

@@ -77,7 +77,7 @@ void DraftKeeper::keepNow(Report report)
     }
     if (current == m_written)
         return;
-    DraftStore* draft = store(report);
+    DraftStore* draft = openStore(report);
     if (!draft)
         return;
     try {
@@ -88,9 +88,8 @@ void DraftKeeper::keepNow(Report report)
         m_written = current;
         m_failure.clear();
     } catch (const Failure& failure) {
-        const QString reason = failure.reason().isEmpty() ? failure.message() : failure.reason();
         m_failure = QStringLiteral("Не удалось записать черновик паспорта работы в папку «%1»: %2.")
-                        .arg(QDir::toNativeSeparators(QDir::cleanPath(draft->folder())), reason);
+                        .arg(QDir::toNativeSeparators(QDir::cleanPath(draft->folder())), failure.message());
         sayOnce(report, m_failure + u'\n' + kOnlyInFile);
     }
 }
@@ -108,7 +107,7 @@ bool DraftKeeper::keepAside()
     return true;
 }
 
-DraftStore* DraftKeeper::store(Report report)
+DraftStore* DraftKeeper::openStore(Report report)
 {
     if (m_store)
         return m_store.get();

@@ -63,8 +63,9 @@ public:
     // draft records it, so that its offer can name the file and a start with that file finds it.
     void setSourceFile(const QString& path) { m_source = path; }
 
-    // The draft folder's store, made on first use; null (said once) when the folder is unusable.
-    DraftStore* store(Report report = Report::Once);
+    // Opens the draft folder's store on first use, making the folder; null (said once, as `report`
+    // allows) when the folder is unusable.
+    DraftStore* openStore(Report report = Report::Once);
     // After a draft was restored into the editor: it is this editor's draft now, and stays one.
     void adopt(ClaimedDraft&& draft);
 

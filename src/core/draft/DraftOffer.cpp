@@ -51,13 +51,13 @@ QString question(const LeftDraft& draft, const QString& startFile)
 }
 
 // Said once: the draft goes where no start looks for drafts, under its own name.
-void setAside(DesktopServices& services, ClaimedDraft& claimed, const QString& reason)
+void reportUnreadable(DesktopServices& services, ClaimedDraft& claimed, const QString& reason)
 {
     const QString name = QFileInfo(claimed.path()).fileName();
     QString where;
     try {
         where = QStringLiteral("Он перенесен в папку «%1».")
-                    .arg(QDir::toNativeSeparators(QFileInfo(claimed.setAside()).absolutePath()));
+                    .arg(QDir::toNativeSeparators(QFileInfo(claimed.moveToUnreadable()).absolutePath()));
     } catch (const Failure& failure) {
         where = QStringLiteral("Перенести его в сторону не удалось (%1).").arg(lowerFirst(failure.message()));
     }
@@ -84,10 +84,10 @@ bool confirmedDeletion(DesktopServices& services, const LeftDraft& draft)
 
 } // namespace
 
-bool offerLeftDrafts(DesktopServices& services, DraftKeeper& keeper, const QString& startFile,
-                     const std::function<void(const ReadPassport&, const QString&)>& restore)
+bool askAboutLeftDrafts(DesktopServices& services, DraftKeeper& keeper, const QString& startFile,
+                        const std::function<void(const ReadPassport&, const QString&)>& restore)
 {
-    DraftStore* store = keeper.store();
+    DraftStore* store = keeper.openStore();
     if (!store)
         return false;
 
@@ -102,28 +102,35 @@ bool offerLeftDrafts(DesktopServices& services, DraftKeeper& keeper, const QStri
                 continue;
             drafts.push_back({std::move(claimed), std::move(read), std::move(source)});
         } catch (const Failure& failure) {
-            setAside(services, claimed, failure.message());
+            reportUnreadable(services, claimed, failure.message());
         }
     }
     std::stable_sort(drafts.begin(), drafts.end(), [](const LeftDraft& a, const LeftDraft& b) {
         return a.read.storedSeconds > b.read.storedSeconds;
     });
 
+    // The answers in the order of their buttons.
+    enum Answer
+    {
+        Restore,
+        Later,
+        Delete,
+    };
     const QStringList buttons = {kRestoreDraftButton, kLaterDraftButton, kDeleteDraftButton};
     for (LeftDraft& draft : drafts) {
         for (;;) {
-            const int answer = services.choiceBox(question(draft, startFile), kApplicationTitle, buttons, 1);
-            if (answer == 0) {
+            const int answer = services.choiceBox(question(draft, startFile), kApplicationTitle, buttons, Later);
+            if (answer == Restore) {
                 try {
                     restore(draft.read, draft.source);
                 } catch (const Failure& failure) {
-                    setAside(services, draft.claimed, failure.message());
+                    reportUnreadable(services, draft.claimed, failure.message());
                     break;
                 }
                 keeper.adopt(std::move(draft.claimed));
                 return true;
             }
-            if (answer != 2)
+            if (answer != Delete)
                 break;
             if (confirmedDeletion(services, draft)) {
                 draft.claimed.discard(services);

@@ -19,5 +19,5 @@ inline const QString kDeleteDraftButton = QStringLiteral("Удалить");
 // `startFile` is the passport file the editor was started with, or empty: only that file's drafts
 // are offered then, and restoring one means the file is not opened. Returns true when a draft was
 // restored.
-bool offerLeftDrafts(DesktopServices& services, DraftKeeper& keeper, const QString& startFile,
-                     const std::function<void(const ReadPassport&, const QString&)>& restore);
+bool askAboutLeftDrafts(DesktopServices& services, DraftKeeper& keeper, const QString& startFile,
+                        const std::function<void(const ReadPassport&, const QString&)>& restore);

@@ -136,17 +136,17 @@ void ClaimedDraft::discard(DesktopServices& services)
     m_lock.reset();
 }
 
-QString ClaimedDraft::setAside()
+QString ClaimedDraft::moveToUnreadable()
 {
     const QFileInfo draft(m_path);
     const QString folder = draft.dir().filePath(kUnreadableDraftsFolder);
     if (!QFileInfo(folder).isDir() && ::mkdir(QFile::encodeName(folder).constData(), 0700) != 0)
-        throw Failure(systemReason(errno), systemReason(errno));
+        throw Failure(systemReason(errno));
     QString target = QDir(folder).filePath(draft.fileName());
     for (int n = 1; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++n)
         target = QDir(folder).filePath(draft.fileName() + QStringLiteral(".%1").arg(n));
     if (::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(target).constData()) != 0)
-        throw Failure(systemReason(errno), systemReason(errno));
+        throw Failure(systemReason(errno));
     m_lock.reset();
     return target;
 }
@@ -162,9 +162,8 @@ bool DraftStore::ownLock()
     LockAttempt attempt = lockFor(m_path);
     if (attempt.state == LockState::HeldByRunningEditor)
         return false;
-    if (!attempt.lock) {
-        throw Failure(lockFailure(attempt.error, m_folder), lockFailure(attempt.error, m_folder));
-    }
+    if (!attempt.lock)
+        throw Failure(lockFailure(attempt.error, m_folder));
     m_lock = std::move(attempt.lock);
     return true;
 }
@@ -177,7 +176,12 @@ void DraftStore::write(DesktopServices& services, const QByteArray& bytes)
         m_written = false;
         ownLock();
     }
-    services.writeFile(m_path, bytes);
+    try {
+        services.writeFile(m_path, bytes);
+    } catch (const Failure& failure) {
+        // The services word a whole sentence about the file; the store's failures are the reason alone.
+        throw Failure(failure.reason().isEmpty() ? failure.message() : failure.reason());
+    }
     makePrivate(m_path);
     m_written = true;
 }

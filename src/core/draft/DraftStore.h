@@ -41,7 +41,7 @@ public:
     void discard(DesktopServices& services);
     // Moved under kUnreadableDraftsFolder with its name kept (a number added only where that name is
     // taken), then released. Returns the new path; throws Failure when it cannot be moved.
-    QString setAside();
+    QString moveToUnreadable();
 
 private:
     friend class DraftStore;
@@ -67,7 +67,7 @@ public:
     // Whether this editor's draft is in the folder now.
     bool written() const { return m_written; }
 
-    // Replaces this editor's draft whole, its lock taken first; throws Failure.
+    // Replaces this editor's draft whole, its lock taken first; throws Failure with the reason alone.
     void write(DesktopServices& services, const QByteArray& bytes);
     // Removes this editor's draft, if it wrote one.
     void remove(DesktopServices& services);

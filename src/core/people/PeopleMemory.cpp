@@ -1,6 +1,5 @@
 #include "core/people/PeopleMemory.h"
 
-#include "core/committee/Output.h"
 #include "core/participants/ParticipantId.h"
 #include "core/passport/FieldLimits.h"
 #include "core/shell/AppInfo.h"
@@ -231,50 +230,26 @@ QList<KnownPerson> peopleOf(const PassportSnapshot& passport)
     return people;
 }
 
-int forgetPersonCommand(const QString& folder, const QByteArrayList& arguments, Output& out, Output& err)
+bool forgetPerson(const QString& folder, const QByteArray& id)
 {
-    const QByteArray normal =
-        arguments.size() == 1 ? NormalizeParticipantId(QString::fromLocal8Bit(arguments.at(0))) : QByteArray();
-    if (!isAdmissibleParticipantId(normal) || !IsParticipantIdValid(normal)) {
-        err << QStringLiteral("Использование: lumarinda-passport --forget-person ID (ID участника вида "
-                              "123-456-789 с верным контрольным кодом)\n");
-        err.flush();
-        return 2;
-    }
-    const QByteArray id = FormatParticipantId(normal);
     const QString path = QDir(folder).filePath(kPeopleFileName);
     const QFileInfo info(path);
-    const QString shown = QString::fromLatin1(id);
-    if (!info.exists() && !info.isSymLink()) {
-        out << QStringLiteral("Участника %1 нет в списке.\n").arg(shown);
-        out.flush();
-        return 0;
-    }
-    try {
-        if (info.isSymLink() || !info.isFile())
-            throw Failure(QStringLiteral("это не файл"));
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            throw Failure(systemReason(file.errorString()));
-        QList<KnownPerson> people = parsePeople(file.read(kMaxListBytes + 1));
-        if (people.removeIf([&id](const KnownPerson& person) { return person.id == id; }) == 0) {
-            out << QStringLiteral("Участника %1 нет в списке.\n").arg(shown);
-            out.flush();
-            return 0;
-        }
-        QSaveFile saved(path);
-        const QByteArray bytes = serializePeople(people);
-        if (!saved.open(QIODevice::WriteOnly) || saved.write(bytes) != bytes.size() || !saved.commit())
-            throw Failure(systemReason(saved.errorString()));
-        makePrivate(path);
-    } catch (const Failure& failure) {
-        err << QStringLiteral("Список участников не изменен: %1.\n").arg(lowerFirst(failure.message()));
-        err.flush();
-        return 1;
-    }
-    out << QStringLiteral("Участник %1 удален из списка.\n").arg(shown);
-    out.flush();
-    return 0;
+    if (!info.exists() && !info.isSymLink())
+        return false;
+    if (info.isSymLink() || !info.isFile())
+        throw Failure(QStringLiteral("это не файл"));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure(systemReason(file.errorString()));
+    QList<KnownPerson> people = parsePeople(file.read(kMaxListBytes + 1));
+    if (people.removeIf([&id](const KnownPerson& person) { return person.id == id; }) == 0)
+        return false;
+    QSaveFile saved(path);
+    const QByteArray bytes = serializePeople(people);
+    if (!saved.open(QIODevice::WriteOnly) || saved.write(bytes) != bytes.size() || !saved.commit())
+        throw Failure(systemReason(saved.errorString()));
+    makePrivate(path);
+    return true;
 }
 
 PeopleMemory::PeopleMemory(DesktopServices& services) : m_services(services) {}

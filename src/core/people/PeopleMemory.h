@@ -9,7 +9,6 @@
 #include <optional>
 
 class DesktopServices;
-class Output;
 
 // A participant as the user's list remembers them: the identifier in display form and the names
 // as typed.
@@ -64,10 +63,10 @@ QList<KnownPerson> withPeople(const QList<KnownPerson>& list, const QList<KnownP
 // The participants of a passport with an identifier and at least one name.
 QList<KnownPerson> peopleOf(const PassportSnapshot& passport);
 
-// `lumarinda-passport --forget-person ID`: the person leaves the list in `folder` (the data folder);
-// no window, a line on `out` or `err`. Returns the exit status: 0 done (or not in the list), 1 the
-// list cannot be read or written, 2 the command line is wrong.
-int forgetPersonCommand(const QString& folder, const QByteArrayList& arguments, Output& out, Output& err);
+// Takes the person `id` (as "123-456-789") out of the list in `folder` (the data folder). Returns
+// false when there is no list or the person is not in it; throws Failure with the reason alone when
+// the list cannot be read or written.
+bool forgetPerson(const QString& folder, const QByteArray& id);
 
 // The user's lists of people and of the contacts of saved passports, in the data folder, each file
 // 0600. A list that is damaged, too big, unreadable or a link is moved aside with one message per

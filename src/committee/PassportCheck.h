@@ -1,12 +1,7 @@
 #pragma once
 
-#include "core/committee/PassportFiles.h"
-
-// Exit statuses of the committee's commands.
-constexpr int kAllSound = 0;
-constexpr int kSomeBroken = 1;
-constexpr int kUsageError = 2;
-constexpr int kOutputError = 3;
+#include "committee/ExitCodes.h"
+#include "committee/PassportFiles.h"
 
 // One line per file found, "PATH: OK" or "PATH: first problem", then the summary line; a sound
 // file that repeats an earlier one says which ("PATH: OK, повторяет EARLIER"). `quiet` leaves out

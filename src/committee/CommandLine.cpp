@@ -1,8 +1,11 @@
-#include "core/committee/CommandLine.h"
+#include "committee/CommandLine.h"
 
-#include "core/committee/PassportCheck.h"
-#include "core/committee/PassportList.h"
+#include "committee/ExitCodes.h"
+#include "committee/ForgetPerson.h"
+#include "committee/PassportCheck.h"
+#include "committee/PassportList.h"
 #include "core/passport/PassportDocument.h"
+#include "core/people/PeopleMemory.h"
 
 #include <algorithm>
 #include <utility>
@@ -21,6 +24,10 @@ struct Call
 };
 
 using Command = int (*)(const Call& call, Output& out, Output& err);
+
+struct Mode;
+// A mode's run: `rest` are the arguments after its key.
+using Run = int (*)(const Mode& mode, const QByteArrayList& rest, Output& out, Output& err);
 
 // A key that takes a value, as "-o VALUE", "--output VALUE" or "--output=VALUE" (`target` set),
 // or a switch without one, as "-q" or "--quiet" (`flag` set).
@@ -42,9 +49,11 @@ struct Mode
     QByteArray key;
     QString operands;
     QString purpose;
-    // Null for the modes that take no paths.
-    Command command = nullptr;
+    // Null for the editor, which main() starts itself.
+    Run run = nullptr;
     QList<Option> options;
+    // What a mode that takes paths does with them.
+    Command command = nullptr;
 };
 
 int usageError(Output& err, const QString& problem)
@@ -52,6 +61,14 @@ int usageError(Output& err, const QString& problem)
     err << QStringLiteral("%1: %2\nПодробнее: %1 --help\n").arg(kProgram, problem);
     err.flush();
     return kUsageError;
+}
+
+// A mode that takes no arguments.
+int withoutArguments(const Mode& mode, const QByteArrayList& rest, Output& err)
+{
+    if (rest.isEmpty())
+        return kAllSound;
+    return usageError(err, QStringLiteral("у %1 нет аргументов").arg(QString::fromLatin1(mode.key)));
 }
 
 int check(const Call& call, Output& out, Output& err)
@@ -62,10 +79,19 @@ int check(const Call& call, Output& out, Output& err)
 int list(const Call& call, Output& out, Output& err)
 {
     // A slip of the hand must not write the list over a passport.
-    if (call.outputPath.toLower().endsWith(kPassportFileSuffix.toLatin1()))
+    if (hasPassportSuffix(call.outputPath))
         return usageError(err,
                           QStringLiteral("список не пишется в файл паспорта «%1»").arg(displayPath(call.outputPath)));
     return listPassports(call.paths, call.outputPath, out, err);
+}
+
+int withPaths(const Mode& mode, const QByteArrayList& rest, Output& out, Output& err);
+int help(const Mode& mode, const QByteArrayList& rest, Output& out, Output& err);
+int version(const Mode& mode, const QByteArrayList& rest, Output& out, Output& err);
+
+int forget(const Mode&, const QByteArrayList& rest, Output& out, Output& err)
+{
+    return forgetPersonCommand(peopleFolderPath(), rest, out, err);
 }
 
 const QList<Mode>& modes()
@@ -81,14 +107,25 @@ const QList<Mode>& modes()
                               nullptr,   &Call::quiet};
     static const QList<Mode> table = {
         {"", QStringLiteral("[ФАЙЛ]"), QStringLiteral("открыть редактор паспорта работы"), nullptr, {}},
-        {"--check", QStringLiteral("ФАЙЛ_ИЛИ_ПАПКА..."), QStringLiteral("проверить паспорта"), &check, {quiet}},
+        {"--check",
+         QStringLiteral("ФАЙЛ_ИЛИ_ПАПКА..."),
+         QStringLiteral("проверить паспорта"),
+         &withPaths,
+         {quiet},
+         &check},
         {"--list",
          QStringLiteral("ФАЙЛ_ИЛИ_ПАПКА..."),
          QStringLiteral("перечислить исправные паспорта"),
-         &list,
-         {output}},
-        {"--help", QString(), QStringLiteral("показать эту справку"), nullptr, {}},
-        {"--version", QString(), QStringLiteral("показать версию"), nullptr, {}},
+         &withPaths,
+         {output},
+         &list},
+        {"--forget-person",
+         QStringLiteral("ID"),
+         QStringLiteral("удалить участника из списка подставляемых имен"),
+         &forget,
+         {}},
+        {"--help", QString(), QStringLiteral("показать эту справку"), &help, {}},
+        {"--version", QString(), QStringLiteral("показать версию"), &version, {}},
     };
     return table;
 }
@@ -175,9 +212,22 @@ QString commandLineHelp()
                "3 - вывод не записан (нет места на диске, канал закрыт, файл не создаётся).\n");
 }
 
-QString commandLineVersion()
+int help(const Mode& mode, const QByteArrayList& rest, Output& out, Output& err)
 {
-    return QStringLiteral("%1 %2\n").arg(kProgram, QStringLiteral(LUMARINDA_VERSION));
+    if (const int status = withoutArguments(mode, rest, err))
+        return status;
+    out << commandLineHelp();
+    out.flush();
+    return kAllSound;
+}
+
+int version(const Mode& mode, const QByteArrayList& rest, Output& out, Output& err)
+{
+    if (const int status = withoutArguments(mode, rest, err))
+        return status;
+    out << QStringLiteral("%1 %2\n").arg(kProgram, QStringLiteral(LUMARINDA_VERSION));
+    out.flush();
+    return kAllSound;
 }
 
 const Option* optionOf(const Mode& mode, const QByteArray& arg)
@@ -189,30 +239,18 @@ const Option* optionOf(const Mode& mode, const QByteArray& arg)
     return nullptr;
 }
 
-int runMode(const QByteArrayList& args, Output& out, Output& err)
+int withPaths(const Mode& mode, const QByteArrayList& args, Output& out, Output& err)
 {
-    const QByteArray key = args.value(0);
-    const Mode* mode = modeOf(key);
-    if (!mode)
-        return usageError(err, QStringLiteral("неизвестный ключ «%1»").arg(displayPath(key)));
-    if (!mode->command) {
-        if (args.size() > 1)
-            return usageError(err, QStringLiteral("у %1 нет аргументов").arg(QString::fromLatin1(key)));
-        out << (key == "--help" ? commandLineHelp() : commandLineVersion());
-        out.flush();
-        return kAllSound;
-    }
-
     Call call;
     bool optionsEnded = false;
-    for (qsizetype i = 1; i < args.size(); ++i) {
+    for (qsizetype i = 0; i < args.size(); ++i) {
         const QByteArray& arg = args.at(i);
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
             continue;
         }
         if (!optionsEnded && arg.startsWith('-') && arg != "-") {
-            const Option* option = optionOf(*mode, arg);
+            const Option* option = optionOf(mode, arg);
             if (!option)
                 return usageError(err, QStringLiteral("неизвестный ключ «%1»").arg(displayPath(arg)));
             const QString shownKey = QString::fromLatin1(arg.startsWith("--") ? option->longKey : option->shortKey);
@@ -238,8 +276,17 @@ int runMode(const QByteArrayList& args, Output& out, Output& err)
         call.paths << arg;
     }
     if (call.paths.isEmpty())
-        return usageError(err, QStringLiteral("%1: не указаны файлы или папки").arg(QString::fromLatin1(key)));
-    return mode->command(call, out, err);
+        return usageError(err, QStringLiteral("%1: не указаны файлы или папки").arg(QString::fromLatin1(mode.key)));
+    return mode.command(call, out, err);
+}
+
+int runMode(const QByteArrayList& args, Output& out, Output& err)
+{
+    const QByteArray key = args.value(0);
+    const Mode* mode = modeOf(key);
+    if (!mode)
+        return usageError(err, QStringLiteral("неизвестный ключ «%1»").arg(displayPath(key)));
+    return mode->run(*mode, args.mid(1), out, err);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/committee/Output.h"
+#include "committee/Output.h"
 
 #include <QByteArrayList>
 

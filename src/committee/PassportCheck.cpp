@@ -1,6 +1,6 @@
-#include "core/committee/PassportCheck.h"
+#include "committee/PassportCheck.h"
 
-#include "core/committee/Resends.h"
+#include "committee/Resends.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "core/committee/Output.h"
+#include "committee/Output.h"
 #include "core/passport/PassportReader.h"
+#include "core/shell/DisplayText.h"
 
 #include <QByteArray>
 #include <QList>
@@ -33,20 +34,10 @@ struct PassportFileReport
 void readPassportFiles(const PathList& roots, const PassportFileReport& report, Output& err, int threads);
 void readPassportFiles(const PathList& roots, const PassportFileReport& report, Output& err);
 
+// Whether a file name (or a path) ends in ".qdx.xml", in any letter case.
+bool hasPassportSuffix(const QByteArray& name);
+
 // One thread per processor, at most kMaxReadingThreads; LUMARINDA_READING_THREADS (1 to
 // kMaxReadingThreads) sets another number.
 int readingThreads();
 constexpr int kMaxReadingThreads = 8;
-
-// The path for a line of output, one line whatever the name, and back to one name only: a backslash
-// is doubled; in a UTF-8 name, ASCII controls show as \xNN and the characters that break or turn a
-// line (C1 controls, U+2028, U+2029, the bidirectional controls) as \uXXXX; a name in another
-// encoding keeps its ASCII and shows every other byte as \xNN.
-QString displayPath(const QByteArray& path);
-
-// A text from a file (a problem quoting the file's content) for a line of output, escaped as a
-// UTF-8 name is.
-QString displayText(const QString& text);
-
-// "PATH: TEXT" and a line feed, both escaped.
-QString reportLine(const QByteArray& path, const QString& text);

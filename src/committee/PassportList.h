@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/committee/PassportCheck.h"
+#include "committee/PassportCheck.h"
 
 // A header, then one row per sound passport, the last column naming the earlier file a resend
 // repeats; broken files and notes about the walk go to `err` only. The list goes to `out`, or to

@@ -1,7 +1,7 @@
-#include "core/committee/PassportList.h"
+#include "committee/PassportList.h"
 
-#include "core/committee/Resends.h"
-#include "core/committee/Spreadsheet.h"
+#include "committee/Resends.h"
+#include "committee/Spreadsheet.h"
 #include "core/sections/SectionCatalogue.h"
 #include "core/shell/SystemReason.h"
 #include "core/shell/Windows1251.h"

@@ -1,6 +1,6 @@
-#include "core/committee/Resends.h"
+#include "committee/Resends.h"
 
-#include "core/committee/PassportFiles.h"
+#include "committee/PassportFiles.h"
 
 #include <QCryptographicHash>
 #include <QHash>

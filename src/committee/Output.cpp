@@ -1,4 +1,4 @@
-#include "core/committee/Output.h"
+#include "committee/Output.h"
 
 #include "core/shell/SystemReason.h"
 #include "core/shell/Wording.h"

@@ -1,6 +1,6 @@
-#include "core/committee/Spreadsheet.h"
+#include "committee/Spreadsheet.h"
 
-#include "core/committee/Output.h"
+#include "committee/Output.h"
 #include "core/shell/SystemReason.h"
 #include "core/shell/Wording.h"
 
