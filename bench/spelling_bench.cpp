@@ -6,6 +6,7 @@
 //
 // Runs offscreen unless a display is named.
 
+#include "ChildSteps.h"
 #include "core/passport/TextFields.h"
 #include "windows/Form.h"
 #include "windows/QtDesktopServices.h"
@@ -102,28 +103,13 @@ struct Start
 
 Start timeChild(const QString& program, bool spelling, const QString& noDictionaries)
 {
-    QProcess child;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (!spelling)
         environment.insert(QStringLiteral("LUMARINDA_HUNSPELL_DIR"), noDictionaries);
-    child.setProcessEnvironment(environment);
-    QElapsedTimer clock;
-    clock.start();
-    child.start(program, {QStringLiteral("--child"), spelling ? QStringLiteral("with") : QStringLiteral("without")});
-    Start start;
-    QByteArray out;
-    while (child.state() != QProcess::NotRunning || child.bytesAvailable()) {
-        child.waitForReadyRead(10);
-        out += child.readAll();
-        if (!start.shown && out.contains("shown\n"))
-            start.shown = clock.nsecsElapsed() / 1e6;
-        if (!start.underlined && out.contains("underlined\n"))
-            start.underlined = clock.nsecsElapsed() / 1e6;
-        if (clock.elapsed() > 60000)
-            break;
-    }
-    child.waitForFinished(60000);
-    return start;
+    const QList<double> times = timeChildSteps(
+        program, {QStringLiteral("--child"), spelling ? QStringLiteral("with") : QStringLiteral("without")},
+        environment, {"shown", "underlined"});
+    return {times.at(0), times.at(1)};
 }
 
 // Median time of a key press (press, release and the repaint) in the middle of a full memo.

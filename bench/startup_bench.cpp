@@ -8,6 +8,7 @@
 //
 // Wants a display (xvfb-run -a lumarinda-bench-startup); runs offscreen without one.
 
+#include "ChildSteps.h"
 #include "windows/Form.h"
 #include "windows/QtDesktopServices.h"
 #include "windows/Startup.h"
@@ -96,26 +97,9 @@ struct Start
 
 Start timeChild(const QString& kind, const QProcessEnvironment& environment)
 {
-    QProcess child;
-    child.setProcessEnvironment(environment);
-    QElapsedTimer clock;
-    clock.start();
-    child.start(QApplication::applicationFilePath(), {QStringLiteral("--child"), kind});
-    Start start;
-    QByteArray out;
-    while (child.state() != QProcess::NotRunning || child.bytesAvailable()) {
-        child.waitForReadyRead(2);
-        out += child.readAll();
-        if (!start.shown && out.contains("shown\n"))
-            start.shown = clock.nsecsElapsed() / 1e6;
-        if (!start.closing && out.contains("closing\n"))
-            start.closing = clock.nsecsElapsed() / 1e6;
-        if (clock.elapsed() > 60000)
-            break;
-    }
-    child.waitForFinished(60000);
-    start.ended = clock.nsecsElapsed() / 1e6;
-    return start;
+    const QList<double> times = timeChildSteps(QApplication::applicationFilePath(), {QStringLiteral("--child"), kind},
+                                               environment, {"shown", "closing"});
+    return {times.at(0), times.at(1), times.at(2)};
 }
 
 } // namespace

@@ -255,13 +255,7 @@ void DraftTest::whatKeepsADraft_data()
            })
         << true;
     QTest::newRow("typed, then saved") << Steps([](auto&, UserActions& user, FakeServices& services, auto&) {
-        user.typeInto("title", QStringLiteral("Работа"));
-        user.typeInto("description", QStringLiteral("Описание"));
-        user.chooseSections({kBiology});
-        user.addPerson(kAuthors, QStringLiteral("123-456-798"));
-        user.typeNames(kAuthors, {QStringLiteral("Иванов"), QStringLiteral("Иван"), QStringLiteral("Иванович")});
-        user.addPerson(kTeachers, QStringLiteral("100-018-305"));
-        user.typeNames(kTeachers, {QStringLiteral("Петров"), QStringLiteral("Пётр"), QStringLiteral("Петрович")});
+        fillComplete(user);
         services.elapse(kDraftDelayMs);
         QCOMPARE(draftsIn(services.draftFolderPath).size(), 1);
         services.saveFileAnswers.push_back(services.folder() + QStringLiteral("Работа.qdx.xml"));

@@ -256,3 +256,16 @@ bool nearColour(const QColor& a, const QColor& b, int tolerance)
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
            std::abs(a.blue() - b.blue()) <= tolerance;
 }
+
+QByteArray withImpossibleHuffmanTable(QByteArray jpeg)
+{
+    const qsizetype counts = jpeg.indexOf("\xFF\xC4") + 5;
+    jpeg[counts] = char(jpeg.at(counts) + 3);
+    for (qsizetype i = counts + 15; i > counts; --i) {
+        if (jpeg.at(i) >= 3) {
+            jpeg[i] = char(jpeg.at(i) - 3);
+            break;
+        }
+    }
+    return jpeg;
+}

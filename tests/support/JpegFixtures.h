@@ -36,6 +36,10 @@ QByteArray makeJpeg(const QImage& image, const JpegOptions& options = {});
 // Rewrites the frame header's height and width: a header that claims another size.
 QByteArray withClaimedSize(QByteArray jpeg, int width, int height);
 
+// Three codes of one bit cannot be: the first Huffman table made impossible, which libjpeg refuses only
+// when decoding starts.
+QByteArray withImpossibleHuffmanTable(QByteArray jpeg);
+
 // Smooth light, texture and noise, as a photo has; the same for the same arguments.
 QImage photoLike(int width, int height, unsigned seed = 1);
 
